@@ -1,0 +1,73 @@
+#include "demo/DemoHost.h"
+
+#include "audio/MusicPlayer.h"
+#include "demo/FrameHooks.h"
+#include "demo/LoadingView.h"
+#include "platform/Clock.h"
+
+DemoHost::DemoHost(const HostServices& services)
+    : services(services),
+      textures(services.textureFactory),
+      script(services.boxes, services.music) {}
+
+void DemoHost::AddEffect(Effect* effect) {
+    if (effectCount >= kMaxEffects) return;
+    effects[static_cast<size_t>(effectCount++)] = effect;
+}
+
+int32_t DemoHost::Init() {
+    // The loading screen lives until Init returns, whichever way it returns.
+    std::unique_ptr<LoadingView> loading = services.loadingViews.NewLoadingView();
+    loading->Load(services.loadingPicturePath);
+    loading->FadeIn();
+
+    script.SetLoadingScreen(loading.get());
+    const bool loaded = script.Load(services.scriptPath, &textures);
+    script.SetLoadingScreen(nullptr);
+    if (!loaded) return 1;
+
+    for (int32_t i = 0; i < effectCount; ++i) {
+        Effect* effect = effects[static_cast<size_t>(i)];
+        effect->toolkit = services.toolkit;
+        effect->textures = &textures;
+        if (effect->Init() != 0) return 1;
+    }
+
+    services.clock.Sleep(kReadyPause);
+    loading->FadeOut();
+    services.music.Play();
+    lastTime = services.clock.Milliseconds();
+    script.Start();
+    return 0;
+}
+
+int32_t DemoHost::Frame() {
+    const uint32_t reading = services.clock.Milliseconds();
+    const uint32_t dt = reading - lastTime;  // right across the clock's wrap
+    lastTime = reading;
+
+    script.Step(dt);
+
+    for (int32_t pass = 0; pass < passCount; ++pass) {
+        services.frameHooks.BeginPass();
+        for (int32_t i = 0; i < effectCount; ++i) {
+            Effect* effect = effects[static_cast<size_t>(i)];
+            EffectParams& record = script.GetParams(i);
+            effect->params = record;
+            effect->pass = pass;
+            effect->Update(dt);
+            record.patternEvent = 0;
+            if (effect->params.boolParams[0]) effect->Render();
+        }
+        services.frameHooks.EndPass();
+    }
+
+    return script.IsFinished() ? frame_result::kShowOver : frame_result::kGoOn;
+}
+
+int32_t DemoHost::Uninit() {
+    for (int32_t i = 0; i < effectCount; ++i) {
+        if (effects[static_cast<size_t>(i)]->Uninit() != 0) return 1;
+    }
+    return 0;
+}

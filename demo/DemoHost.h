@@ -1,0 +1,78 @@
+// The demo host: owns the show's textures and script engine, brings the
+// show up behind the loading screen, and runs each frame's render passes
+// over the registered effects.
+//
+// It is the Application that the run loop drives. Effects are registered in
+// the order they draw in; the first one is script scene 0.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "app/Application.h"
+#include "demo/Effect.h"
+#include "script/ScriptEngine.h"
+#include "textures/TextureRegistry.h"
+
+class Clock;
+class FrameHooks;
+class LoadingView;
+class MessageBoxes;
+class MusicPlayer;
+class RenderToolkit;
+class TextureFactory;
+
+// Makes the loading screen that lives while the host initialises.
+class LoadingViewFactory {
+public:
+    virtual ~LoadingViewFactory() = default;
+    virtual std::unique_ptr<LoadingView> NewLoadingView() = 0;
+};
+
+// What the host works with, all owned elsewhere and outliving the host.
+struct HostServices {
+    Clock& clock;
+    MusicPlayer& music;
+    MessageBoxes& boxes;
+    TextureFactory& textureFactory;
+    LoadingViewFactory& loadingViews;
+    FrameHooks& frameHooks;
+    RenderToolkit* toolkit = nullptr;
+    const char* scriptPath = "data/script.txt";
+    const char* loadingPicturePath = "data/png/loading.png";
+};
+
+class DemoHost : public Application {
+public:
+    static constexpr int kMaxEffects = 64;
+    static constexpr uint32_t kReadyPause = 1000;  // ms between effects ready and fade-out
+
+    explicit DemoHost(const HostServices& services);
+    virtual ~DemoHost() = default;
+
+    DemoHost(const DemoHost&) = delete;
+    DemoHost& operator=(const DemoHost&) = delete;
+
+    // Appends `effect`; a 65th and later effect is ignored.
+    void AddEffect(Effect* effect);
+    void SetPassCount(int32_t count) { passCount = count; }
+
+    int32_t Init() override;
+    int32_t Frame() override;
+    int32_t Uninit() override;
+
+    int32_t EffectCount() const { return effectCount; }
+    int32_t PassCount() const { return passCount; }
+    ScriptEngine& Script() { return script; }
+    TextureRegistry& Textures() { return textures; }
+
+private:
+    HostServices services;
+    std::array<Effect*, kMaxEffects> effects{};
+    TextureRegistry textures;
+    ScriptEngine script;
+    uint32_t lastTime = 0;
+    int32_t effectCount = 0;
+    int32_t passCount = 0;
+};

@@ -1,0 +1,25 @@
+// The thread's message queue: where window messages wait for the run loop.
+//
+// The platform layer fills it from its native events; tests use a scripted
+// queue. Posting a quit puts a quit message into the queue, which is handed
+// out once every other pending message has been taken, as a quit posted to a
+// Win32 thread is.
+#pragma once
+
+#include "platform/Messages.h"
+
+class MessageQueue {
+public:
+    virtual ~MessageQueue() = default;
+
+    // Removes the next pending message into `out` without waiting; false
+    // when the queue is empty.
+    virtual bool Peek(Message& out) = 0;
+
+    // Queues a quit message carrying `exitCode`.
+    virtual void PostQuit(int exitCode) = 0;
+
+    // The system's own handling of a message that the window procedure does
+    // not handle itself.
+    virtual intptr_t DefaultProcedure(const Message& message) = 0;
+};

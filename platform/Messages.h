@@ -1,0 +1,79 @@
+// Window messages as the show's window procedure sees them.
+//
+// The platform layer translates its native events into these messages, so
+// the run loop and the window procedure stay free of any windowing API.
+// Message ids, system commands and key codes use the classic Win32 values,
+// which the show's logic and its key handling are written against.
+#pragma once
+
+#include <cstdint>
+
+struct Message {
+    uint32_t id = 0;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+namespace msg {
+constexpr uint32_t kSize = 0x0005;        // lParam: width | height << 16
+constexpr uint32_t kClose = 0x0010;
+constexpr uint32_t kQuit = 0x0012;        // wParam: exit code
+constexpr uint32_t kKeyDown = 0x0100;     // wParam: virtual-key code
+constexpr uint32_t kKeyUp = 0x0101;       // wParam: virtual-key code
+constexpr uint32_t kSysCommand = 0x0112;  // wParam: system command
+
+constexpr uintptr_t kScreenSaveCommand = 0xF140;
+constexpr uintptr_t kMonitorPowerCommand = 0xF170;
+
+// Packs a client size the way WM_SIZE carries it: low 16 bits width,
+// high 16 bits height.
+constexpr intptr_t PackSize(int width, int height) {
+    return static_cast<intptr_t>((static_cast<uint32_t>(width) & 0xFFFFu) |
+                                 ((static_cast<uint32_t>(height) & 0xFFFFu) << 16));
+}
+constexpr int SizeWidth(intptr_t lParam) { return static_cast<int>(lParam & 0xFFFF); }
+constexpr int SizeHeight(intptr_t lParam) { return static_cast<int>((lParam >> 16) & 0xFFFF); }
+}  // namespace msg
+
+// Virtual-key codes. Letters are 'A' to 'Z' (65 to 90) and digits '0' to '9'
+// (48 to 57); the named keys are below.
+namespace vk {
+constexpr int kBack = 8;
+constexpr int kTab = 9;
+constexpr int kReturn = 13;
+constexpr int kShift = 16;
+constexpr int kControl = 17;
+constexpr int kMenu = 18;  // Alt
+constexpr int kPause = 19;
+constexpr int kCapital = 20;
+constexpr int kEscape = 27;
+constexpr int kSpace = 32;
+constexpr int kPrior = 33;  // Page Up
+constexpr int kNext = 34;   // Page Down
+constexpr int kEnd = 35;
+constexpr int kHome = 36;
+constexpr int kLeft = 37;
+constexpr int kUp = 38;
+constexpr int kRight = 39;
+constexpr int kDown = 40;
+constexpr int kInsert = 45;
+constexpr int kDelete = 46;
+constexpr int kNumpad0 = 96;  // to 105 for Numpad 9
+constexpr int kMultiply = 106;
+constexpr int kAdd = 107;
+constexpr int kSubtract = 109;
+constexpr int kDecimal = 110;
+constexpr int kDivide = 111;
+constexpr int kF1 = 112;  // to 123 for F12
+constexpr int kOemSemicolon = 186;
+constexpr int kOemPlus = 187;
+constexpr int kOemComma = 188;
+constexpr int kOemMinus = 189;
+constexpr int kOemPeriod = 190;
+constexpr int kOemSlash = 191;
+constexpr int kOemBacktick = 192;
+constexpr int kOemOpenBracket = 219;
+constexpr int kOemBackslash = 220;
+constexpr int kOemCloseBracket = 221;
+constexpr int kOemQuote = 222;
+}  // namespace vk

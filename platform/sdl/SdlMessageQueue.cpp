@@ -1,0 +1,116 @@
+#include <SDL.h>
+
+#include "platform/sdl/SdlPlatform.h"
+
+int VirtualKeyFromSdlKey(int32_t sdlKey) {
+    if (sdlKey >= SDLK_a && sdlKey <= SDLK_z) return 'A' + (sdlKey - SDLK_a);
+    if (sdlKey >= SDLK_0 && sdlKey <= SDLK_9) return '0' + (sdlKey - SDLK_0);
+    if (sdlKey >= SDLK_F1 && sdlKey <= SDLK_F12) return vk::kF1 + (sdlKey - SDLK_F1);
+    if (sdlKey >= SDLK_KP_1 && sdlKey <= SDLK_KP_9) return vk::kNumpad0 + 1 + (sdlKey - SDLK_KP_1);
+    switch (sdlKey) {
+        case SDLK_BACKSPACE: return vk::kBack;
+        case SDLK_TAB: return vk::kTab;
+        case SDLK_RETURN: return vk::kReturn;
+        case SDLK_KP_ENTER: return vk::kReturn;
+        case SDLK_LSHIFT: case SDLK_RSHIFT: return vk::kShift;
+        case SDLK_LCTRL: case SDLK_RCTRL: return vk::kControl;
+        case SDLK_LALT: case SDLK_RALT: return vk::kMenu;
+        case SDLK_PAUSE: return vk::kPause;
+        case SDLK_CAPSLOCK: return vk::kCapital;
+        case SDLK_ESCAPE: return vk::kEscape;
+        case SDLK_SPACE: return vk::kSpace;
+        case SDLK_PAGEUP: return vk::kPrior;
+        case SDLK_PAGEDOWN: return vk::kNext;
+        case SDLK_END: return vk::kEnd;
+        case SDLK_HOME: return vk::kHome;
+        case SDLK_LEFT: return vk::kLeft;
+        case SDLK_UP: return vk::kUp;
+        case SDLK_RIGHT: return vk::kRight;
+        case SDLK_DOWN: return vk::kDown;
+        case SDLK_INSERT: return vk::kInsert;
+        case SDLK_DELETE: return vk::kDelete;
+        case SDLK_KP_0: return vk::kNumpad0;
+        case SDLK_KP_MULTIPLY: return vk::kMultiply;
+        case SDLK_KP_PLUS: return vk::kAdd;
+        case SDLK_KP_MINUS: return vk::kSubtract;
+        case SDLK_KP_PERIOD: return vk::kDecimal;
+        case SDLK_KP_DIVIDE: return vk::kDivide;
+        case SDLK_SEMICOLON: return vk::kOemSemicolon;
+        case SDLK_EQUALS: return vk::kOemPlus;
+        case SDLK_COMMA: return vk::kOemComma;
+        case SDLK_MINUS: return vk::kOemMinus;
+        case SDLK_PERIOD: return vk::kOemPeriod;
+        case SDLK_SLASH: return vk::kOemSlash;
+        case SDLK_BACKQUOTE: return vk::kOemBacktick;
+        case SDLK_LEFTBRACKET: return vk::kOemOpenBracket;
+        case SDLK_BACKSLASH: return vk::kOemBackslash;
+        case SDLK_RIGHTBRACKET: return vk::kOemCloseBracket;
+        case SDLK_QUOTE: return vk::kOemQuote;
+        default: return 0;
+    }
+}
+
+namespace {
+
+// The client size of the window an event belongs to, in drawable pixels.
+void DrawableSize(const SDL_WindowEvent& event, int& width, int& height) {
+    width = event.data1;
+    height = event.data2;
+    if (SDL_Window* window = SDL_GetWindowFromID(event.windowID)) {
+        if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
+            SDL_GL_GetDrawableSize(window, &width, &height);
+        }
+    }
+}
+
+bool Translate(const SDL_Event& event, Message& out) {
+    switch (event.type) {
+        case SDL_QUIT:
+            out = Message{msg::kQuit, 0, 0};
+            return true;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                int width = 0, height = 0;
+                DrawableSize(event.window, width, height);
+                out = Message{msg::kSize, 0, msg::PackSize(width, height)};
+                return true;
+            }
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                out = Message{msg::kClose, 0, 0};
+                return true;
+            }
+            return false;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const int key = VirtualKeyFromSdlKey(event.key.keysym.sym);
+            if (key == 0) return false;
+            out = Message{event.type == SDL_KEYDOWN ? msg::kKeyDown : msg::kKeyUp,
+                          static_cast<uintptr_t>(key), 0};
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool SdlMessageQueue::Peek(Message& out) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (Translate(event, out)) return true;
+    }
+    if (quitPosted) {
+        quitPosted = false;
+        out = Message{msg::kQuit, static_cast<uintptr_t>(quitCode), 0};
+        return true;
+    }
+    return false;
+}
+
+void SdlMessageQueue::PostQuit(int exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
+}
+
+intptr_t SdlMessageQueue::DefaultProcedure(const Message&) { return 0; }

@@ -1,0 +1,82 @@
+// The SDL stand-ins for the operating system's services: start-up, the
+// message queue, message boxes, the millisecond clock and a plain OpenGL
+// window. This header is free of SDL types, so that the program's wiring
+// does not see SDL.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/WindowSettings.h"
+#include "app/WindowSurface.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "platform/MessageQueue.h"
+
+// Starts SDL's video, event and timer parts and keeps the screen saver off
+// while the show runs; stops SDL when destroyed.
+class SdlSystem {
+public:
+    SdlSystem() = default;
+    ~SdlSystem();
+    SdlSystem(const SdlSystem&) = delete;
+    SdlSystem& operator=(const SdlSystem&) = delete;
+
+    bool Start();
+    // SDL's description of the last failure.
+    static const char* LastError();
+
+private:
+    bool started = false;
+};
+
+// SDL events as window messages: size, close, key down (repeats included)
+// and key up with virtual-key codes, and quit. A posted quit is handed out
+// once no other message is waiting.
+class SdlMessageQueue : public MessageQueue {
+public:
+    bool Peek(Message& out) override;
+    void PostQuit(int exitCode) override;
+    intptr_t DefaultProcedure(const Message& message) override;
+
+private:
+    bool quitPosted = false;
+    int quitCode = 0;
+};
+
+// The virtual-key code of an SDL key code, or 0 for a key without one.
+int VirtualKeyFromSdlKey(int32_t sdlKey);
+
+// Message boxes drawn by SDL. Without a display the text goes to standard
+// error and questions are answered with their default.
+class SdlMessageBoxes : public MessageBoxes {
+public:
+    MessageBoxAnswer Show(std::string_view text, std::string_view caption, MessageBoxIcon icon,
+                          MessageBoxButtons buttons) override;
+};
+
+// SDL's millisecond tick count, which wraps like a 32-bit clock, and sleep.
+class SdlClock : public Clock {
+public:
+    uint32_t Milliseconds() override;
+    void Sleep(uint32_t milliseconds) override;
+};
+
+// A plain double-buffered OpenGL window with a current context: enough to
+// run the show until the full window with its pixel-format rules takes over.
+class SdlGlWindow : public WindowSurface {
+public:
+    SdlGlWindow();
+    ~SdlGlWindow() override;
+    SdlGlWindow(const SdlGlWindow&) = delete;
+    SdlGlWindow& operator=(const SdlGlWindow&) = delete;
+
+    bool Create(const WindowSettings& settings);
+    void Kill();
+    void Swap() override;
+    void Resize(int32_t width, int32_t height) override;
+
+private:
+    struct Handles;
+    std::unique_ptr<Handles> handles;
+};

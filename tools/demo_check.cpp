@@ -1,0 +1,146 @@
+// demo-check: loads a show script exactly as the show does, without a
+// window, and prints every error box the show would show. With --play it
+// also plays the timeline frame by frame and prints each parameter change.
+//
+//   demo-check [FILE]
+//   demo-check --play DT FRAMES [FILE]
+//
+// Exit status: 0 when the script loads cleanly, 1 when it reported errors,
+// 2 when the file cannot be read or the arguments are wrong.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "audio/StandInMusicPlayer.h"
+#include "platform/ConsoleMessageBoxes.h"
+#include "script/ScriptEngine.h"
+#include "textures/TextureFactory.h"
+#include "textures/TextureRegistry.h"
+
+namespace {
+
+// The host registers five effects and clears their step characters after
+// each frame.
+constexpr int kRegisteredEffects = 5;
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: demo-check [FILE]\n"
+                 "       demo-check --play DT FRAMES [FILE]\n"
+                 "FILE defaults to data/script.txt; DT is in milliseconds.\n");
+    return 2;
+}
+
+bool ReadCount(const char* text, uint32_t& out) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0' || text[0] == '-' || value > 0xFFFFFFFFull) return false;
+    out = static_cast<uint32_t>(value);
+    return true;
+}
+
+// The last value printed for every slot of every record.
+struct PrintedSlots {
+    EffectParams records[ScriptEngine::kRecordCount] = {};
+};
+
+void PrintChanges(uint32_t now, ScriptEngine& engine, PrintedSlots& printed) {
+    for (int32_t scene = 0; scene < ScriptEngine::kRecordCount; ++scene) {
+        const EffectParams& current = engine.GetParams(scene);
+        EffectParams& last = printed.records[scene];
+        for (int i = 0; i < EffectParams::kDblCount; ++i) {
+            // Compared bit for bit, so that a NaN is printed once.
+            if (std::memcmp(&current.dblParams[i], &last.dblParams[i], sizeof(double)) != 0) {
+                std::printf("%" PRIu32 " scene.%d.dbl.%d %.6g\n", now, scene, i,
+                            current.dblParams[i]);
+                last.dblParams[i] = current.dblParams[i];
+            }
+        }
+        for (int i = 0; i < EffectParams::kLngCount; ++i) {
+            if (current.lngParams[i] != last.lngParams[i]) {
+                std::printf("%" PRIu32 " scene.%d.lng.%d %" PRId32 "\n", now, scene, i,
+                            current.lngParams[i]);
+                last.lngParams[i] = current.lngParams[i];
+            }
+        }
+        for (int i = 0; i < EffectParams::kBoolCount; ++i) {
+            if (current.boolParams[i] != last.boolParams[i]) {
+                std::printf("%" PRIu32 " scene.%d.bool.%d %d\n", now, scene, i,
+                            current.boolParams[i] ? 1 : 0);
+                last.boolParams[i] = current.boolParams[i];
+            }
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool play = false;
+    uint32_t dt = 0;
+    uint32_t frames = 0;
+    int next = 1;
+    if (next < argc && std::strcmp(argv[next], "--play") == 0) {
+        if (argc < next + 3 || !ReadCount(argv[next + 1], dt) || !ReadCount(argv[next + 2], frames)) {
+            return Usage();
+        }
+        play = true;
+        next += 3;
+    }
+    if (argc > next + 1 || (next < argc && argv[next][0] == '-' && argv[next][1] != '\0')) {
+        return Usage();
+    }
+    const char* path = next < argc ? argv[next] : "data/script.txt";
+
+    struct stat info;
+    if (stat(path, &info) != 0) {
+        std::fprintf(stderr, "demo-check: cannot open %s: %s\n", path, std::strerror(errno));
+        return 2;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        std::fprintf(stderr, "demo-check: cannot open %s: it is a directory\n", path);
+        return 2;
+    }
+    if (std::FILE* probe = std::fopen(path, "rb")) {
+        std::fclose(probe);
+    } else {
+        std::fprintf(stderr, "demo-check: cannot open %s: %s\n", path, std::strerror(errno));
+        return 2;
+    }
+
+    ConsoleMessageBoxes boxes(stdout);
+    StandInMusicPlayer music;
+    HeadlessTextureFactory textureFactory;
+    TextureRegistry textures(textureFactory);
+    auto engine = std::make_unique<ScriptEngine>(boxes, music);
+
+    const bool loaded = engine->Load(path, &textures);
+
+    if (play) {
+        engine->Start();
+        PrintedSlots printed;
+        for (uint32_t frame = 0; frame < frames; ++frame) {
+            engine->Step(dt);
+            const uint32_t now = engine->Now();
+            PrintChanges(now, *engine, printed);
+            const char event = engine->GetParams(0).patternEvent;
+            if (event != 0) std::printf("%" PRIu32 " event %c\n", now, event);
+            if (engine->IsFinished()) {
+                std::printf("%" PRIu32 " end\n", now);
+                break;
+            }
+            for (int scene = 0; scene < kRegisteredEffects; ++scene) {
+                engine->GetParams(scene).patternEvent = 0;
+            }
+        }
+    }
+    std::fflush(stdout);
+    return loaded ? 0 : 1;
+}
