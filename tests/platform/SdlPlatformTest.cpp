@@ -1,0 +1,152 @@
+// The SDL stand-ins under SDL's headless drivers: events become the right
+// window messages, the clock ticks, and the plain GL window renders.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "platform/sdl/SdlPlatform.h"
+
+namespace {
+
+class SdlPlatform : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(system.Start()) << SdlSystem::LastError();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+
+    static void PushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0) {
+        SDL_Event event{};
+        event.type = type;
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.key.repeat = repeat;
+        event.key.keysym.sym = key;
+        SDL_PushEvent(&event);
+    }
+
+    static void PushWindowEvent(Uint8 windowEvent, int data1 = 0, int data2 = 0) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = windowEvent;
+        event.window.data1 = data1;
+        event.window.data2 = data2;
+        SDL_PushEvent(&event);
+    }
+
+    SdlSystem system;
+    SdlMessageQueue queue;
+};
+
+}  // namespace
+
+TEST_F(SdlPlatform, KeyEventsBecomeKeyMessagesWithVirtualKeyCodes) {
+    PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    PushKey(SDL_KEYDOWN, SDLK_ESCAPE, 1);  // auto-repeat
+    PushKey(SDL_KEYUP, SDLK_ESCAPE);
+    PushKey(SDL_KEYDOWN, SDLK_F13);  // no virtual-key code: dropped
+    PushKey(SDL_KEYDOWN, SDLK_q);
+
+    Message message;
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kKeyDown);
+    EXPECT_EQ(message.wParam, 27u);
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kKeyDown);
+    EXPECT_EQ(message.wParam, 27u);
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kKeyUp);
+    EXPECT_EQ(message.wParam, 27u);
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kKeyDown);
+    EXPECT_EQ(message.wParam, static_cast<uintptr_t>('Q'));
+    EXPECT_FALSE(queue.Peek(message));
+}
+
+TEST(SdlKeyCodes, MapToVirtualKeys) {
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_a), 65);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_z), 90);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_0), 48);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_9), 57);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_RETURN), 13);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_SPACE), 32);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_LEFT), 37);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_UP), 38);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_RIGHT), 39);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_DOWN), 40);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_F1), 112);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_F12), 123);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_PAGEUP), 33);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_PAGEDOWN), 34);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_HOME), 36);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_KP_0), 96);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_KP_9), 105);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_F13), 0);
+}
+
+TEST_F(SdlPlatform, WindowEventsBecomeSizeAndCloseMessages) {
+    PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1280, 720);
+    PushWindowEvent(SDL_WINDOWEVENT_MOVED, 10, 10);  // not a message
+    PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+
+    Message message;
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kSize);
+    EXPECT_EQ(msg::SizeWidth(message.lParam), 1280);
+    EXPECT_EQ(msg::SizeHeight(message.lParam), 720);
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kClose);
+    EXPECT_FALSE(queue.Peek(message));
+}
+
+TEST_F(SdlPlatform, PostedQuitComesAfterEveryOtherMessage) {
+    queue.PostQuit(0);
+    PushKey(SDL_KEYDOWN, SDLK_SPACE);
+
+    Message message;
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kKeyDown);
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kQuit);
+    EXPECT_FALSE(queue.Peek(message));
+}
+
+TEST_F(SdlPlatform, SdlQuitBecomesAQuitMessage) {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+    Message message;
+    ASSERT_TRUE(queue.Peek(message));
+    EXPECT_EQ(message.id, msg::kQuit);
+}
+
+TEST_F(SdlPlatform, ScreenSaverStaysOff) { EXPECT_FALSE(SDL_IsScreenSaverEnabled()); }
+
+TEST_F(SdlPlatform, ClockSleepsAtLeastAsLongAsAsked) {
+    SdlClock clock;
+    const uint32_t before = clock.Milliseconds();
+    clock.Sleep(20);
+    EXPECT_GE(clock.Milliseconds() - before, 20u);
+}
+
+TEST_F(SdlPlatform, GlWindowDrawsAndShowsItsFrames) {
+    SdlGlWindow window;
+    WindowSettings settings;
+    settings.width = 320;
+    settings.height = 240;
+    ASSERT_TRUE(window.Create(settings)) << SdlSystem::LastError();
+
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 320);
+    EXPECT_EQ(viewport[3], 240);
+
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    unsigned char pixel[4] = {};
+    glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(pixel[0], 255);
+    EXPECT_EQ(pixel[1], 0);
+    window.Swap();
+    window.Kill();
+    window.Kill();  // a second teardown does nothing
+}
