@@ -4,12 +4,12 @@
 #pragma once
 
 #include "app/Keyboard.h"
-#include "app/WindowSurface.h"
+#include "app/GlWindow.h"
 #include "audio/MusicPlayer.h"
 
 class RenderToolkit;
 
-WindowSurface& GetWindow();
+GlWindow& GetWindow();
 Keyboard& GetKeyboard();
 MusicPlayer& GetMusicPlayer();
 RenderToolkit* GetRenderToolkit();

@@ -3,7 +3,9 @@
 // It takes no arguments, reads data/ from the working directory and always
 // exits with 0.
 #include <cstdio>
+#include <string>
 
+#include "app/GlWindow.h"
 #include "app/ProgramEntry.h"
 #include "app/ProgramObjects.h"
 #include "app/RunLoop.h"
@@ -11,9 +13,11 @@
 #include "audio/StandInMusicPlayer.h"
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
-#include "demo/NullLoadingView.h"
+#include "demo/LoadingScreen.h"
 #include "platform/sdl/SdlPlatform.h"
-#include "textures/TextureFactory.h"
+#include "platform/sdl/SdlWindowSystem.h"
+#include "render/RenderToolkit.h"
+#include "textures/GlTextures.h"
 
 namespace {
 
@@ -24,22 +28,27 @@ struct ProgramWide {
 
     SdlSystem sdl;
     bool platformStarted = false;
-    SdlGlWindow window;
+    SdlMessageBoxes boxes;
+    SdlWindowSystem windowSystem;
+    GlWindow window{windowSystem, boxes};
     Keyboard keyboard;
     StandInMusicPlayer music;
+    // Built before any GL context exists, so its render state takes effect
+    // only through the loading screen's own toolkit.
+    RenderToolkit toolkit{window};
 };
 
 ProgramWide programWide;
 
 }  // namespace
 
-WindowSurface& GetWindow() { return programWide.window; }
+GlWindow& GetWindow() { return programWide.window; }
 Keyboard& GetKeyboard() { return programWide.keyboard; }
 MusicPlayer& GetMusicPlayer() { return programWide.music; }
-RenderToolkit* GetRenderToolkit() { return nullptr; }
+RenderToolkit* GetRenderToolkit() { return &programWide.toolkit; }
 
 int main() {
-    SdlMessageBoxes boxes;
+    MessageBoxes& boxes = programWide.boxes;
     if (!programWide.platformStarted) {
         std::fprintf(stderr, "demo: cannot start SDL: %s\n", SdlSystem::LastError());
         return 0;
@@ -48,12 +57,14 @@ int main() {
     WindowSettings settings;
     settings.fullscreen = AskFullscreen(boxes);
     if (!programWide.window.Create(settings)) {
-        std::fprintf(stderr, "demo: cannot open the window: %s\n", SdlSystem::LastError());
+        // Without a window there is nothing to show the show in.
+        ShowError(boxes, std::string("Could not open the window: ") + SdlSystem::LastError());
+        return 0;
     }
 
     SdlClock clock;
-    HeadlessTextureFactory textureFactory;
-    NullLoadingViewFactory loadingViews;
+    GlTextureFactory textureFactory;
+    LoadingScreenFactory loadingViews(programWide.window, programWide.window, clock);
     GlFrameHooks frameHooks;
     HostServices services{clock, GetMusicPlayer(), boxes, textureFactory, loadingViews, frameHooks};
     services.toolkit = GetRenderToolkit();

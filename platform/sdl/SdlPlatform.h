@@ -1,14 +1,10 @@
 // The SDL stand-ins for the operating system's services: start-up, the
-// message queue, message boxes, the millisecond clock and a plain OpenGL
-// window. This header is free of SDL types, so that the program's wiring
+// message queue, message boxes and the millisecond clock (the window is in
+// SdlWindowSystem.h). This header is free of SDL types, so that the program's wiring
 // does not see SDL.
 #pragma once
 
 #include <cstdint>
-#include <memory>
-
-#include "app/WindowSettings.h"
-#include "app/WindowSurface.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MessageQueue.h"
@@ -60,23 +56,4 @@ class SdlClock : public Clock {
 public:
     uint32_t Milliseconds() override;
     void Sleep(uint32_t milliseconds) override;
-};
-
-// A plain double-buffered OpenGL window with a current context: enough to
-// run the show until the full window with its pixel-format rules takes over.
-class SdlGlWindow : public WindowSurface {
-public:
-    SdlGlWindow();
-    ~SdlGlWindow() override;
-    SdlGlWindow(const SdlGlWindow&) = delete;
-    SdlGlWindow& operator=(const SdlGlWindow&) = delete;
-
-    bool Create(const WindowSettings& settings);
-    void Kill();
-    void Swap() override;
-    void Resize(int32_t width, int32_t height) override;
-
-private:
-    struct Handles;
-    std::unique_ptr<Handles> handles;
 };

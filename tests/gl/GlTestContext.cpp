@@ -2,11 +2,16 @@
 
 #include <cstdlib>
 
+#include "app/GlWindow.h"
+#include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SdlWindowSystem.h"
 
 namespace {
 SdlSystem* sdlSystem = nullptr;
-SdlGlWindow* glWindow = nullptr;
+SdlWindowSystem* windowSystem = nullptr;
+ConsoleMessageBoxes* boxes = nullptr;
+GlWindow* glWindow = nullptr;
 }  // namespace
 
 void GlTest::SetUpTestSuite() {
@@ -14,12 +19,16 @@ void GlTest::SetUpTestSuite() {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     sdlSystem = new SdlSystem();
     ASSERT_TRUE(sdlSystem->Start()) << SdlSystem::LastError();
-    glWindow = new SdlGlWindow();
+    windowSystem = new SdlWindowSystem();
+    boxes = new ConsoleMessageBoxes(stderr);
+    glWindow = new GlWindow(*windowSystem, *boxes);
     WindowSettings settings;
     settings.width = kWidth;
     settings.height = kHeight;
     ASSERT_TRUE(glWindow->Create(settings)) << SdlSystem::LastError();
 }
+
+GlWindow& GlTest::Window() { return *glWindow; }
 
 void GlTest::SetUp() {
     ASSERT_NE(glWindow, nullptr) << "no GL context";

@@ -9,12 +9,17 @@
 #include <array>
 #include <cstdint>
 
+class GlWindow;
+
 class GlTest : public ::testing::Test {
 protected:
     // Opens the shared window and context once for the whole test program.
     static void SetUpTestSuite();
 
     void SetUp() override;
+
+    // The show's window that holds the context.
+    static GlWindow& Window();
 
     // The RGBA bytes of the pixel at (x, y), counted from the lower left.
     static std::array<uint8_t, 4> PixelAt(int x, int y);

@@ -1,6 +1,5 @@
 // The SDL stand-ins under SDL's headless drivers: events become the right
-// window messages, the clock ticks, and the plain GL window renders.
-#include <GL/gl.h>
+// window messages, the clock ticks and sleeps.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -126,27 +125,4 @@ TEST_F(SdlPlatform, ClockSleepsAtLeastAsLongAsAsked) {
     const uint32_t before = clock.Milliseconds();
     clock.Sleep(20);
     EXPECT_GE(clock.Milliseconds() - before, 20u);
-}
-
-TEST_F(SdlPlatform, GlWindowDrawsAndShowsItsFrames) {
-    SdlGlWindow window;
-    WindowSettings settings;
-    settings.width = 320;
-    settings.height = 240;
-    ASSERT_TRUE(window.Create(settings)) << SdlSystem::LastError();
-
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 320);
-    EXPECT_EQ(viewport[3], 240);
-
-    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    unsigned char pixel[4] = {};
-    glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    EXPECT_EQ(pixel[0], 255);
-    EXPECT_EQ(pixel[1], 0);
-    window.Swap();
-    window.Kill();
-    window.Kill();  // a second teardown does nothing
 }

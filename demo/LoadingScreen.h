@@ -1,0 +1,53 @@
+// The loading screen: one picture, faded in from black, grown a little with
+// every script line read, and faded out once the show is ready. It draws and
+// swaps the buffers itself, since the run loop has not started yet.
+#pragma once
+
+#include <memory>
+
+#include "app/WindowSurface.h"
+#include "demo/DemoHost.h"
+#include "demo/LoadingView.h"
+#include "platform/Clock.h"
+#include "render/ViewportSize.h"
+#include "textures/GlTextures.h"
+
+class LoadingScreen : public LoadingView {
+public:
+    LoadingScreen(WindowSurface& window, const ViewportSize& viewport, Clock& clock);
+
+    // Loads the picture, clamped at its edges. The result is the texture's.
+    bool Load(const char* path) override;
+    // 101 frames from black to full brightness, 1 ms apart.
+    void FadeIn() override;
+    // 101 frames from full brightness to black, 1 ms apart.
+    void FadeOut() override;
+    // Grows the picture by 0.005 of its size and shows it at full brightness.
+    void Tick() override;
+    // Draws one frame at brightness `brightness` (0 to 1) into the back
+    // buffer, without swapping.
+    void Draw(float brightness);
+
+    float Scale() const { return scale; }
+
+private:
+    WindowSurface& window;
+    const ViewportSize& viewport;
+    Clock& clock;
+    std::unique_ptr<ImageTexture> picture;
+    float scale = 0.25f;
+};
+
+class LoadingScreenFactory : public LoadingViewFactory {
+public:
+    LoadingScreenFactory(WindowSurface& window, const ViewportSize& viewport, Clock& clock)
+        : window(window), viewport(viewport), clock(clock) {}
+    std::unique_ptr<LoadingView> NewLoadingView() override {
+        return std::make_unique<LoadingScreen>(window, viewport, clock);
+    }
+
+private:
+    WindowSurface& window;
+    const ViewportSize& viewport;
+    Clock& clock;
+};

@@ -1,0 +1,44 @@
+#include "textures/GlTextures.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+void BindTexture(GLuint name) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, name);
+}
+
+}  // namespace
+
+void ImageTexture::Bind() { BindTexture(glName); }
+
+bool TargetTexture::Load(const char*, int32_t) { return true; }
+
+void TargetTexture::Bind() { BindTexture(glName); }
+
+bool TargetTexture::Create(int32_t size, int32_t components, int32_t wrapMode) {
+    glGenTextures(1, &glName);
+    glBindTexture(GL_TEXTURE_2D, glName);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapMode);
+    const GLenum format = components == 1 ? GL_ALPHA : components == 4 ? GL_RGBA : GL_RGB;
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), size, size, 0, format,
+                 GL_UNSIGNED_BYTE, nullptr);
+    width = size;
+    height = size;
+    return true;
+}
+
+std::unique_ptr<Texture> GlTextureFactory::NewImageTexture() {
+    return std::make_unique<ImageTexture>();
+}
+
+std::unique_ptr<Texture> GlTextureFactory::NewTargetTexture(int32_t side, int32_t components,
+                                                            int32_t wrapMode) {
+    auto target = std::make_unique<TargetTexture>();
+    target->Create(side, components, wrapMode);
+    return target;
+}

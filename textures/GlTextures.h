@@ -1,0 +1,42 @@
+// The texture objects of the show on OpenGL: pictures read from PNG files
+// with a full mipmap chain, and empty square render targets. Neither deletes
+// its GL texture name: names live until the context ends.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "textures/Texture.h"
+#include "textures/TextureFactory.h"
+
+// A picture from a PNG file. Constructing one puts the picture's top row at
+// texture coordinate t = 1 for every later load.
+class ImageTexture : public Texture {
+public:
+    ImageTexture();
+    // Loads the picture into a new texture name with linear filtering, a
+    // mipmap chain and the wrap mode. A file that cannot be read leaves the
+    // name without an image and the size it was known to have (0 when
+    // missing); the result is true either way.
+    bool Load(const char* fileName, int32_t wrapMode) override;
+    void Bind() override;
+};
+
+// An empty square render target that frames are copied into.
+class TargetTexture : public Texture {
+public:
+    // Does nothing: a target gets its image from Create and from copies.
+    bool Load(const char* fileName, int32_t wrapMode) override;
+    void Bind() override;
+    // A `size` x `size` texture of 1 (alpha), 3 (RGB) or 4 (RGBA) components,
+    // undefined contents, linear filtering and no mipmaps; any other count
+    // gives RGB.
+    bool Create(int32_t size, int32_t components, int32_t wrapMode);
+};
+
+class GlTextureFactory : public TextureFactory {
+public:
+    std::unique_ptr<Texture> NewImageTexture() override;
+    std::unique_ptr<Texture> NewTargetTexture(int32_t side, int32_t components,
+                                              int32_t wrapMode) override;
+};
