@@ -11,7 +11,7 @@ DemoHost::DemoHost(const HostServices& services)
       script(services.boxes, services.music) {}
 
 void DemoHost::AddEffect(Effect* effect) {
-    if (effectCount >= kMaxEffects) return;
+    if (!effect || effectCount >= kMaxEffects) return;
     effects[static_cast<size_t>(effectCount++)] = effect;
 }
 

@@ -54,7 +54,7 @@ public:
     DemoHost(const DemoHost&) = delete;
     DemoHost& operator=(const DemoHost&) = delete;
 
-    // Appends `effect`; a 65th and later effect is ignored.
+    // Appends `effect`; a 65th and later effect, and a null one, are ignored.
     void AddEffect(Effect* effect);
     void SetPassCount(int32_t count) { passCount = count; }
 
