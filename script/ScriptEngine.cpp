@@ -179,10 +179,13 @@ int32_t ScriptEngine::ParseTime(std::string_view text) const {
         std::string_view rest = text.substr(1);
         std::string_view bars;
         SplitToken(bars, '.', rest);
-        const double ms = IntegerValue(bars) * barLength + DecimalValue(rest) * beatLength;
+        const double ms = static_cast<double>(WideIntegerValue(bars)) * barLength +
+                          DecimalValue(rest) * beatLength;
         return TruncateToInt32(ms);
     }
-    if (text[0] == '=') return IntegerValue(text.substr(1));
+    // Read wide, so that a count beyond the 32-bit range is refused rather
+    // than saturated into a valid time.
+    if (text[0] == '=') return TruncateToInt32(static_cast<double>(WideIntegerValue(text.substr(1))));
     return 0;
 }
 

@@ -92,7 +92,8 @@ public:
     void ExecuteLine(std::string_view line, uint32_t time);
 
     // Reads `#bars.beats` or `=milliseconds` at the tempo in force; 0 for
-    // anything else.
+    // anything else. A value outside the signed 32-bit range gives the
+    // lowest 32-bit value, a negative time that Set refuses.
     int32_t ParseTime(std::string_view text) const;
 
     void SetTempo(int32_t bpm, int32_t beatsPerBar);

@@ -37,7 +37,7 @@ void SplitToken(std::string_view& token, char delimiter, std::string_view& sourc
     source = TrimScriptBlanks(source.substr(at + 1));
 }
 
-int32_t IntegerValue(std::string_view text) {
+int64_t WideIntegerValue(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && IsNumberBlank(text[i])) ++i;
     bool negative = false;
@@ -45,15 +45,17 @@ int32_t IntegerValue(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
-    constexpr int64_t kLimit = int64_t{1} << 31;
     int64_t magnitude = 0;
     for (; i < text.size() && IsDigit(text[i]); ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > kLimit) magnitude = kLimit;
+        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kWideIntegerLimit);
     }
-    if (negative) return static_cast<int32_t>(-magnitude);
-    return magnitude >= kLimit ? std::numeric_limits<int32_t>::max()
-                               : static_cast<int32_t>(magnitude);
+    return negative ? -magnitude : magnitude;
+}
+
+int32_t IntegerValue(std::string_view text) {
+    const int64_t value = WideIntegerValue(text);
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 double DecimalValue(std::string_view text) {

@@ -18,6 +18,11 @@ void SplitToken(std::string_view& token, char delimiter, std::string_view& sourc
 // beyond the 32-bit range saturate.
 int32_t IntegerValue(std::string_view text);
 
+// The same reading, wide enough to tell a value outside the 32-bit range:
+// magnitudes saturate at kWideIntegerLimit.
+constexpr int64_t kWideIntegerLimit = int64_t{1} << 40;
+int64_t WideIntegerValue(std::string_view text);
+
 // Blanks, an optional sign, digits with an optional fraction and exponent;
 // 0.0 without a number.
 double DecimalValue(std::string_view text);

@@ -1,0 +1,405 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/ScriptEngine.h"
+#include "support/Doubles.h"
+#include "textures/TextureRegistry.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class ScriptParserTest : public ::testing::Test {
+protected:
+    bool Load(const std::string& text) {
+        TempScript script(text);
+        return engine->Load(script.Path(), &registry);
+    }
+
+    const RecordingTextureFactory::FakeTexture* Picture(const char* handle) {
+        return static_cast<RecordingTextureFactory::FakeTexture*>(registry.Find(handle));
+    }
+
+    RecordingMessageBoxes boxes;
+    RecordingMusicPlayer music;
+    RecordingTextureFactory factory;
+    TextureRegistry registry{factory};
+    std::unique_ptr<ScriptEngine> engine = std::make_unique<ScriptEngine>(boxes, music);
+};
+
+// --- Messages ---------------------------------------------------------------
+
+TEST_F(ScriptParserTest, EveryMessageNamesItsLineAndText) {
+    EXPECT_FALSE(Load(
+        "// one bad line after another\n"
+        "Frobnicate now\n"
+        "LoadImage onlyhandle\n"
+        "LoadMusic\n"
+        "LoadMusic x.mp3 0\n"
+        "Define novalue=\n"
+        "DefinePattern 20 *...\n"
+        "=0 UsePattern -1\n"
+        "Set scene.0.dbl.1 0.5\n"
+        "=100 Set sprite.0.dbl.1 1\n"
+        "=100 Set scene.0.dbl\n"
+        "=100 Set scene.0.int.1 5\n"
+        "=100 Set scene.64.dbl.0 1\n"
+        "=100 Trig scene.0.lng.5\n"
+        "=0 Fade .0.dbl.1 from 0 to 1 time #1.0\n"
+        "=0 Fade scene.0 from 0 to 1 time #1.0\n"
+        "=0 Fade scene.0.dbl.1\n"
+        "=0 Fade scene.0.dbl.1 from 0\n"
+        "=0 Fade scene.0.dbl.1 from 0 to 1\n"
+        "=0 Fade scene.0.lng.1 from 0 to 5 time #1.0\n"
+        "=0 Fade scene.-1.dbl.1 from 0 to 1 time #1.0\n"
+        "#1.0 Set scene.x\n"));
+    EXPECT_EQ(boxes.Texts(), (Texts{
+        "Syntax error on line 2:\nFrobnicate now",
+        "Missing image handle or filename on line 3:\nLoadImage onlyhandle",
+        "Missing filename on line 4:\nLoadMusic",
+        "Invalid BPM on line 5:\nLoadMusic x.mp3 0",
+        "Invalid define line on line 6:\nDefine novalue=",
+        "Pattern id out of range on line 7:\nDefinePattern 20 *...",
+        "Pattern id out of range on line 8:\n=0 UsePattern -1",
+        "Invalid time on line 9:\nSet scene.0.dbl.1 0.5",
+        "Invalid identifier on line 10:\n=100 Set sprite.0.dbl.1 1",
+        "Missing index on line 11:\n=100 Set scene.0.dbl",
+        "Invalid parameter on line 12:\n=100 Set scene.0.int.1 5",
+        "Invalid scene on line 13:\n=100 Set scene.64.dbl.0 1",
+        "Invalid index on line 14:\n=100 Trig scene.0.lng.5",
+        "Missing identifier on line 15:\n=0 Fade .0.dbl.1 from 0 to 1 time #1.0",
+        "Missing parameter on line 16:\n=0 Fade scene.0 from 0 to 1 time #1.0",
+        "Missing from attribute on line 17:\n=0 Fade scene.0.dbl.1",
+        "Missing to attribute on line 18:\n=0 Fade scene.0.dbl.1 from 0",
+        "Missing time attribute on line 19:\n=0 Fade scene.0.dbl.1 from 0 to 1",
+        "Invalid parameter on line 20:\n=0 Fade scene.0.lng.1 from 0 to 5 time #1.0",
+        "Invalid scene on line 21:\n=0 Fade scene.-1.dbl.1 from 0 to 1 time #1.0",
+        "Invalid identifier on line 22:\n#1.0 Set scene.x",
+    }));
+    EXPECT_EQ(engine->EventCount(), 0);
+    ASSERT_FALSE(boxes.boxes.empty());
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes[0].icon, MessageBoxIcon::Error);
+}
+
+TEST_F(ScriptParserTest, SlotIndicesOutsideTheirKindAreRefused) {
+    EXPECT_FALSE(Load(
+        "=0 Set scene.63.dbl.9 1\n"
+        "=0 Set scene.0.dbl.10 1\n"
+        "=0 Set scene.0.lng.4 1\n"
+        "=0 Set scene.0.lng.5 1\n"
+        "=0 Trig scene.0.bool.-1\n"
+        "=0 Set scene.4294967296.bool.0 true\n"));
+    EXPECT_EQ(boxes.Texts(), (Texts{
+        "Invalid index on line 2:\n=0 Set scene.0.dbl.10 1",
+        "Invalid index on line 4:\n=0 Set scene.0.lng.5 1",
+        "Invalid index on line 5:\n=0 Trig scene.0.bool.-1",
+        "Invalid scene on line 6:\n=0 Set scene.4294967296.bool.0 true",
+    }));
+    EXPECT_EQ(engine->EventCount(), 2);
+}
+
+TEST_F(ScriptParserTest, MessagesShowTheLineAfterSubstitution) {
+    EXPECT_FALSE(Load("Define sc=scene\nSet sc.0.RUN\n"));
+    EXPECT_EQ(boxes.Texts(), Texts{"Invalid time on line 2:\nSet scene.0.bool.0 true"});
+}
+
+TEST_F(ScriptParserTest, LinesThatDoNothing) {
+    EXPECT_TRUE(Load("\n// note\n/x\n#4.0\n#4.0 // timed comment\n"));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(engine->EventCount(), 0);
+}
+
+TEST_F(ScriptParserTest, BlankLinesLeadingSpacesAndHashWordsAreSyntaxErrors) {
+    EXPECT_FALSE(Load("   \n\t\t\n =100 Set scene.0.dbl.0 1\n# note\n"));
+    EXPECT_EQ(boxes.Texts(), (Texts{
+        "Syntax error on line 1:\n   ",
+        "Syntax error on line 2:\n\t\t",
+        "Syntax error on line 3:\n =100 Set scene.0.dbl.0 1",
+        "Syntax error on line 4:\n# note",
+    }));
+}
+
+TEST_F(ScriptParserTest, TabsLeadButDoNotSeparateWords) {
+    EXPECT_FALSE(Load("\t=100 Set scene.0.dbl.0 1\n=100\tSet scene.0.dbl.0 1\n"));
+    EXPECT_EQ(boxes.Texts(), Texts{"Syntax error on line 2:\n=100\tSet scene.0.dbl.0 1"});
+    ASSERT_EQ(engine->EventCount(), 1);
+    EXPECT_EQ(engine->Event(0).start, 100u);
+}
+
+// --- Reading the file ---------------------------------------------------------
+
+TEST_F(ScriptParserTest, UnreadablePathsGiveFalseWithoutAMessage) {
+    EXPECT_FALSE(engine->Load("/nonexistent/script.txt", &registry));
+    EXPECT_FALSE(engine->Load("/tmp", &registry));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(ScriptParserTest, EveryLineReadTicksTheLoadingScreenOnce) {
+    std::vector<std::string> log;
+    RecordingLoadingViewFactory views(log);
+    auto view = views.NewLoadingView();
+    engine->SetLoadingScreen(view.get());
+
+    EXPECT_TRUE(Load(""));
+    EXPECT_EQ(views.ticks, 1);
+    // A final line end is followed by one more, empty, line.
+    EXPECT_FALSE(Load("bad\n// ok\n"));
+    EXPECT_EQ(views.ticks, 1 + 3);
+    EXPECT_EQ(engine->LineNumber(), 4);
+    EXPECT_FALSE(Load("bad\n// ok"));
+    EXPECT_EQ(views.ticks, 1 + 3 + 2);
+}
+
+TEST_F(ScriptParserTest, CrLfLineEndsAreNotPartOfTheLine) {
+    EXPECT_FALSE(Load("=100 Set scene.0.dbl.0 1\r\nbad\r\nlast\r"));
+    EXPECT_EQ(boxes.Texts(), (Texts{"Syntax error on line 2:\nbad",
+                                    "Syntax error on line 3:\nlast\r"}));
+    EXPECT_EQ(engine->EventCount(), 1);
+}
+
+TEST_F(ScriptParserTest, ALineEndsAtAZeroByte) {
+    const char text[] = "bad\0 ignored\n=5 UsePattern 0\n";
+    EXPECT_FALSE(Load(std::string(text, sizeof text - 1)));
+    EXPECT_EQ(boxes.Texts(), Texts{"Syntax error on line 1:\nbad"});
+    EXPECT_EQ(engine->EventCount(), 1);
+}
+
+TEST_F(ScriptParserTest, LinesLongerThan255CharactersAreReportedAndSkipped) {
+    const std::string longest = "//" + std::string(253, 'x');
+    const std::string tooLong = "=0 UsePattern 1 " + std::string(240, 'x');
+    ASSERT_EQ(tooLong.size(), 256u);
+    EXPECT_FALSE(Load(longest + "\r\n" + tooLong + "\r\n=7 UsePattern 2\n"));
+    EXPECT_EQ(boxes.Texts(), Texts{"Line too long on line 2:\n" + tooLong.substr(0, 255)});
+    ASSERT_EQ(engine->EventCount(), 1);
+    EXPECT_EQ(engine->Event(0).lngValue, 2);
+}
+
+TEST_F(ScriptParserTest, LinesGrowingPastTheLimitBySubstitutionAreSkipped) {
+    const std::string nearlyFull = "=0 Set scene.0.RUN //" + std::string(230, 'x');
+    ASSERT_EQ(nearlyFull.size(), 251u);
+    // A value holding its own name would grow the line without end.
+    EXPECT_FALSE(Load(nearlyFull + "\nDefine X=aX\n=0 UsePattern X\n=7 UsePattern 2\n"));
+    EXPECT_EQ(boxes.Texts(), (Texts{"Line too long on line 1:\n" + nearlyFull,
+                                    "Line too long on line 3:\n=0 UsePattern X"}));
+    ASSERT_EQ(engine->EventCount(), 1);
+    EXPECT_EQ(engine->Event(0).lngValue, 2);
+}
+
+// --- Variables ------------------------------------------------------------------
+
+TEST_F(ScriptParserTest, RunIsReplacedBeforeRunning) {
+    EXPECT_FALSE(Load("=100 Set scene.2.RUN\nSet scene.1.RUNNING\n"));
+    EXPECT_EQ(boxes.Texts(), Texts{"Invalid time on line 2:\nSet scene.1.bool.0 trueNING"});
+    ASSERT_EQ(engine->EventCount(), 1);
+    const TimelineEvent& run = engine->Event(0);
+    EXPECT_EQ(run.effect, 2);
+    EXPECT_EQ(run.kind, param_kind::kBool);
+    EXPECT_EQ(run.index, 0);
+    EXPECT_TRUE(run.boolValue);
+}
+
+TEST_F(ScriptParserTest, VariablesApplyInByteOrderOfTheirNames) {
+    // B is defined first, but A is applied first, so the A brought in by B
+    // stays.
+    EXPECT_FALSE(Load("Define B=Az\nDefine A=q\nSet B\n"));
+    EXPECT_EQ(boxes.Texts(), Texts{"Invalid time on line 3:\nSet Az"});
+}
+
+TEST_F(ScriptParserTest, ALineNoLongerThanTheNameIsLeftAlone) {
+    EXPECT_FALSE(Load("RUN\nRUN \n"));
+    EXPECT_EQ(boxes.Texts(), (Texts{"Syntax error on line 1:\nRUN",
+                                    "Syntax error on line 2:\nbool.0 true "}));
+}
+
+TEST_F(ScriptParserTest, VariablesAreReplacedInsideWords) {
+    EXPECT_TRUE(Load("Define X=abc\nLoadImage hXy fX.png\n"));
+    ASSERT_NE(Picture("habcy"), nullptr);
+    EXPECT_EQ(Picture("habcy")->file, "fabc.png");
+}
+
+TEST_F(ScriptParserTest, DefineIsSubstitutedBeforeItRuns) {
+    EXPECT_TRUE(Load("Define X=1\nDefine X=2\nDefine Y = 3 4\n"));
+    ASSERT_NE(engine->Variable("X"), nullptr);
+    EXPECT_EQ(*engine->Variable("X"), "1");
+    ASSERT_NE(engine->Variable("1"), nullptr);
+    EXPECT_EQ(*engine->Variable("1"), "2");
+    ASSERT_NE(engine->Variable("Y"), nullptr);
+    EXPECT_EQ(*engine->Variable("Y"), "3");
+}
+
+TEST_F(ScriptParserTest, AnUndefinedImageDirectoryBecomesEmptyAndDeletesItsName) {
+    EXPECT_FALSE(Load("LoadImage pic pic.png\n"
+                      "LoadImage other a_IMG_DIRb.png\n"
+                      "Define _IMG_DIR=data/png/\n"));
+    EXPECT_EQ(factory.loads, (Texts{"pic.png", "ab.png"}));
+    EXPECT_EQ(boxes.Texts(), Texts{"Invalid define line on line 3:\nDefine =data/png/"});
+}
+
+// --- Commands -----------------------------------------------------------------------
+
+TEST_F(ScriptParserTest, LoadImageJoinsTheDirectoryAndChoosesTheWrapMode) {
+    EXPECT_TRUE(Load("Define _IMG_DIR=data/png/\n"
+                     "LoadImage noise noise.png repeat\n"
+                     "LoadImage pic1 pic1.png Repeat\n"
+                     "#4.0 LoadImage pic2 pic2.png\n"));
+    ASSERT_NE(Picture("noise"), nullptr);
+    ASSERT_NE(Picture("pic1"), nullptr);
+    ASSERT_NE(Picture("pic2"), nullptr);
+    EXPECT_EQ(Picture("noise")->file, "data/png/noise.png");
+    EXPECT_EQ(Picture("noise")->wrap, kWrapRepeat);
+    EXPECT_EQ(Picture("pic1")->wrap, kWrapClamp);
+    EXPECT_EQ(Picture("pic2")->file, "data/png/pic2.png");
+}
+
+TEST_F(ScriptParserTest, LoadMusicOpensTheStreamEvenWithABadTempo) {
+    EXPECT_FALSE(Load("Define _MUSIC_DIR=music/\nLoadMusic a.mp3 140\nLoadMusic b.mp3\n"));
+    EXPECT_EQ(music.loaded, (Texts{"music/a.mp3", "music/b.mp3"}));
+    EXPECT_EQ(boxes.Texts(), Texts{"Invalid BPM on line 3:\nLoadMusic b.mp3"});
+    EXPECT_EQ(engine->BeatLength(), 428.0);
+    EXPECT_EQ(engine->BarLength(), 1712.0);
+}
+
+TEST_F(ScriptParserTest, TempoEdges) {
+    EXPECT_FALSE(Load("LoadMusic x.mp3 60000 3\nLoadMusic x.mp3 60001\n"));
+    EXPECT_EQ(boxes.Texts(), Texts{"Invalid BPM on line 2:\nLoadMusic x.mp3 60001"});
+    EXPECT_EQ(engine->BeatLength(), 1.0);
+    EXPECT_EQ(engine->BarLength(), 3.0);
+    EXPECT_FLOAT_EQ(engine->StepsPerMs(), 4.0f);
+    engine->SetTempo(120, 0);
+    EXPECT_EQ(engine->BarLength(), 2000.0);
+}
+
+TEST_F(ScriptParserTest, TimeExpressions) {
+    EXPECT_EQ(engine->ParseTime("#2.1"), 4320);
+    EXPECT_EQ(engine->ParseTime("#2.1.5"), 4560);
+    EXPECT_EQ(engine->ParseTime("#0.0"), 0);
+    EXPECT_EQ(engine->ParseTime("#3"), 5760);
+    EXPECT_EQ(engine->ParseTime("#.5"), 2400);  // beats are what follows the full stop
+    EXPECT_EQ(engine->ParseTime("#-1.0"), -1920);
+    EXPECT_EQ(engine->ParseTime("=5000"), 5000);
+    EXPECT_EQ(engine->ParseTime("=2147483647"), 2147483647);
+    EXPECT_EQ(engine->ParseTime("5000"), 0);
+    EXPECT_EQ(engine->ParseTime(""), 0);
+    engine->SetTempo(140, 4);
+    EXPECT_EQ(engine->ParseTime("#1.2"), 2568);
+    EXPECT_EQ(engine->ParseTime("#0.0.5"), 214);
+}
+
+TEST_F(ScriptParserTest, TimesOutsideThe32BitRangeAreInvalid) {
+    constexpr int32_t kLowest = std::numeric_limits<int32_t>::min();
+    EXPECT_EQ(engine->ParseTime("=3000000000"), kLowest);
+    EXPECT_EQ(engine->ParseTime("=-3000000000"), kLowest);
+    EXPECT_EQ(engine->ParseTime("#2000000.0"), kLowest);
+    EXPECT_FALSE(Load("=3000000000 Set scene.0.dbl.0 1\n"));
+    EXPECT_EQ(boxes.Texts(), Texts{"Invalid time on line 1:\n=3000000000 Set scene.0.dbl.0 1"});
+}
+
+TEST_F(ScriptParserTest, TimesUseTheTempoInForceAtTheirLine) {
+    EXPECT_TRUE(Load("#1.0 UsePattern 0\nLoadMusic x.mp3 120\n#1.0 UsePattern 0\n"));
+    ASSERT_EQ(engine->EventCount(), 2);
+    EXPECT_EQ(engine->Event(0).start, 1920u);
+    EXPECT_EQ(engine->Event(1).start, 2000u);
+}
+
+TEST_F(ScriptParserTest, TheLastTimePrefixCountsAndUntimedCommandsIgnoreIt) {
+    EXPECT_EQ(engine->EndTime(), NO_TIME);
+    EXPECT_TRUE(Load("#4.0 #8.0 UsePattern 1\n#4.0 Goto =10\n#4.0 End #1.0\n"
+                     "#4.0 DefinePattern 2 *\n"));
+    EXPECT_EQ(engine->Event(0).start, 15360u);
+    EXPECT_EQ(engine->StartPosition(), 10u);
+    EXPECT_EQ(engine->EndTime(), 1920u);
+    EXPECT_EQ(engine->GetPattern(2).length, 1);
+    // Without a prefix a time word is 0.
+    EXPECT_TRUE(Load("Goto 5000\nEnd 5000\n"));
+    EXPECT_EQ(engine->StartPosition(), 0u);
+    EXPECT_EQ(engine->EndTime(), 0u);
+}
+
+TEST_F(ScriptParserTest, SetReadsValuesByKind) {
+    EXPECT_TRUE(Load("=100 Set scene.1.lng.2 -12x\n"
+                     "=100 Set scene.0.bool.2 TRUE\n"
+                     "=100 Set scene.0.bool.3 true\n"
+                     "=100 Set scene.0.dbl.3\n"
+                     "=200 Set scene.5.dbl.9 2.5e1 ignored words\n"));
+    ASSERT_EQ(engine->EventCount(), 5);
+    const TimelineEvent& lng = engine->Event(0);
+    EXPECT_EQ(lng.effect, 1);
+    EXPECT_EQ(lng.kind, param_kind::kLng);
+    EXPECT_EQ(lng.index, 2);
+    EXPECT_EQ(lng.lngValue, -12);
+    EXPECT_EQ(lng.state, event_state::kPendingSet);
+    EXPECT_FALSE(engine->Event(1).boolValue);
+    EXPECT_TRUE(engine->Event(2).boolValue);
+    EXPECT_EQ(engine->Event(3).value, 0.0);
+    const TimelineEvent& dbl = engine->Event(4);
+    EXPECT_EQ(dbl.effect, 5);
+    EXPECT_EQ(dbl.kind, param_kind::kDbl);
+    EXPECT_EQ(dbl.index, 9);
+    EXPECT_EQ(dbl.value, 25.0);
+    EXPECT_EQ(dbl.start, 200u);
+    EXPECT_EQ(dbl.end, 200u);
+}
+
+TEST_F(ScriptParserTest, UntimedTriggersAndPatternSwitchesAreRecordedAtNoTime) {
+    EXPECT_TRUE(Load("Trig scene.1.dbl.7 3\nUsePattern 4\nDisablePattern\n"));
+    ASSERT_EQ(engine->EventCount(), 3);
+    EXPECT_EQ(engine->Event(0).state, event_state::kPendingTrigger);
+    EXPECT_EQ(engine->Event(0).index, 7);
+    EXPECT_EQ(engine->Event(0).start, NO_TIME);
+    EXPECT_EQ(engine->Event(1).state, event_state::kPendingPatternSwitch);
+    EXPECT_EQ(engine->Event(1).lngValue, 4);
+    EXPECT_EQ(engine->Event(2).lngValue, -1);
+    EXPECT_EQ(engine->Event(2).start, NO_TIME);
+}
+
+TEST_F(ScriptParserTest, FadeComputesItsRateAndMapsBadIndicesToZero) {
+    EXPECT_TRUE(Load("=1000 Fade scene.3.dbl.4 from 2 to 1 time =500\n"
+                     "=0 Fade any.0.dbl.12 over 0 until 1 for #1.0\n"
+                     "=0 Fade scene.0.dbl from 0 to 1 time =10\n"
+                     "=0 Fade scene.0.dbl.1 from 0 to 1 time 10\n"));
+    ASSERT_EQ(engine->EventCount(), 4);
+    const TimelineEvent& fade = engine->Event(0);
+    EXPECT_EQ(fade.state, event_state::kFade);
+    EXPECT_EQ(fade.effect, 3);
+    EXPECT_EQ(fade.index, 4);
+    EXPECT_EQ(fade.start, 1000u);
+    EXPECT_EQ(fade.end, 1500u);
+    EXPECT_EQ(fade.from, 2.0);
+    EXPECT_DOUBLE_EQ(fade.value, -1.0 / 500.0);
+    EXPECT_EQ(engine->Event(1).index, 0);
+    EXPECT_EQ(engine->Event(1).end, 1920u);
+    EXPECT_EQ(engine->Event(2).index, 0);
+    // A duration without a time prefix is 0: no rate, no division by zero.
+    EXPECT_EQ(engine->Event(3).end, 0u);
+    EXPECT_EQ(engine->Event(3).value, 0.0);
+}
+
+TEST_F(ScriptParserTest, DefinePatternStoresStepsWithFullStopsSilent) {
+    EXPECT_TRUE(Load("DefinePattern 0 *.a b.\n"
+                     "DefinePattern 1 " + std::string(200, '*') + "\n"
+                     "DefinePattern 2 x\n"
+                     "DefinePattern 2\n"));
+    const Pattern& steps = engine->GetPattern(0);
+    ASSERT_EQ(steps.length, 6);
+    EXPECT_EQ(std::string(steps.steps, 6), std::string("*\0a b\0", 6));
+    EXPECT_EQ(engine->GetPattern(1).length, 128);
+    EXPECT_EQ(engine->GetPattern(2).length, 0);
+    EXPECT_EQ(engine->GetPattern(2).steps[0], '\0');
+}
+
+TEST_F(ScriptParserTest, EventsBeyondTheTableAreReportedAndDropped) {
+    std::string script;
+    for (int i = 0; i < ScriptEngine::kMaxEvents; ++i) script += "=0 DisablePattern\n";
+    script += "=5 UsePattern 3\n";
+    EXPECT_FALSE(Load(script));
+    EXPECT_EQ(boxes.Texts(), Texts{"Too many events on line 1001:\n=5 UsePattern 3"});
+    EXPECT_EQ(engine->EventCount(), ScriptEngine::kMaxEvents);
+    EXPECT_EQ(engine->Event(ScriptEngine::kMaxEvents - 1).lngValue, -1);
+}
+
+}  // namespace
