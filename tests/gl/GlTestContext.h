@@ -24,6 +24,12 @@ protected:
     // The RGBA bytes of the pixel at (x, y), counted from the lower left.
     static std::array<uint8_t, 4> PixelAt(int x, int y);
 
+public:
+    // PixelAt for test helpers outside a fixture.
+    static std::array<uint8_t, 4> PixelAtForTests(int x, int y) { return PixelAt(x, y); }
+
+protected:
+
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
 };

@@ -1,0 +1,215 @@
+#include "textures/PngTexture.h"
+
+#include <GL/gl.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "textures/TextureLevels.h"
+
+namespace {
+
+// Whether loads put the picture's top row at t = 1.
+bool standardOrientation = false;
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<FILE, FileCloser>;
+
+// libpng's simplified reader reports errors by return value (it catches its
+// own longjmps inside the library), so no jump ever crosses this code. The
+// guard frees the reader's state on every way out.
+struct PngReader {
+    png_image image;
+    PngReader() {
+        std::memset(&image, 0, sizeof image);
+        image.version = PNG_IMAGE_VERSION;
+    }
+    ~PngReader() { png_image_free(&image); }
+    PngReader(const PngReader&) = delete;
+    PngReader& operator=(const PngReader&) = delete;
+};
+
+// A whole file in memory.
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+};
+
+bool ReadWholeFile(const char* fileName, FileBytes* bytes) {
+    FileHandle file(std::fopen(fileName, "rb"));
+    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
+    const long length = std::ftell(file.get());
+    if (length <= 0 || static_cast<uint64_t>(length) > kMaxPngFileBytes ||
+        std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        return false;
+    }
+    bytes->data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+    if (!bytes->data) return false;
+    bytes->size = std::fread(bytes->data.get(), 1, static_cast<size_t>(length), file.get());
+    return bytes->size > 0;
+}
+
+uint32_t BigEndian32(const uint8_t* bytes) {
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+// Whether every chunk before the image data lies within the file. libpng
+// sets aside the whole declared length of some chunks (text, for one) and
+// clears it before reading them, so a few bytes claiming a gigabyte-long
+// chunk would cost that much memory and time only to fail at the end of
+// the file. The reader stops after the image data, so later chunks do not
+// matter; a file that ends before its image data fails in libpng.
+bool ChunksBeforeImageDataFit(const FileBytes& bytes) {
+    constexpr size_t kSignatureLength = 8;
+    constexpr size_t kChunkOverhead = 12;  // length, type and CRC
+    size_t offset = kSignatureLength;
+    while (offset + 8 <= bytes.size) {
+        const uint8_t* chunk = bytes.data.get() + offset;
+        if (std::memcmp(chunk + 4, "IDAT", 4) == 0) return true;
+        const uint64_t chunkLength = uint64_t{BigEndian32(chunk)} + kChunkOverhead;
+        if (chunkLength > bytes.size - offset) return false;
+        offset += static_cast<size_t>(chunkLength);
+    }
+    return true;
+}
+
+// The file's bits per sample, from its header: the signature (8 bytes), then
+// the IHDR chunk's length and type (8 bytes), width, height and bit depth.
+int32_t BitDepthFromHeader(const FileBytes& bytes) {
+    constexpr size_t kBitDepthOffset = 24;
+    if (bytes.size <= kBitDepthOffset || std::memcmp(bytes.data.get() + 12, "IHDR", 4) != 0) {
+        return 0;
+    }
+    return bytes.data[kBitDepthOffset];
+}
+
+}  // namespace
+
+size_t PngPixels::RowBytes() const {
+    return static_cast<size_t>(info.width) * static_cast<size_t>(channels);
+}
+
+size_t PngPixels::SizeInBytes() const {
+    return RowBytes() * static_cast<size_t>(info.height);
+}
+
+bool DecodePngFile(const char* fileName, PngAlphaMode alphaMode, PngRowOrder rowOrder,
+                   PngPixels* pixels) {
+    if (pixels == nullptr) return false;
+    *pixels = PngPixels{};
+    pixels->rowOrder = rowOrder;
+    if (fileName == nullptr || alphaMode != PngAlphaMode::FromFile) return false;
+
+    FileBytes bytes;
+    if (!ReadWholeFile(fileName, &bytes) || !ChunksBeforeImageDataFit(bytes)) return false;
+
+    // The header: libpng checks the signature and every chunk up to the
+    // image data, the IHDR chunk with its CRC included.
+    PngReader reader;
+    png_image& image = reader.image;
+    if (!png_image_begin_read_from_memory(&image, bytes.data.get(), bytes.size)) return false;
+
+    PngInfo& info = pixels->info;
+    info.width = static_cast<int32_t>(image.width);
+    info.height = static_cast<int32_t>(image.height);
+    info.bitDepth = BitDepthFromHeader(bytes);
+    info.hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+
+    const int32_t channels = info.hasAlpha ? 4 : 3;
+    const uint64_t pixelCount = uint64_t{image.width} * image.height;
+    if (pixelCount == 0 || pixelCount > kMaxPngPixels ||
+        uint64_t{image.width} * channels > uint64_t{std::numeric_limits<png_int_32>::max()}) {
+        return false;
+    }
+
+    // The rows: decoded straight into the one buffer, converted to 8-bit
+    // RGB(A). A negative stride makes libpng store the bottom row first.
+    image.format = info.hasAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    const size_t size = static_cast<size_t>(pixelCount) * channels;
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[size]);
+    if (!data) return false;
+    const png_int_32 rowStride = static_cast<png_int_32>(image.width) * channels;
+    const png_int_32 signedStride =
+        rowOrder == PngRowOrder::BottomRowFirst ? -rowStride : rowStride;
+    if (!png_image_finish_read(&image, nullptr, data.get(), signedStride, nullptr)) return false;
+
+    pixels->channels = channels;
+    pixels->data = std::move(data);
+    return true;
+}
+
+bool UploadPngPixelsToBoundTexture(PngPixels pixels, PngMipmapMode mipmapMode) {
+    if (mipmapMode != PngMipmapMode::BuildFullChain) return false;
+    const int32_t channels = pixels.channels;
+    if (!pixels.data || (channels != 3 && channels != 4) || pixels.info.width < 1 ||
+        pixels.info.height < 1) {
+        return false;
+    }
+
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    int32_t width = PowerOfTwoTextureSide(pixels.info.width, maxTextureSize);
+    int32_t height = PowerOfTwoTextureSide(pixels.info.height, maxTextureSize);
+    if (width == 0 || height == 0) return false;
+
+    // Level 0 is the decoded picture itself when its sides are powers of
+    // two, otherwise a resampled copy. Either buffer is then halved in place
+    // for each smaller level.
+    std::unique_ptr<uint8_t[]> levels = std::move(pixels.data);
+    if (width != pixels.info.width || height != pixels.info.height) {
+        const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * channels;
+        std::unique_ptr<uint8_t[]> resampled(new (std::nothrow) uint8_t[size]);
+        if (!resampled) return false;
+        if (!ResamplePixels(levels.get(), pixels.info.width, pixels.info.height, channels,
+                            resampled.get(), width, height)) {
+            return false;
+        }
+        levels = std::move(resampled);
+    }
+
+    const GLenum format = channels == 4 ? GL_RGBA : GL_RGB;
+    // Sized formats, so that the GL keeps all 8 bits of every channel.
+    const GLint internalFormat = channels == 4 ? GL_RGBA8 : GL_RGB8;
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    for (GLint level = 0;; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, internalFormat, width, height, 0, format,
+                     GL_UNSIGNED_BYTE, levels.get());
+        if (width == 1 && height == 1) break;
+        HalvePixelsInPlace(levels.get(), &width, &height, channels);
+    }
+    glPopClientAttrib();
+    return true;
+}
+
+void SetPngStandardOrientation(bool on) {
+    standardOrientation = on;
+}
+
+bool PngStandardOrientation() {
+    return standardOrientation;
+}
+
+bool LoadPngIntoBoundTexture(const char* fileName, PngMipmapMode mipmapMode, PngAlphaMode alphaMode,
+                             PngInfo* info) {
+    if (info != nullptr) *info = PngInfo{};
+    if (mipmapMode != PngMipmapMode::BuildFullChain) return false;
+    PngPixels pixels;
+    const PngRowOrder rowOrder =
+        standardOrientation ? PngRowOrder::BottomRowFirst : PngRowOrder::TopRowFirst;
+    const bool decoded = DecodePngFile(fileName, alphaMode, rowOrder, &pixels);
+    if (info != nullptr) *info = pixels.info;
+    if (!decoded) return false;
+    return UploadPngPixelsToBoundTexture(std::move(pixels), mipmapMode);
+}
