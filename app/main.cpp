@@ -10,10 +10,11 @@
 #include "app/ProgramObjects.h"
 #include "app/RunLoop.h"
 #include "app/WindowProcedure.h"
-#include "audio/StandInMusicPlayer.h"
+#include "audio/KaSounds.h"
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
 #include "demo/LoadingScreen.h"
+#include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "render/RenderToolkit.h"
@@ -24,15 +25,14 @@ namespace {
 // SDL comes up first so that every program-wide object may use it, and goes
 // down after the last of them.
 struct ProgramWide {
-    ProgramWide() { platformStarted = sdl.Start(); }
-
     SdlSystem sdl;
-    bool platformStarted = false;
+    bool platformStarted = sdl.Start();
     SdlMessageBoxes boxes;
     SdlWindowSystem windowSystem;
     GlWindow window{windowSystem, boxes};
     Keyboard keyboard;
-    StandInMusicPlayer music;
+    SdlMixerAudio audio;
+    KaSounds music{audio, boxes};
     // Built before any GL context exists, so its render state takes effect
     // only through the loading screen's own toolkit.
     RenderToolkit toolkit{window};

@@ -16,8 +16,9 @@
 #include <cstring>
 #include <memory>
 
-#include "audio/StandInMusicPlayer.h"
+#include "audio/KaSounds.h"
 #include "platform/ConsoleMessageBoxes.h"
+#include "platform/sdl/SdlMixerAudio.h"
 #include "script/ScriptEngine.h"
 #include "textures/TextureFactory.h"
 #include "textures/TextureRegistry.h"
@@ -116,7 +117,9 @@ int main(int argc, char** argv) {
     }
 
     ConsoleMessageBoxes boxes(stdout);
-    StandInMusicPlayer music;
+    // The music opens as in the show, on the no-sound device.
+    SdlMixerAudio audio(SoundOutput::Off);
+    KaSounds music(audio, boxes);
     HeadlessTextureFactory textureFactory;
     TextureRegistry textures(textureFactory);
     auto engine = std::make_unique<ScriptEngine>(boxes, music);

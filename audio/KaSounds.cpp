@@ -1,0 +1,55 @@
+#include "audio/KaSounds.h"
+
+#include <string>
+
+#include "app/RunLoop.h"
+#include "platform/MessageBoxes.h"
+
+KaSounds::KaSounds(AudioLibrary& library, MessageBoxes& boxes) : library(library), boxes(boxes) {
+    // Without a usable sound output the show runs silently: the no-sound
+    // device still opens streams and reports their errors.
+    if (!library.Init(AudioLibrary::kDefaultDevice, kFrequency)) {
+        library.Init(AudioLibrary::kNoSoundDevice, kFrequency);
+    }
+}
+
+KaSounds::~KaSounds() { library.Free(); }
+
+bool KaSounds::LoadStream(const char* path) {
+    stream = library.OpenFileStream(path);
+    if (stream != 0) return true;
+    ReportError("LoadStream");
+    return false;
+}
+
+void KaSounds::Play() { library.Play(stream, true); }
+
+bool KaSounds::SetPosition(uint32_t milliseconds) {
+    const float seconds = static_cast<float>(static_cast<uint64_t>(milliseconds)) * 0.001f;
+    const uint64_t bytes = library.SecondsToBytes(stream, seconds);
+    return library.SetPositionBytes(stream, bytes);
+}
+
+void KaSounds::ReportError(const char* operation) {
+    // The code is read once, so that the text describes the code that was
+    // checked.
+    const int32_t code = library.LastErrorCode();
+    if (code == audio_error::kNone) return;
+    std::string text = "Error in KaSounds::";
+    text += operation;
+    text += ": ";
+    text += AudioErrorDescription(code);
+    ShowError(boxes, text);
+}
+
+const char* AudioErrorDescription(int32_t code) {
+    switch (code) {
+        case audio_error::kMemory: return "There is insufficent memory.";
+        case audio_error::kFileOpen: return "The file could not be opened.";
+        case audio_error::kSampleFormat:
+            return "The sample format is not supported by the device/drivers.";
+        case audio_error::kInit: return "BASS_Init has not been successfully called.";
+        case audio_error::kFileFormat: return "The file's format is not recognised/supported.";
+        default: return "";
+    }
+}
