@@ -1,0 +1,170 @@
+// model-info: its exact output on files made here, and its description of
+// the real files checked against what lib3ds reads from them.
+#include <gtest/gtest.h>
+#include <lib3ds/file.h>
+#include <lib3ds/mesh.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "oracle/ToolRun.h"
+#include "support/ChunkWriter.h"
+
+namespace {
+
+ToolRun ModelInfo(const std::string& arguments) {
+    return RunTool(std::string(MODEL_INFO_PROGRAM) + " " + arguments);
+}
+
+std::string Number(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value == 0.0f ? 0.0 : static_cast<double>(value));
+    return text;
+}
+
+TestMesh Rock() {
+    TestMesh mesh;
+    mesh.name = "Rock";
+    mesh.vertices = {{0, 0, 0}, {2, 0, 0}, {2, 0, 2}, {0, -1.5f, 2}};
+    mesh.triangles = {{0, 1, 2}, {0, 2, 3}, {1, 2, 3}};
+    mesh.groups = {{"stone", {0, 1}}};
+    return mesh;
+}
+
+TEST(ModelInfo, DescribesObjectsGroupsAndBoundsAndWarnsOfUngroupedTriangles) {
+    ChunkWriter writer;
+    writer.Open(0x4D4D).Open(0x3D3D);
+    WriteLightObject(writer, "Omni01");
+    WriteMeshObject(writer, Rock());
+    writer.Close().Close();
+    const TempFile file(writer.bytes());
+
+    const ToolRun run = ModelInfo(file.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "objects 2\n"
+              "object 0 Omni01 vertices 0 texcoords 0 planar triangles 0 groups 0\n"
+              "object 1 Rock vertices 4 texcoords 4 planar triangles 3 groups 1 2\n"
+              "bounds 0 0 0 2 2 1.5\n");
+    EXPECT_EQ(run.err, "warning: object 1 Rock: 1 of 3 triangles are in no face group and are not drawn\n");
+
+    ChunkWriter lightOnly;
+    lightOnly.Open(0x4D4D).Open(0x3D3D);
+    WriteLightObject(lightOnly, "Omni01");
+    lightOnly.Close().Close();
+    const TempFile noVertices(lightOnly.bytes());
+    EXPECT_EQ(ModelInfo(noVertices.path()).out,
+              "objects 1\nobject 0 Omni01 vertices 0 texcoords 0 planar triangles 0 groups 0\nbounds none\n");
+}
+
+TEST(ModelInfo, PrintsOneStoredVertex) {
+    const TempFile file(ModelFileBytes({Rock()}));
+    // Vertex 1 is stored at (2, 0, 0). Its triangles have the face normals
+    // (0, 0, 4) and (3, 0, 4), so its normal is (3, 0, 8) / sqrt(73); its
+    // planar coordinates are its x and y.
+    ToolRun run = ModelInfo("--vertex 0 1 " + file.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "2 0 0 0.351123 0 0.936329 2 0\n");
+
+    for (const char* missing : {"0 4", "1 0", "-1 0", "0 -1"}) {
+        run = ModelInfo(std::string("--vertex ") + missing + " " + file.path());
+        EXPECT_EQ(run.status, 1) << missing;
+        EXPECT_EQ(run.out, "") << missing;
+    }
+}
+
+TEST(ModelInfo, FailsWithStatus2WhenTheFileCannotBeReadOrTheArgumentsAreWrong) {
+    for (const char* arguments : {"/nonexistent/model.3ds", "/tmp", "", "--vertex x 0 /tmp/a.3ds", "a b"}) {
+        const ToolRun run = ModelInfo(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+        EXPECT_NE(run.err, "") << arguments;
+    }
+}
+
+// The counts of model-info's object line for a lib3ds mesh: vertices,
+// coordinates, file or planar, triangles, groups and their sizes.
+std::string ExpectedObjectTail(const Lib3dsMesh& mesh, int& ungrouped) {
+    std::map<std::string, int> perMaterial;
+    ungrouped = 0;
+    for (uint32_t i = 0; i < mesh.faces; ++i) {
+        if (mesh.faceL[i].material[0] == '\0') {
+            ++ungrouped;
+        } else {
+            ++perMaterial[mesh.faceL[i].material];
+        }
+    }
+    std::ostringstream tail;
+    tail << "vertices " << mesh.points << " texcoords " << (mesh.texels ? mesh.texels : mesh.points)
+         << (mesh.texels ? " file" : " planar") << " triangles " << mesh.faces << " groups " << perMaterial.size();
+    std::vector<int> sizes;
+    for (const auto& entry : perMaterial) sizes.push_back(entry.second);
+    std::sort(sizes.begin(), sizes.end());
+    for (int size : sizes) tail << ' ' << size;
+    return tail.str();
+}
+
+TEST(ModelInfo, DescribesTheRealFilesAsLib3dsReadsThem) {
+    for (const auto& entry : std::filesystem::directory_iterator(MODEL_TEST_DATA_DIR)) {
+        const std::string path = entry.path().string();
+        if (entry.path().extension() != ".3ds" && entry.path().extension() != ".3DS") continue;
+        SCOPED_TRACE(path);
+        const ToolRun run = ModelInfo(path);
+        ASSERT_EQ(run.status, 0);
+        Lib3dsFile* file = lib3ds_file_load(path.c_str());
+        ASSERT_NE(file, nullptr);
+
+        std::map<std::string, std::string> expectedTails;
+        int ungroupedObjects = 0;
+        float low[3] = {}, high[3] = {};
+        bool anyVertex = false;
+        for (Lib3dsMesh* mesh = file->meshes; mesh; mesh = mesh->next) {
+            int ungrouped = 0;
+            expectedTails[mesh->name] = ExpectedObjectTail(*mesh, ungrouped);
+            ungroupedObjects += ungrouped > 0;
+            for (uint32_t i = 0; i < mesh->points; ++i) {
+                const float* p = mesh->pointL[i].pos;
+                const float stored[3] = {p[0], p[2], -p[1]};
+                for (int axis = 0; axis < 3; ++axis) {
+                    low[axis] = anyVertex ? std::min(low[axis], stored[axis]) : stored[axis];
+                    high[axis] = anyVertex ? std::max(high[axis], stored[axis]) : stored[axis];
+                }
+                anyVertex = true;
+            }
+        }
+        lib3ds_file_free(file);
+
+        std::istringstream lines(run.out);
+        std::string line;
+        std::getline(lines, line);
+        EXPECT_EQ(line.rfind("objects ", 0), 0u);
+        int meshLines = 0;
+        std::string bounds;
+        while (std::getline(lines, line)) {
+            if (line.rfind("bounds", 0) == 0) {
+                bounds = line;
+                continue;
+            }
+            // object <i> <name> <tail>; names in these files hold no spaces.
+            std::istringstream words(line);
+            std::string word, index, name;
+            words >> word >> index >> name;
+            std::string tail;
+            std::getline(words, tail);
+            if (tail.rfind(" vertices 0 ", 0) == 0) continue;  // a camera or a light
+            ++meshLines;
+            EXPECT_EQ(" " + expectedTails[name], tail) << name;
+        }
+        EXPECT_EQ(meshLines, static_cast<int>(expectedTails.size()));
+        ASSERT_TRUE(anyVertex);
+        EXPECT_EQ(bounds, "bounds " + Number(low[0]) + " " + Number(low[1]) + " " + Number(low[2]) + " " +
+                              Number(high[0]) + " " + Number(high[1]) + " " + Number(high[2]));
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), ungroupedObjects);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// model-info: loads a 3DS file exactly as the show does and describes what
+// the show will hold, so that show authors can check a model before using it.
+//
+//   model-info FILE
+//       objects <n>
+//       object <i> <name> vertices <v> texcoords <t> <file|planar> triangles <f> groups <g> [<triangles per group>...]
+//       bounds <minx> <miny> <minz> <maxx> <maxy> <maxz>   (or: bounds none)
+//     and a warning on stderr for every object with triangles outside every
+//     face group, because the show draws only grouped triangles.
+//
+//   model-info --vertex OBJ IDX FILE
+//       <x> <y> <z> <nx> <ny> <nz> <u> <v>   of stored vertex IDX of object OBJ
+//
+// Positions are the stored ones, already turned to Y-up. Exit status: 0, 1
+// when the asked-for vertex does not exist, 2 when FILE cannot be read or
+// the arguments are wrong.
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "model/Model.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: model-info FILE\n"
+                 "       model-info --vertex OBJ IDX FILE\n");
+    return 2;
+}
+
+// A value for "%.6g", with negative zero shown as 0.
+double Printable(float value) {
+    return value == 0.0f ? 0.0 : static_cast<double>(value);
+}
+
+// Whether the file that Model::Load would open can be read; errno says why not.
+bool CanRead(const char* path) {
+    FILE* file = std::fopen(ModelFilePath(path).c_str(), "rb");
+    if (!file) return false;
+    std::fgetc(file);
+    const int readError = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    errno = readError;
+    return readError == 0;
+}
+
+bool ReadIndex(const char* text, long& out) {
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtol(text, &end, 10);
+    return *text != '\0' && *end == '\0' && errno == 0;
+}
+
+// The number of triangles of `object` that are in none of its groups.
+size_t UngroupedTriangles(const ModelObject& object) {
+    std::set<std::array<uint16_t, 3>> grouped;
+    for (const FaceGroup& group : object.groups) {
+        for (size_t i = 0; i + 3 <= group.indices.size(); i += 3) {
+            grouped.insert({group.indices[i], group.indices[i + 1], group.indices[i + 2]});
+        }
+    }
+    size_t ungrouped = 0;
+    const std::vector<uint16_t>& faces = object.faceIndices;
+    for (size_t i = 0; i + 3 <= faces.size(); i += 3) {
+        ungrouped += grouped.count({faces[i], faces[i + 1], faces[i + 2]}) == 0;
+    }
+    return ungrouped;
+}
+
+int Describe(const Model& model) {
+    std::printf("objects %d\n", model.objectCount);
+    float low[3] = {0.0f, 0.0f, 0.0f};
+    float high[3] = {0.0f, 0.0f, 0.0f};
+    bool anyVertex = false;
+    for (size_t i = 0; i < model.objects.size(); ++i) {
+        const ModelObject& object = model.objects[i];
+        std::printf("object %zu %s vertices %d texcoords %d %s triangles %d groups %d", i, object.name,
+                    object.vertexCount, object.texCoordCount, object.hasTexCoords ? "file" : "planar",
+                    object.indexCount / 3, object.groupCount);
+        for (const FaceGroup& group : object.groups) std::printf(" %d", group.indexCount / 3);
+        std::printf("\n");
+
+        const size_t ungrouped = UngroupedTriangles(object);
+        if (ungrouped > 0) {
+            std::fprintf(stderr, "warning: object %zu %s: %zu of %d triangles are in no face group and are not drawn\n",
+                         i, object.name, ungrouped, object.indexCount / 3);
+        }
+        for (size_t v = 0; v < object.vertices.size(); v += 3) {
+            for (size_t axis = 0; axis < 3; ++axis) {
+                const float value = object.vertices[v + axis];
+                low[axis] = anyVertex ? std::min(low[axis], value) : value;
+                high[axis] = anyVertex ? std::max(high[axis], value) : value;
+            }
+            anyVertex = true;
+        }
+    }
+    if (!anyVertex) {
+        std::printf("bounds none\n");
+        return 0;
+    }
+    std::printf("bounds %.6g %.6g %.6g %.6g %.6g %.6g\n", Printable(low[0]), Printable(low[1]), Printable(low[2]),
+                Printable(high[0]), Printable(high[1]), Printable(high[2]));
+    return 0;
+}
+
+int PrintVertex(const Model& model, long objectIndex, long vertexIndex) {
+    if (objectIndex < 0 || static_cast<size_t>(objectIndex) >= model.objects.size()) {
+        std::fprintf(stderr, "model-info: no object %ld\n", objectIndex);
+        return 1;
+    }
+    const ModelObject& object = model.objects[static_cast<size_t>(objectIndex)];
+    if (vertexIndex < 0 || vertexIndex >= object.vertexCount) {
+        std::fprintf(stderr, "model-info: object %ld has no vertex %ld\n", objectIndex, vertexIndex);
+        return 1;
+    }
+    const float* position = object.vertices.data() + vertexIndex * 3;
+    const float* normal = object.normals.data() + vertexIndex * 3;
+    const float* texCoord = object.texCoords.data() + vertexIndex * 2;
+    std::printf("%.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g\n", Printable(position[0]), Printable(position[1]),
+                Printable(position[2]), Printable(normal[0]), Printable(normal[1]), Printable(normal[2]),
+                Printable(texCoord[0]), Printable(texCoord[1]));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool vertexMode = argc == 5 && std::strcmp(argv[1], "--vertex") == 0;
+    if (!vertexMode && argc != 2) return Usage();
+    const char* path = argv[argc - 1];
+    long objectIndex = 0;
+    long vertexIndex = 0;
+    if (vertexMode && (!ReadIndex(argv[2], objectIndex) || !ReadIndex(argv[3], vertexIndex))) return Usage();
+
+    if (!CanRead(path)) {
+        std::fprintf(stderr, "model-info: cannot read %s: %s\n", path, std::strerror(errno));
+        return 2;
+    }
+    Model model;
+    model.Load(path);
+    return vertexMode ? PrintVertex(model, objectIndex, vertexIndex) : Describe(model);
+}
