@@ -6,9 +6,10 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ make pkg-config
-  libsdl2-dev libsdl2-mixer-dev libpng-dev
+  libsdl2-dev libsdl2-mixer-dev libvorbis-dev libpng-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev
+  lib3ds-dev libassimp-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
 )
 

@@ -24,7 +24,7 @@ Split SplitOnce(char delimiter, std::string_view source) {
 }
 
 TEST(SplitToken, WithoutDelimiterTakesTheWholeTrimmedSource) {
-    const Split split = SplitOnce(' ', "\t word\n");
+    const Split split = SplitOnce(' ', "\tword\n");
     EXPECT_EQ(split.token, "word");
     EXPECT_EQ(split.rest, "");
     EXPECT_EQ(SplitOnce('.', " \t\n").token, "");
