@@ -1,0 +1,40 @@
+#include "effects/CameraEffect.h"
+
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "render/RenderToolkit.h"
+
+void CameraEffect::Reset() {
+    eye = Vector3(0.0, 0.0, 10.0);
+    target = Vector3(0.0, 0.0, 0.0);
+    up = Vector3(0.0, 1.0, 0.0);
+    orbitAngle = 0.0f;
+}
+
+int32_t CameraEffect::Init() {
+    Reset();
+    return 0;
+}
+
+int32_t CameraEffect::Uninit() { return 0; }
+
+int32_t CameraEffect::Update(uint32_t dt) {
+    if (params.boolParams[2]) Reset();
+    if (params.boolParams[1]) {
+        eye = Vector3(params.dblParams[0], params.dblParams[1], params.dblParams[2]);
+    } else {
+        orbitAngle += static_cast<float>(dt) * 0.0003f;
+        const float bobAngle = 0.4f * orbitAngle;
+        eye = Vector3(6.0 * std::sin(static_cast<double>(orbitAngle)),
+                      std::cos(static_cast<double>(bobAngle)),
+                      6.0 * std::cos(static_cast<double>(orbitAngle)));
+    }
+    return 0;
+}
+
+void CameraEffect::Render() {
+    toolkit->ApplyPerspective();
+    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
+}

@@ -1,0 +1,75 @@
+#include "effects/PictureEffect.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+#include "render/RenderToolkit.h"
+#include "textures/TextureRegistry.h"
+
+namespace {
+
+// A fresh value of the standard generator, never seeded, as an offset of
+// -0.99 to 0: every run slides the noise the same way.
+float NoiseOffset() { return -static_cast<float>(std::rand() % 100) * 0.01f; }
+
+}  // namespace
+
+int32_t PictureEffect::Init() {
+    noise = textures->Find("noise");
+    if (!noise) return 1;
+    const char* handles[kPictureCount] = {"pic1", "pic2", "pic3", "pic4", "pic5", "pic6"};
+    for (int i = 0; i < kPictureCount; ++i) {
+        pictures[i] = textures->Find(handles[i]);
+        if (!pictures[i]) return 1;
+    }
+    pictureAlpha = 0.0f;
+    noiseAlpha = 0.0f;
+    return 0;
+}
+
+int32_t PictureEffect::Uninit() { return 0; }
+
+int32_t PictureEffect::Update(uint32_t dt) {
+    if (params.patternEvent == '*') {
+        noiseAlpha = 0.5f;
+        pictureAlpha = 1.0f;
+    }
+    noiseAlpha -= static_cast<float>(dt) * 0.001f;
+    if (noiseAlpha < 0.0f) noiseAlpha = 0.0f;
+    if (!params.boolParams[2]) {
+        pictureAlpha -= static_cast<float>(dt) * 0.0003f;
+        if (pictureAlpha < 0.0f) pictureAlpha = 0.0f;
+    }
+    if (params.boolParams[3]) pictureAlpha = 1.0f;
+    return 0;
+}
+
+void PictureEffect::Render() {
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    toolkit->SetSphereMap(false);
+    glPushMatrix();
+    toolkit->BeginOrtho();
+    if (pass != 0) {
+        toolkit->SetBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        // Only 0 to 5 name a picture; everything else, negative values
+        // included, shows none.
+        const uint32_t selected = static_cast<uint32_t>(params.lngParams[0]);
+        if (selected < kPictureCount) {
+            Texture& picture = *pictures[selected];
+            glColor4f(1.0f, 1.0f, 1.0f, pictureAlpha);
+            if (params.boolParams[1]) {
+                toolkit->DrawFullscreenShifted(picture, 0.0f, 0.0f, 1.0f - pictureAlpha);
+            } else {
+                toolkit->DrawFullscreen(picture);
+            }
+        }
+        const float uOffset = NoiseOffset();
+        const float vOffset = NoiseOffset();
+        const float inset = NoiseOffset();
+        glColor4f(1.0f, 1.0f, 1.0f, noiseAlpha);
+        toolkit->DrawFullscreenShifted(*noise, uOffset, vOffset, inset);
+    }
+    toolkit->EndOrtho();
+    glPopMatrix();
+}

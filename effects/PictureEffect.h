@@ -1,0 +1,25 @@
+// Full-screen pictures and flickering noise over the scene, in the main
+// pass only. A "*" step character flashes the noise and the picture
+// selected by lng.0 ("pic1" to "pic6" for 0 to 5; anything else shows no
+// picture); the noise fades in 250 ms and the picture in about 1667 ms.
+// bool.1 zooms the picture as it fades, bool.2 holds its opacity, bool.3
+// holds it at full opacity.
+#pragma once
+
+#include "demo/Effect.h"
+#include "textures/Texture.h"
+
+class PictureEffect : public Effect {
+public:
+    static constexpr int kPictureCount = 6;
+
+    int32_t Init() override;
+    int32_t Uninit() override;
+    void Render() override;
+    int32_t Update(uint32_t dt) override;
+
+    Texture* noise = nullptr;
+    Texture* pictures[kPictureCount] = {};
+    float noiseAlpha = 0.0f;
+    float pictureAlpha = 0.0f;
+};
