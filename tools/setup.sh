@@ -10,7 +10,7 @@ PACKAGES=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev
   lib3ds-dev libassimp-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils libx11-dev
 )
 
 missing=()

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # End-to-end run of the show in a real window under Xvfb: answer the startup
-# question with Return (No, a window), wait for the "Demo" window, hold
-# Escape, and expect the program to end with status 0.
+# question with Return (No, a window), wait for the "Demo" window, check its
+# size and that it shows drawn frames, hold Escape, and expect the program to
+# end with status 0.
 set -u
 demo=$1
 repo=$2
+probe=$3
 work=$(mktemp -d)
 xvfb_pid=
 demo_pid=
@@ -22,9 +24,15 @@ for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
 unset WAYLAND_DISPLAY
 
-# Finds the id of the top-level window whose name is $1.
+# Finds the id of the shown top-level window whose name is $1.
 find_window() {
-  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1; exit }'
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1 }'); do
+    if xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"; then
+      echo "$id"
+      return
+    fi
+  done
 }
 wait_for_window() {
   local id=
@@ -47,7 +55,20 @@ xdotool key Return
 
 show=$(wait_for_window Demo) || { echo "no show window"; cat "$work/out"; exit 1; }
 xdotool windowfocus "$show"
-sleep 0.5
+
+read -r width height _ < <("$probe" "$show")
+if [[ $width != 800 || $height != 600 ]]; then
+  echo "the window is ${width}x${height}, expected 800x600"
+  exit 1
+fi
+# The loading picture fades in: some frame must show more than black.
+drawn=
+for _ in $(seq 100); do
+  read -r _ _ brightness < <("$probe" "$show")
+  if [[ ${brightness%.*} -ge 8 ]]; then drawn=yes; break; fi
+  sleep 0.1
+done
+[[ -n $drawn ]] || { echo "no drawn frame was shown"; cat "$work/out"; exit 1; }
 xdotool keydown Escape
 for _ in $(seq 100); do
   kill -0 "$demo_pid" 2>/dev/null || break
