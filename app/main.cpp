@@ -14,6 +14,7 @@
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
 #include "demo/LoadingScreen.h"
+#include "effects/ShowEffects.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
@@ -71,7 +72,8 @@ int main() {
 
     {
         DemoHost host(services);
-        host.SetPassCount(2);
+        ShowEffects effects;
+        effects.RegisterWith(host);
 
         SdlMessageQueue queue;
         WindowProcedure procedure(GetKeyboard(), GetWindow(), queue);

@@ -25,6 +25,7 @@ int32_t DemoHost::Init() {
     const bool loaded = script.Load(services.scriptPath, &textures);
     script.SetLoadingScreen(nullptr);
     if (!loaded) return 1;
+    if (hasStartOverride) script.SetStartPosition(startOverride);
 
     for (int32_t i = 0; i < effectCount; ++i) {
         Effect* effect = effects[static_cast<size_t>(i)];

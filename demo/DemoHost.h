@@ -57,6 +57,12 @@ public:
     // Appends `effect`; a 65th and later effect, and a null one, are ignored.
     void AddEffect(Effect* effect);
     void SetPassCount(int32_t count) { passCount = count; }
+    // Starts the show at `milliseconds`, as a Goto there would, whatever the
+    // script says. For tools that play a part of the show.
+    void OverrideStartPosition(uint32_t milliseconds) {
+        startOverride = milliseconds;
+        hasStartOverride = true;
+    }
 
     int32_t Init() override;
     int32_t Frame() override;
@@ -75,4 +81,6 @@ private:
     uint32_t lastTime = 0;
     int32_t effectCount = 0;
     int32_t passCount = 0;
+    uint32_t startOverride = 0;
+    bool hasStartOverride = false;
 };

@@ -104,6 +104,10 @@ public:
 
     // --- Playing ---------------------------------------------------------
 
+    // Starts the show at `milliseconds` instead of where the script's Goto
+    // put it; takes effect at the next Start.
+    void SetStartPosition(uint32_t milliseconds) { startPosition = milliseconds; }
+
     // Starts the timeline at the start position: clears every record and the
     // pattern player, and moves the music there when it is not 0.
     void Start();

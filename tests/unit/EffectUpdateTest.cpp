@@ -6,6 +6,7 @@
 
 #include "effects/CameraEffect.h"
 #include "effects/GlowEffect.h"
+#include "effects/ModelEffect.h"
 #include "effects/PictureEffect.h"
 #include "effects/RenderTargetEffect.h"
 #include "support/Doubles.h"
@@ -145,4 +146,25 @@ TEST_F(EffectsWithRegistry, PicturesNeedTheNoiseAndAllSixCards) {
     registry.Load("pic6", "pic6.png", kWrapClamp);
     EXPECT_EQ(pictures.Init(), 0);
     EXPECT_EQ(pictures.pictures[5], registry.Find("pic6"));
+}
+
+TEST(ModelEffect, SwarmCopiesSampleTheCurveAtUnitSteps) {
+    float position[3];
+    ModelEffect::SwarmPosition(0, 0.0f, position);
+    EXPECT_EQ(position[0], 0.0f);
+    EXPECT_EQ(position[1], 0.0f);
+    EXPECT_EQ(position[2], 0.0f);
+    ModelEffect::SwarmPosition(1, 0.0f, position);
+    EXPECT_NEAR(position[0], 2.52, 0.01);
+    EXPECT_NEAR(position[1], 2.89, 0.01);
+    EXPECT_NEAR(position[2], 2.99, 0.01);
+}
+
+TEST(ModelEffect, TurnsTwentyDegreesPerSecondWhateverTheFrameRate) {
+    ModelEffect fast, slow;
+    PlayFrames(fast, 10, 100);
+    PlayFrames(slow, 50, 20);
+    EXPECT_NEAR(fast.model.rotation[0], 20.0f, 1e-3);
+    EXPECT_NEAR(slow.model.rotation[0], 20.0f, 1e-3);
+    EXPECT_NEAR(fast.swarmPhase, 0.2f, 1e-5);
 }

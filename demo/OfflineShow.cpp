@@ -1,0 +1,25 @@
+#include "demo/OfflineShow.h"
+
+OfflineShow::OfflineShow(WindowSurface& window, const ViewportSize& viewport, MusicPlayer& music,
+                         MessageBoxes& boxes, const char* scriptPath)
+    : loadingViews(window, viewport, clock), toolkit(viewport) {
+    HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
+    services.toolkit = &toolkit;
+    services.scriptPath = scriptPath;
+    host = std::make_unique<DemoHost>(services);
+    effects.RegisterWith(*host);
+}
+
+OfflineShow::~OfflineShow() {
+    if (initialised) host->Uninit();
+}
+
+bool OfflineShow::Init() {
+    initialised = host->Init() == 0;
+    return initialised;
+}
+
+bool OfflineShow::Frame(uint32_t dt) {
+    clock.Advance(dt);
+    return host->Frame() == frame_result::kShowOver;
+}

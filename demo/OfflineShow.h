@@ -1,0 +1,57 @@
+// The whole show, played frame by frame against a stepped clock instead of
+// the system clock: the real host, the five effects and the loading screen,
+// drawing into whatever GL context is current. Each frame is exactly as long
+// as its caller says, however long it takes to draw, so the same frames come
+// out on every run. The capture tool and the golden-frame tests use it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/WindowSurface.h"
+#include "audio/MusicPlayer.h"
+#include "demo/DemoHost.h"
+#include "demo/FrameHooks.h"
+#include "demo/LoadingScreen.h"
+#include "demo/SteppedClock.h"
+#include "effects/ShowEffects.h"
+#include "platform/MessageBoxes.h"
+#include "render/RenderToolkit.h"
+#include "render/ViewportSize.h"
+#include "textures/GlTextures.h"
+
+class OfflineShow {
+public:
+    OfflineShow(WindowSurface& window, const ViewportSize& viewport, MusicPlayer& music,
+                MessageBoxes& boxes, const char* scriptPath = "data/script.txt");
+    ~OfflineShow();
+
+    OfflineShow(const OfflineShow&) = delete;
+    OfflineShow& operator=(const OfflineShow&) = delete;
+
+    // Starts the show at `startPosition` rather than where the script starts
+    // it; call before Init.
+    void StartAt(uint32_t startPosition) { host->OverrideStartPosition(startPosition); }
+
+    // The host's start: loading screen, script, effects, music, timeline.
+    // False when it fails (the reasons have gone to the message boxes).
+    bool Init();
+
+    // Moves the clock by `dt` ms and draws one frame; true once the show
+    // is over.
+    bool Frame(uint32_t dt);
+
+    DemoHost& Host() { return *host; }
+    ShowEffects& Effects() { return effects; }
+    uint32_t Now() { return host->Script().Now(); }
+
+private:
+    SteppedClock clock;
+    GlTextureFactory textureFactory;
+    LoadingScreenFactory loadingViews;
+    GlFrameHooks frameHooks;
+    RenderToolkit toolkit;
+    std::unique_ptr<DemoHost> host;
+    ShowEffects effects;  // after the host: destroyed before it
+    bool initialised = false;
+};

@@ -1,0 +1,61 @@
+#include "effects/ModelEffect.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "render/RenderToolkit.h"
+#include "textures/TextureRegistry.h"
+
+int32_t ModelEffect::Init() {
+    skin = textures->Find("mallow");
+    if (!skin) return 1;
+    buffer = textures->Find("buffer");
+    if (!buffer) return 1;
+    // A model file that cannot be read leaves an empty model, drawn as
+    // nothing.
+    model.Load(kModelPath);
+    model.applyPolygonModes = false;
+    swarmPhase = 0.0f;
+    return 0;
+}
+
+int32_t ModelEffect::Uninit() { return 0; }
+
+int32_t ModelEffect::Update(uint32_t dt) {
+    swarmPhase += static_cast<float>(dt) * 0.0001f;
+    model.rotation[0] += static_cast<float>(dt) * 0.01f;
+    return 0;
+}
+
+void ModelEffect::SwarmPosition(int index, float phase, float out[3]) {
+    const float t = static_cast<float>(index) + phase;
+    out[0] = static_cast<float>(3.0 * std::sin(static_cast<double>(t)));
+    out[1] = static_cast<float>(3.0 * std::sin(static_cast<double>(1.3f * t)));
+    out[2] = static_cast<float>(3.0 * std::sin(static_cast<double>(1.5f * t)));
+}
+
+void ModelEffect::Render() {
+    glPushMatrix();
+    glEnable(GL_DEPTH_TEST);
+    if (pass != 0) {
+        skin->Bind();
+        toolkit->SetSphereMap(params.boolParams[1]);
+        model.brightness = 1.0f;
+        toolkit->ResetBlend();
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        model.position[0] = model.position[1] = model.position[2] = 0.0f;
+        model.scale = 5.0f;
+        model.Draw();
+    }
+    if (params.boolParams[2]) {
+        buffer->Bind();
+        model.scale = 0.1f;
+        toolkit->SetSphereMap(true);
+        for (int i = 0; i < kSwarmSize; ++i) {
+            SwarmPosition(i, swarmPhase, model.position);
+            model.Draw();
+        }
+    }
+    glPopMatrix();
+}
