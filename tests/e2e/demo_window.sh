@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# End-to-end run of the show in a real window under Xvfb: answer the startup
-# question with Return (No, a window), wait for the "Demo" window, check its
-# size and that it shows drawn frames, hold Escape, and expect the program to
-# end with status 0.
+# End-to-end runs of the show in a real window under Xvfb. The first answers
+# the startup question with Return (No, a window), checks the "Demo" window's
+# size and that it shows drawn frames, holds Escape and expects status 0. The
+# second plays a copy of the script that ends at bar 2 and expects the show
+# to end by itself with status 0.
 set -u
 demo=$1
 repo=$2
@@ -44,16 +45,40 @@ wait_for_window() {
   return 1
 }
 
-cd "$repo"
-"$demo" > "$work/out" 2>&1 &
-demo_pid=$!
+# Starts the show in folder $1, answers the startup question with Return and
+# sets `show` to the id of the show's window.
+start_show() {
+  (cd "$1" && exec "$demo") > "$work/out" 2>&1 &
+  demo_pid=$!
+  local question
+  question=$(wait_for_window Fullscreen) || { echo "no startup question" >&2; return 1; }
+  xdotool windowfocus --sync "$question" 2>/dev/null || xdotool windowfocus "$question"
+  sleep 0.2
+  xdotool key Return
+  show=$(wait_for_window Demo) || { echo "no show window" >&2; return 1; }
+}
 
-question=$(wait_for_window Fullscreen) || { echo "no startup question"; cat "$work/out"; exit 1; }
-xdotool windowfocus --sync "$question" 2>/dev/null || xdotool windowfocus "$question"
-sleep 0.2
-xdotool key Return
+# Waits up to $1 tenths of a second for the show to end; then its status.
+wait_for_exit() {
+  for _ in $(seq "$1"); do
+    kill -0 "$demo_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$demo_pid" 2>/dev/null; then return 124; fi
+  wait "$demo_pid"
+  local status=$?
+  demo_pid=
+  return $status
+}
 
-show=$(wait_for_window Demo) || { echo "no show window"; cat "$work/out"; exit 1; }
+brightness_of() {
+  local _w _h value
+  read -r _w _h value < <("$probe" "$1")
+  echo "${value%.*}"
+}
+
+# First run: the shipped show, ended by holding Escape.
+start_show "$repo" || { cat "$work/out"; exit 1; }
 xdotool windowfocus "$show"
 
 read -r width height _ < <("$probe" "$show")
@@ -61,30 +86,37 @@ if [[ $width != 800 || $height != 600 ]]; then
   echo "the window is ${width}x${height}, expected 800x600"
   exit 1
 fi
-# The loading picture fades in: some frame must show more than black.
+# The loading picture fades in, and then the show plays: both draw frames
+# that are more than black.
 drawn=
 for _ in $(seq 100); do
-  read -r _ _ brightness < <("$probe" "$show")
-  if [[ ${brightness%.*} -ge 8 ]]; then drawn=yes; break; fi
+  if (( $(brightness_of "$show") >= 8 )); then drawn=yes; break; fi
   sleep 0.1
 done
-[[ -n $drawn ]] || { echo "no drawn frame was shown"; cat "$work/out"; exit 1; }
+[[ -n $drawn ]] || { echo "no loading frame was shown"; cat "$work/out"; exit 1; }
+sleep 5
+playing=
+for _ in $(seq 20); do
+  if (( $(brightness_of "$show") >= 8 )); then playing=yes; break; fi
+  sleep 0.1
+done
+[[ -n $playing ]] || { echo "the show showed only black frames"; cat "$work/out"; exit 1; }
+
 xdotool keydown Escape
-for _ in $(seq 100); do
-  kill -0 "$demo_pid" 2>/dev/null || break
-  sleep 0.1
-done
-xdotool keyup Escape
-if kill -0 "$demo_pid" 2>/dev/null; then
-  echo "the show did not stop on Escape"
-  exit 1
-fi
-wait "$demo_pid"
+wait_for_exit 100
 status=$?
-demo_pid=
-if [[ $status != 0 ]]; then
-  echo "exit status $status"
-  cat "$work/out"
-  exit 1
-fi
-echo "the show opened its window and stopped on Escape"
+xdotool keyup Escape
+if [[ $status == 124 ]]; then echo "the show did not stop on Escape"; exit 1; fi
+if [[ $status != 0 ]]; then echo "exit status $status"; cat "$work/out"; exit 1; fi
+
+# Second run: a copy of the show that ends at bar 2 ends by itself.
+short=$work/short
+mkdir -p "$short/data"
+for part in png music 3ds; do ln -s "$repo/data/$part" "$short/data/$part"; done
+sed 's/^End .*/End #2.0/' "$repo/data/script.txt" > "$short/data/script.txt"
+start_show "$short" || { cat "$work/out"; exit 1; }
+wait_for_exit 300
+status=$?
+if [[ $status == 124 ]]; then echo "the short show did not end by itself"; exit 1; fi
+if [[ $status != 0 ]]; then echo "exit status $status"; cat "$work/out"; exit 1; fi
+echo "the show played, stopped on Escape, and a short copy ended by itself"
