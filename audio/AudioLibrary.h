@@ -53,4 +53,11 @@ public:
     virtual uint64_t SecondsToBytes(StreamHandle stream, float seconds) = 0;
     // Moves `stream` to the byte position `bytes`.
     virtual bool SetPositionBytes(StreamHandle stream, uint64_t bytes) = 0;
+    // Holds `stream` where it is; a Play that does not restart goes on from
+    // there. Fails when the stream is not the one playing.
+    virtual bool Pause(StreamHandle stream) = 0;
+    // True while `stream` plays: started, not paused, not at its end.
+    virtual bool IsPlaying(StreamHandle stream) = 0;
+    // Where `stream` is, in seconds; negative when it cannot be told.
+    virtual double PositionSeconds(StreamHandle stream) = 0;
 };

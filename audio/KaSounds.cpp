@@ -1,5 +1,6 @@
 #include "audio/KaSounds.h"
 
+#include <cmath>
 #include <string>
 
 #include "app/RunLoop.h"
@@ -28,6 +29,20 @@ bool KaSounds::SetPosition(uint32_t milliseconds) {
     const float seconds = static_cast<float>(static_cast<uint64_t>(milliseconds)) * 0.001f;
     const uint64_t bytes = library.SecondsToBytes(stream, seconds);
     return library.SetPositionBytes(stream, bytes);
+}
+
+bool KaSounds::Pause() { return library.Pause(stream); }
+
+bool KaSounds::Resume() { return library.Play(stream, false); }
+
+bool KaSounds::IsPlaying() { return stream != 0 && library.IsPlaying(stream); }
+
+int64_t KaSounds::PositionMilliseconds() {
+    if (stream == 0) return -1;
+    const double seconds = library.PositionSeconds(stream);
+    // Also false for a NaN.
+    if (!(seconds >= 0.0) || seconds > 1e12) return -1;
+    return std::llround(seconds * 1000.0);
 }
 
 void KaSounds::ReportError(const char* operation) {

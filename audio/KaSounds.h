@@ -34,6 +34,16 @@ public:
     // Moves the stream to `milliseconds`; the library's answer.
     bool SetPosition(uint32_t milliseconds) override;
 
+    // Holds the stream where it is; the library's answer.
+    bool Pause();
+    // Plays the stream on from where it stands; the library's answer.
+    bool Resume();
+    // True while the stream plays: not paused, not over, and open.
+    bool IsPlaying();
+    // Where the stream is, in whole milliseconds; -1 when no stream is open
+    // or the library cannot tell.
+    int64_t PositionMilliseconds();
+
     // The current stream; 0 when none is open.
     AudioLibrary::StreamHandle Stream() const { return stream; }
 

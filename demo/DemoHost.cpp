@@ -24,7 +24,7 @@ int32_t DemoHost::Init() {
     script.SetLoadingScreen(loading.get());
     const bool loaded = script.Load(services.scriptPath, &textures);
     script.SetLoadingScreen(nullptr);
-    if (!loaded) return 1;
+    if (!loaded && services.stopOnScriptErrors) return 1;
     if (hasStartOverride) script.SetStartPosition(startOverride);
 
     for (int32_t i = 0; i < effectCount; ++i) {

@@ -40,6 +40,9 @@ struct HostServices {
     FrameHooks& frameHooks;
     RenderToolkit* toolkit = nullptr;
     const char* scriptPath = "data/script.txt";
+    // When false, a script that reported errors still starts with the lines
+    // that read cleanly; for the preview, which shows the errors itself.
+    bool stopOnScriptErrors = true;
     const char* loadingPicturePath = "data/png/loading.png";
 };
 

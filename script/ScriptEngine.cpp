@@ -46,6 +46,7 @@ const std::string* ScriptEngine::Variable(std::string_view name) const {
 
 bool ScriptEngine::Load(const char* path, TextureRegistry* registry) {
     loadOk = true;
+    tableFullReported = false;
     lineNumber = 1;
     textures = registry;
 
@@ -64,12 +65,13 @@ bool ScriptEngine::Load(const char* path, TextureRegistry* registry) {
     while (moreLines) {
         // One line, without its LF and without the CR of a CR LF pair. Only
         // the first 256 characters are kept: enough to tell a line that is
-        // too long.
+        // too long. The file is this thread's alone, so the characters are
+        // taken without locking the stream for each one.
         raw.clear();
         size_t length = 0;
         int last = EOF;
         int c;
-        while ((c = std::getc(file)) != EOF && c != '\n') {
+        while ((c = getc_unlocked(file)) != EOF && c != '\n') {
             ++length;
             last = c;
             if (raw.size() <= static_cast<size_t>(kMaxLineLength)) raw.push_back(static_cast<char>(c));
@@ -105,15 +107,14 @@ bool ScriptEngine::Load(const char* path, TextureRegistry* registry) {
 bool ScriptEngine::SubstituteVariables(std::string& line) const {
     for (const auto& [name, value] : variables) {
         if (name.empty() || line.size() <= name.size()) continue;
-        size_t position = 0;
-        while (position + name.size() <= line.size()) {
-            if (line.compare(position, name.size(), name) == 0) {
-                line.replace(position, name.size(), value);
-                // A value that holds its own name would grow the line for
-                // ever; the line limit stops it.
-                if (line.size() > static_cast<size_t>(kMaxLineLength)) return false;
-            }
-            ++position;
+        // Every occurrence from the start, each search going on one past the
+        // start of the value just put in, so the value is searched as well.
+        for (size_t position = line.find(name); position != std::string::npos;
+             position = line.find(name, position + 1)) {
+            line.replace(position, name.size(), value);
+            // A value that holds its own name would grow the line for
+            // ever; the line limit stops it.
+            if (line.size() > static_cast<size_t>(kMaxLineLength)) return false;
         }
     }
     return true;
@@ -202,7 +203,13 @@ void ScriptEngine::SetTempo(int32_t bpm, int32_t beatsPerBar) {
 
 TimelineEvent* ScriptEngine::NewEvent() {
     if (eventCount >= kMaxEvents) {
-        ReportError("Too many events");
+        // One box says it: a script far too long would otherwise show one
+        // for every further line. The load fails all the same.
+        if (!tableFullReported) {
+            tableFullReported = true;
+            ReportError("Too many events");
+        }
+        loadOk = false;
         return nullptr;
     }
     TimelineEvent& event = events[static_cast<size_t>(eventCount++)];
@@ -222,6 +229,7 @@ void ScriptEngine::LoadImageCommand(std::string_view rest) {
     const int32_t wrapMode = option == "repeat" ? kWrapRepeat : kWrapClamp;
     std::string path = DirectoryVariable("_IMG_DIR");
     path += file;
+    pictures.push_back(PictureLine{std::string(handle), path, wrapMode});
     if (textures) textures->Load(handle, path, wrapMode);
 }
 
@@ -310,6 +318,7 @@ void ScriptEngine::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
     event->start = time;
     event->end = time;
     event->state = trigger ? event_state::kPendingTrigger : event_state::kPendingSet;
+    event->loadedState = event->state;
 }
 
 void ScriptEngine::FadeCommand(std::string_view rest, uint32_t time) {
@@ -357,6 +366,7 @@ void ScriptEngine::FadeCommand(std::string_view rest, uint32_t time) {
     // A fade of no length jumps to its end value when it comes due.
     event->value = duration == 0 ? 0.0 : (to - from) / static_cast<double>(duration);
     event->state = event_state::kFade;
+    event->loadedState = event->state;
     event->kind = param_kind::kDbl;
     event->index = index;
 }
@@ -372,6 +382,7 @@ void ScriptEngine::UsePatternCommand(std::string_view rest, uint32_t time) {
     TimelineEvent* event = NewEvent();
     if (!event) return;
     event->state = event_state::kPendingPatternSwitch;
+    event->loadedState = event->state;
     event->lngValue = number;
     event->start = time;
     event->end = time;
@@ -381,6 +392,7 @@ void ScriptEngine::DisablePatternCommand(uint32_t time) {
     TimelineEvent* event = NewEvent();
     if (!event) return;
     event->state = event_state::kPendingPatternSwitch;
+    event->loadedState = event->state;
     event->lngValue = -1;
     event->start = time;
     event->end = time;

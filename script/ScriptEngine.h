@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/EffectParams.h"
 
@@ -54,6 +55,15 @@ struct TimelineEvent {
     int32_t index = 0;       // slot index within its kind
     double to = 0.0;         // a fade's end value
     bool seen = false;       // a fade has acted at least once
+    int32_t loadedState = 0; // the state the script gave it; Restart goes back to it
+};
+
+// A LoadImage line as the script gave it: the handle and the picture's file
+// name with the image folder in front.
+struct PictureLine {
+    std::string handle;
+    std::string fileName;
+    int32_t wrapMode = 0;
 };
 
 struct Pattern {
@@ -112,6 +122,20 @@ public:
     // pattern player, and moves the music there when it is not 0.
     void Start();
 
+    // Plays the timeline again from `position`, as Start at that position
+    // would on a freshly loaded script: every event is pending again, the
+    // records and the pattern player are cleared, and at the next Step
+    // everything due by then acts at once, fades taking their value at that
+    // time. A pattern switched on before `position` keeps the beat: it
+    // plays on from the step it would have reached. The music is left
+    // alone; whoever restarts moves it.
+    void Restart(uint32_t position);
+
+    // Takes over the script that `loaded` has read: events, patterns,
+    // variables, tempo, start and end times and picture lines. The playing
+    // side is left as it is until the next Start or Restart.
+    void AdoptScript(const ScriptEngine& loaded);
+
     // Advances the show clock by `elapsed` ms and acts on every event that
     // came due.
     void Step(uint32_t elapsed);
@@ -134,6 +158,10 @@ public:
     const TimelineEvent& Event(int32_t index) const { return events[static_cast<size_t>(index)]; }
     const Pattern& GetPattern(int32_t number) const { return patterns[static_cast<size_t>(number)]; }
     int32_t CurrentPattern() const { return currentPattern; }
+    // The number of the latest pattern step taken, -1 for none yet.
+    int32_t LastStep() const { return lastStep; }
+    // The LoadImage lines read, in script order.
+    const std::vector<PictureLine>& Pictures() const { return pictures; }
     int32_t LineNumber() const { return lineNumber; }
     const std::string& CurrentLine() const { return currentLine; }
     // The value of a script variable, or null when it is not defined.
@@ -145,7 +173,9 @@ private:
     bool SubstituteVariables(std::string& line) const;
     // The value of a directory variable, defining it empty if it is new.
     const std::string& DirectoryVariable(const char* name);
-    // The next free event slot, or null (with a report) when the table is full.
+    // The next free event slot, or null when the table is full. The first
+    // event line that finds the table full is reported; later ones are
+    // dropped without a box of their own.
     TimelineEvent* NewEvent();
 
     void LoadImageCommand(std::string_view rest);
@@ -168,6 +198,7 @@ private:
     std::map<std::string, std::string, std::less<>> variables;
     std::array<TimelineEvent, kMaxEvents> events{};
     int32_t eventCount = 0;
+    bool tableFullReported = false;
     double beatLength = 480.0;
     double barLength = 1920.0;
     float stepsPerMs = 4.0f / 480.0f;
@@ -177,6 +208,7 @@ private:
     std::array<Pattern, kPatternCount> patterns{};
     uint32_t startPosition = 0;
     uint32_t endTime = NO_TIME;
+    std::vector<PictureLine> pictures;
 
     // Playing side.
     std::array<EffectParams, kRecordCount> records{};
@@ -187,4 +219,8 @@ private:
     int32_t lastStep = -1;
     std::array<char, kQueueCapacity> queue{};
     int32_t queueCount = 0;
+    // Set by Restart until the Step after it: pattern switches from before
+    // `restartedAt` then pick up where they would have been.
+    bool alignPatterns = false;
+    uint32_t restartedAt = 0;
 };

@@ -16,6 +16,37 @@ void ScriptEngine::Start() {
     now = startPosition;
     if (startPosition != 0) music.SetPosition(startPosition);
     std::memset(records.data(), 0, sizeof(EffectParams) * records.size());
+    alignPatterns = false;
+}
+
+void ScriptEngine::Restart(uint32_t position) {
+    for (int32_t i = 0; i < eventCount; ++i) {
+        TimelineEvent& event = events[static_cast<size_t>(i)];
+        event.state = event.loadedState;
+        event.seen = false;
+    }
+    queueCount = 0;
+    currentPattern = -1;
+    patternPosition = 0.0f;
+    lastStep = -1;
+    previous = position;
+    now = position;
+    std::memset(records.data(), 0, sizeof(EffectParams) * records.size());
+    alignPatterns = true;
+    restartedAt = position;
+}
+
+void ScriptEngine::AdoptScript(const ScriptEngine& loaded) {
+    variables = loaded.variables;
+    events = loaded.events;
+    eventCount = loaded.eventCount;
+    beatLength = loaded.beatLength;
+    barLength = loaded.barLength;
+    stepsPerMs = loaded.stepsPerMs;
+    patterns = loaded.patterns;
+    startPosition = loaded.startPosition;
+    endTime = loaded.endTime;
+    pictures = loaded.pictures;
 }
 
 EffectParams& ScriptEngine::GetParams(int32_t index) {
@@ -80,6 +111,23 @@ void ScriptEngine::Step(uint32_t elapsed) {
 
             case event_state::kPendingPatternSwitch:
                 patternPosition = 0.0f;
+                if (alignPatterns) {
+                    // After a restart a pattern switched on earlier stands
+                    // where it would had the show played from the switch:
+                    // the steps before the restart time count as taken, the
+                    // one falling on it is still due. Anything else starts
+                    // from its first step.
+                    lastStep = -1;
+                    if (event.lngValue >= 0 && event.start < restartedAt) {
+                        const double steps = static_cast<double>(restartedAt - event.start) *
+                                             static_cast<double>(stepsPerMs);
+                        patternPosition = static_cast<float>(steps);
+                        // The float step rate puts a step that falls on
+                        // the restart time a hair either side of it.
+                        const double taken = std::ceil(steps - 1e-3) - 1.0;
+                        lastStep = taken >= 2147483647.0 ? 2147483647 : static_cast<int32_t>(taken);
+                    }
+                }
                 nextPattern = event.lngValue;
                 event.state = event_state::kDone;
                 break;
@@ -122,6 +170,7 @@ void ScriptEngine::Step(uint32_t elapsed) {
     }
 
     currentPattern = nextPattern;
+    alignPatterns = false;
 
     const char c = queueCount > 0 ? queue[static_cast<size_t>(--queueCount)] : '\0';
     if (records[0].patternEvent != c) {

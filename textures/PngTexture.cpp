@@ -41,18 +41,37 @@ struct FileBytes {
     size_t size = 0;
 };
 
+// Bytes that someone else owns.
+struct ByteView {
+    const uint8_t* data;
+    size_t size;
+};
+
+// Reads the file whole, once its first bytes have shown a PNG signature: a
+// large file that is no PNG at all is refused before any of its body is
+// read or memory is set aside for it.
 bool ReadWholeFile(const char* fileName, FileBytes* bytes) {
+    constexpr size_t kSignatureLength = 8;
     FileHandle file(std::fopen(fileName, "rb"));
     if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
     const long length = std::ftell(file.get());
-    if (length <= 0 || static_cast<uint64_t>(length) > kMaxPngFileBytes ||
+    if (length < static_cast<long>(kSignatureLength) ||
+        static_cast<uint64_t>(length) > kMaxPngFileBytes ||
         std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        return false;
+    }
+    png_byte signature[kSignatureLength];
+    if (std::fread(signature, 1, kSignatureLength, file.get()) != kSignatureLength ||
+        png_sig_cmp(signature, 0, kSignatureLength) != 0) {
         return false;
     }
     bytes->data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
     if (!bytes->data) return false;
-    bytes->size = std::fread(bytes->data.get(), 1, static_cast<size_t>(length), file.get());
-    return bytes->size > 0;
+    std::memcpy(bytes->data.get(), signature, kSignatureLength);
+    bytes->size = kSignatureLength + std::fread(bytes->data.get() + kSignatureLength, 1,
+                                                static_cast<size_t>(length) - kSignatureLength,
+                                                file.get());
+    return true;
 }
 
 uint32_t BigEndian32(const uint8_t* bytes) {
@@ -65,12 +84,12 @@ uint32_t BigEndian32(const uint8_t* bytes) {
 // chunk would cost that much memory and time only to fail at the end of
 // the file. The reader stops after the image data, so later chunks do not
 // matter; a file that ends before its image data fails in libpng.
-bool ChunksBeforeImageDataFit(const FileBytes& bytes) {
+bool ChunksBeforeImageDataFit(const ByteView& bytes) {
     constexpr size_t kSignatureLength = 8;
     constexpr size_t kChunkOverhead = 12;  // length, type and CRC
     size_t offset = kSignatureLength;
     while (offset + 8 <= bytes.size) {
-        const uint8_t* chunk = bytes.data.get() + offset;
+        const uint8_t* chunk = bytes.data + offset;
         if (std::memcmp(chunk + 4, "IDAT", 4) == 0) return true;
         const uint64_t chunkLength = uint64_t{BigEndian32(chunk)} + kChunkOverhead;
         if (chunkLength > bytes.size - offset) return false;
@@ -81,9 +100,9 @@ bool ChunksBeforeImageDataFit(const FileBytes& bytes) {
 
 // The file's bits per sample, from its header: the signature (8 bytes), then
 // the IHDR chunk's length and type (8 bytes), width, height and bit depth.
-int32_t BitDepthFromHeader(const FileBytes& bytes) {
+int32_t BitDepthFromHeader(const ByteView& bytes) {
     constexpr size_t kBitDepthOffset = 24;
-    if (bytes.size <= kBitDepthOffset || std::memcmp(bytes.data.get() + 12, "IHDR", 4) != 0) {
+    if (bytes.size <= kBitDepthOffset || std::memcmp(bytes.data + 12, "IHDR", 4) != 0) {
         return 0;
     }
     return bytes.data[kBitDepthOffset];
@@ -107,13 +126,24 @@ bool DecodePngFile(const char* fileName, PngAlphaMode alphaMode, PngRowOrder row
     if (fileName == nullptr || alphaMode != PngAlphaMode::FromFile) return false;
 
     FileBytes bytes;
-    if (!ReadWholeFile(fileName, &bytes) || !ChunksBeforeImageDataFit(bytes)) return false;
+    if (!ReadWholeFile(fileName, &bytes)) return false;
+    return DecodePngMemory(bytes.data.get(), bytes.size, alphaMode, rowOrder, pixels);
+}
+
+bool DecodePngMemory(const uint8_t* fileData, size_t fileSize, PngAlphaMode alphaMode,
+                     PngRowOrder rowOrder, PngPixels* pixels) {
+    if (pixels == nullptr) return false;
+    *pixels = PngPixels{};
+    pixels->rowOrder = rowOrder;
+    if (fileData == nullptr || fileSize == 0 || alphaMode != PngAlphaMode::FromFile) return false;
+    const ByteView bytes{fileData, fileSize};
+    if (!ChunksBeforeImageDataFit(bytes)) return false;
 
     // The header: libpng checks the signature and every chunk up to the
     // image data, the IHDR chunk with its CRC included.
     PngReader reader;
     png_image& image = reader.image;
-    if (!png_image_begin_read_from_memory(&image, bytes.data.get(), bytes.size)) return false;
+    if (!png_image_begin_read_from_memory(&image, bytes.data, bytes.size)) return false;
 
     PngInfo& info = pixels->info;
     info.width = static_cast<int32_t>(image.width);

@@ -71,6 +71,11 @@ constexpr uint64_t kMaxPngFileBytes = uint64_t{1} << 30;
 bool DecodePngFile(const char* fileName, PngAlphaMode alphaMode, PngRowOrder rowOrder,
                    PngPixels* pixels);
 
+// Decodes the PNG file held in `fileData` (`fileSize` bytes) as DecodePngFile
+// decodes a file with those bytes.
+bool DecodePngMemory(const uint8_t* fileData, size_t fileSize, PngAlphaMode alphaMode,
+                     PngRowOrder rowOrder, PngPixels* pixels);
+
 // Uploads `pixels` into the texture bound to GL_TEXTURE_2D, levels 0 to the
 // 1 x 1 level, as GL_RGB8 or GL_RGBA8. A side that is not a power of two is
 // resampled to the next one (see TextureLevels.h). Takes the pixels, whose

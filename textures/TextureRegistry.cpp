@@ -2,13 +2,10 @@
 
 #include <cstdio>
 
-bool TextureRegistry::Load(std::string_view handle, std::string_view fileName,
-                           int32_t wrapMode) {
+bool TextureRegistry::PictureFilePath(std::string_view fileName, std::string& path) {
     const size_t dot = fileName.rfind('.');
     const std::string_view extension =
         dot == std::string_view::npos ? fileName : fileName.substr(dot + 1);
-
-    std::string path;
     if (extension == "png") {
         path = fileName;
     } else if (extension == "bmp") {
@@ -17,6 +14,13 @@ bool TextureRegistry::Load(std::string_view handle, std::string_view fileName,
     } else {
         return false;
     }
+    return true;
+}
+
+bool TextureRegistry::Load(std::string_view handle, std::string_view fileName,
+                           int32_t wrapMode) {
+    std::string path;
+    if (!PictureFilePath(fileName, path)) return false;
 
     std::unique_ptr<Texture> texture = factory->NewImageTexture();
     texture->Load(path.c_str(), wrapMode);
@@ -26,6 +30,16 @@ bool TextureRegistry::Load(std::string_view handle, std::string_view fileName,
     } else {
         entry->second = std::move(texture);
     }
+    return true;
+}
+
+bool TextureRegistry::Reload(std::string_view handle, std::string_view fileName,
+                             int32_t wrapMode) {
+    std::string path;
+    if (!PictureFilePath(fileName, path)) return false;
+    auto entry = textures.find(handle);
+    if (entry == textures.end() || !entry->second) return Load(handle, fileName, wrapMode);
+    entry->second->Load(path.c_str(), wrapMode);
     return true;
 }
 

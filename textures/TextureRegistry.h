@@ -34,6 +34,16 @@ public:
     // registers a texture without an image.
     bool Load(std::string_view handle, std::string_view fileName, int32_t wrapMode);
 
+    // Reads the picture `fileName` again into the texture already registered
+    // under `handle`, so that every effect holding that texture shows the
+    // new picture; registers it as Load does when the handle has none. The
+    // same extension rule and result as Load.
+    bool Reload(std::string_view handle, std::string_view fileName, int32_t wrapMode);
+
+    // The file that serves the picture name `fileName` under the extension
+    // rule of Load; false when the name has neither extension.
+    static bool PictureFilePath(std::string_view fileName, std::string& path);
+
     // The texture under `handle`, or null. Asking for an unknown handle
     // leaves an empty entry for it.
     Texture* Find(std::string_view handle);

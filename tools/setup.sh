@@ -1,16 +1,33 @@
 #!/usr/bin/env bash
 # Shared set-up of run.sh and test.sh: installs the Debian packages that are
 # missing, then configures and builds a Release build into build/.
+# With --sanitize it builds instead a Debug build with AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-sanitize/ (g++, as the Release build);
+# with --bench, the benchmark table's Release build in build-bench/.
 # Safe to run again: it installs and rebuilds only what is out of date.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=release
+case "${1:-}" in
+  "") ;;
+  --sanitize) mode=sanitize ;;
+  --bench) mode=bench ;;
+  *)
+    echo "usage: tools/setup.sh [--sanitize | --bench]" >&2
+    exit 2
+    ;;
+esac
 
 PACKAGES=(
   cmake g++ make pkg-config
   libsdl2-dev libsdl2-mixer-dev libvorbis-dev libpng-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev
-  lib3ds-dev libassimp-dev libbenchmark-dev
+  lib3ds-dev libassimp-dev libbenchmark-dev libstb-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils libx11-dev
+  ffmpeg
 )
 
 missing=()
@@ -28,5 +45,19 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$(nproc)"
+if [[ $mode == release ]]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+  cmake --build build -j"$(nproc)"
+elif [[ $mode == bench ]]; then
+  cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSHOW_BUILD_TESTS=OFF
+  cmake --build build-bench -j"$(nproc)" --target show_bench
+else
+  # The compiler is chosen only when the folder is first configured; -O1
+  # keeps the sanitized tests quick without losing the assertions.
+  CC=gcc CXX=g++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+    -DSHOW_SANITIZE=ON -DSHOW_BUILD_BENCH=OFF
+  # Test discovery runs the sanitized test programs during the build.
+  source tests/sanitizers/options.sh
+  cmake --build build-sanitize -j"$(nproc)"
+fi

@@ -225,7 +225,20 @@ bool SdlMixerAudio::SetPositionBytes(StreamHandle stream, uint64_t bytes) {
     return true;
 }
 
-bool SdlMixerAudio::IsPlaying(StreamHandle stream) { return mixer && mixer->IsSounding(stream); }
+bool SdlMixerAudio::Pause(StreamHandle stream) {
+    if (!mixer) return Fail(audio_error::kInit);
+    if (!mixer->Find(stream)) return Fail(audio_error::kHandle);
+    if (!mixer->IsSounding(stream)) return Fail(audio_error::kNotAvailable);
+    Mix_PauseMusic();
+    lastError = audio_error::kNone;
+    return true;
+}
+
+bool SdlMixerAudio::IsPlaying(StreamHandle stream) {
+    // A paused stream still counts as sounding for the mixer, so that Play
+    // can resume it.
+    return mixer && mixer->IsSounding(stream) && !Mix_PausedMusic();
+}
 
 double SdlMixerAudio::PositionSeconds(StreamHandle stream) {
     if (!mixer) return -1.0;

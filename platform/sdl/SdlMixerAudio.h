@@ -38,10 +38,12 @@ public:
     // with audio_error::kPosition: the stream has played to its end.
     bool SetPositionBytes(StreamHandle stream, uint64_t bytes) override;
 
-    // True while `stream` is the one sounding.
-    bool IsPlaying(StreamHandle stream);
+    // Pauses the mixer's music; Play without restart resumes it.
+    bool Pause(StreamHandle stream) override;
+    // True while `stream` is the one sounding and is not paused.
+    bool IsPlaying(StreamHandle stream) override;
     // Where `stream` is, in seconds; negative when the decoder cannot tell.
-    double PositionSeconds(StreamHandle stream);
+    double PositionSeconds(StreamHandle stream) override;
 
 private:
     struct Mixer;

@@ -3,9 +3,11 @@
 // and a machine without sound output falls back to silence.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -121,9 +123,34 @@ protected:
     KaSounds music{audio, boxes};
 };
 
+// A real picture: 64 x 64 RGBA noise as PNG, the kind of file an author
+// may name by mistake where the music belongs.
+std::string PictureBytes() {
+    std::vector<uint8_t> pixels(64 * 64 * 4);
+    uint32_t state = 12345;
+    for (uint8_t& byte : pixels) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(state >> 24);
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = 64;
+    image.height = 64;
+    image.format = PNG_FORMAT_RGBA;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr)) return {};
+    std::string png(size, '\0');
+    if (!png_image_write_to_memory(&image, png.data(), &size, 0, pixels.data(), 0, nullptr)) return {};
+    png.resize(size);
+    return png;
+}
+
 TEST_F(SdlMixerAudioMusic, FilesThatCannotBeMusicGetTheirMessage) {
     const std::string ogg = files.WriteOgg("good.ogg", 0.5);
     const std::string wav = files.WriteWav("good.wav", 0.5);
+    const std::string picture = PictureBytes();
+    ASSERT_FALSE(picture.empty());
     struct Case {
         std::string path;
         std::string message;
@@ -137,6 +164,12 @@ TEST_F(SdlMixerAudioMusic, FilesThatCannotBeMusicGetTheirMessage) {
         {files.WriteBytes("noise.bin", std::string(4096, '\x5a')), kUnknownFormat},
         {files.WriteStart("short-header.wav", wav, 20), kUnknownFormat},
         {files.WriteStart("short-header.ogg", ogg, 40), kUnknownFormat},
+        // A picture, whatever it is called.
+        {files.WriteBytes("picture.png", picture), kUnknownFormat},
+        {files.WriteBytes("picture.ogg", picture), kUnknownFormat},
+        {files.WriteBytes("picture.mp3", picture), kUnknownFormat},
+        {files.WriteBytes("picture.wav", picture), kUnknownFormat},
+        {files.WriteBytes("picture.flac", picture), kUnknownFormat},
     };
     for (const Case& c : cases) {
         boxes.boxes.clear();
@@ -212,6 +245,46 @@ TEST_F(SdlMixerAudioMusic, PlayRestartsAndSetPositionMovesTheStream) {
     EXPECT_FALSE(music.SetPosition(5000));
     EXPECT_EQ(audio.LastErrorCode(), audio_error::kPosition);
     EXPECT_FALSE(audio.IsPlaying(stream));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(SdlMixerAudioMusic, PauseHoldsTheStreamWherePlayGoesOnFrom) {
+    const std::string song = files.WriteOgg("song.ogg", 3.0);
+    ASSERT_TRUE(music.LoadStream(song.c_str()));
+    const AudioLibrary::StreamHandle stream = music.Stream();
+    // Nothing plays yet, so there is nothing to pause.
+    EXPECT_FALSE(audio.Pause(stream));
+    EXPECT_EQ(audio.LastErrorCode(), audio_error::kNotAvailable);
+
+    music.Play();
+    ASSERT_TRUE(music.SetPosition(1000));
+    ASSERT_TRUE(music.Pause());
+    EXPECT_FALSE(music.IsPlaying());
+    const double held = audio.PositionSeconds(stream);
+    EXPECT_GE(held, 1.0);
+    EXPECT_LE(held, 1.0 + kMixAhead);
+    SDL_Delay(300);
+    EXPECT_DOUBLE_EQ(audio.PositionSeconds(stream), held);
+
+    // Moving a paused stream keeps it paused, at the new place.
+    ASSERT_TRUE(music.SetPosition(2000));
+    EXPECT_FALSE(music.IsPlaying());
+    EXPECT_NEAR(audio.PositionSeconds(stream), 2.0, 0.05);
+
+    Stopwatch watch;
+    ASSERT_TRUE(music.Resume());
+    EXPECT_TRUE(music.IsPlaying());
+    EXPECT_GE(audio.PositionSeconds(stream), 2.0 - 0.05);
+    EXPECT_LE(audio.PositionSeconds(stream), 2.0 + watch.Seconds() + kMixAhead);
+
+    // A restart while paused plays from the beginning.
+    ASSERT_TRUE(music.Pause());
+    music.Play();
+    EXPECT_TRUE(music.IsPlaying());
+    EXPECT_LE(audio.PositionSeconds(stream), kMixAhead + 0.1);
+
+    EXPECT_FALSE(audio.Pause(0));
+    EXPECT_EQ(audio.LastErrorCode(), audio_error::kHandle);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 

@@ -3,6 +3,7 @@
 // library, also when the script drives them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,6 +48,14 @@ public:
         log.push_back("position:" + std::to_string(stream) + ":" + std::to_string(bytes));
         return positionAnswer;
     }
+    bool Pause(StreamHandle stream) override {
+        log.push_back("pause:" + std::to_string(stream));
+        return stream != 0;
+    }
+    bool IsPlaying(StreamHandle stream) override { return stream != 0 && playing; }
+    double PositionSeconds(StreamHandle stream) override {
+        return stream != 0 ? positionAnswerSeconds : -1.0;
+    }
 
     bool defaultDeviceOpens = true;
     bool noSoundDeviceOpens = true;
@@ -54,6 +63,8 @@ public:
     int32_t openError = audio_error::kFileOpen;
     uint64_t bytesAnswer = 123456;
     bool positionAnswer = true;
+    bool playing = false;
+    double positionAnswerSeconds = 0.0;
     std::vector<float> secondsAsked;
     std::vector<std::string> log;
 
@@ -141,6 +152,31 @@ TEST_F(KaSoundsTest, SetPositionHandsOnTheLibrarysBytesAndAnswer) {
     // The largest time still arrives in seconds.
     ASSERT_EQ(library.secondsAsked.size(), 1u);
     EXPECT_FLOAT_EQ(library.secondsAsked[0], 4294967.296f);
+}
+
+TEST_F(KaSoundsTest, PauseResumeAndPositionGoToTheOpenStream) {
+    // Without a stream nothing plays and there is no position.
+    library.playing = true;
+    EXPECT_FALSE(music.IsPlaying());
+    EXPECT_EQ(music.PositionMilliseconds(), -1);
+
+    library.files["a.ogg"] = 4;
+    music.LoadStream("a.ogg");
+    library.log.clear();
+    EXPECT_TRUE(music.Pause());
+    EXPECT_TRUE(music.Resume());
+    // Resuming plays on from where the stream stands, without a restart.
+    EXPECT_EQ(library.log, (std::vector<std::string>{"pause:4", "play:4"}));
+    EXPECT_TRUE(music.IsPlaying());
+
+    // Seconds come back as whole milliseconds; what the library cannot
+    // tell, or could not mean, is -1.
+    const std::vector<std::pair<double, int64_t>> positions = {
+        {1.2345, 1235}, {0.0, 0}, {-1.0, -1}, {NAN, -1}, {1e300, -1}};
+    for (const auto& [seconds, milliseconds] : positions) {
+        library.positionAnswerSeconds = seconds;
+        EXPECT_EQ(music.PositionMilliseconds(), milliseconds) << seconds;
+    }
 }
 
 // The script opens the music, the host plays it and the timeline moves it.

@@ -96,17 +96,26 @@ Bytes TopDownRgba(const PngPixels& pixels) {
 }
 
 // Decodes `file` in both row orders and, when it decodes, checks size,
-// alpha and pixels against libpng's reader. Returns whether it decoded.
+// alpha and pixels against libpng's reader. The file's bytes decoded from
+// memory must give the same result. Returns whether it decoded.
 bool DecodesLikeLibpng(const fs::path& file) {
     SCOPED_TRACE(file.string());
+    const Bytes bytes = ReadBytes(file);
     bool decoded = false;
     for (const PngRowOrder order : {PngRowOrder::TopRowFirst, PngRowOrder::BottomRowFirst}) {
         PngPixels pixels;
         decoded = DecodePngFile(file.c_str(), PngAlphaMode::FromFile, order, &pixels);
+        PngPixels fromMemory;
+        EXPECT_EQ(DecodePngMemory(bytes.data(), bytes.size(), PngAlphaMode::FromFile, order,
+                                  &fromMemory),
+                  decoded);
         if (!decoded) {
             EXPECT_EQ(pixels.data, nullptr);
             continue;
         }
+        EXPECT_EQ(fromMemory.info.width, pixels.info.width);
+        EXPECT_EQ(fromMemory.info.bitDepth, pixels.info.bitDepth);
+        EXPECT_TRUE(TopDownRgba(fromMemory) == TopDownRgba(pixels));
         png_image image;
         const Bytes expected = ReadWithLibpng(file, &image);
         EXPECT_EQ(pixels.info.width, int32_t(image.width));

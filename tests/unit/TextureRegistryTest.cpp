@@ -67,3 +67,28 @@ TEST_F(TextureRegistryTest, ReplacingAHandleFreesTheOldTextureAndTheRegistryFree
     // Only the real texture is freed; the empty entry holds nothing.
     EXPECT_EQ(factory.destroyed, 3);
 }
+
+TEST_F(TextureRegistryTest, ReloadReadsIntoTheTextureEffectsAlreadyHold) {
+    TextureRegistry registry(factory);
+    ASSERT_TRUE(registry.Load("pic1", "pics/one.png", kWrapClamp));
+    Texture* held = registry.Find("pic1");
+
+    // Same object, new file and wrap mode: nothing is freed under a holder.
+    EXPECT_TRUE(registry.Reload("pic1", "pics/two.bmp", kWrapRepeat));
+    EXPECT_EQ(registry.Find("pic1"), held);
+    EXPECT_EQ(LoadedFile(held), "pics/two.png");
+    EXPECT_EQ(static_cast<RecordingTextureFactory::FakeTexture*>(held)->wrap, kWrapRepeat);
+    EXPECT_EQ(factory.destroyed, 0);
+
+    // A handle without a texture, even one only looked up, is registered.
+    EXPECT_EQ(registry.Find("later"), nullptr);
+    EXPECT_TRUE(registry.Reload("later", "pics/later.png", kWrapClamp));
+    ASSERT_NE(registry.Find("later"), nullptr);
+    EXPECT_EQ(LoadedFile(registry.Find("later")), "pics/later.png");
+
+    // The extension rule of Load holds, and a refused name changes nothing.
+    EXPECT_FALSE(registry.Reload("pic1", "pics/three.jpg", kWrapClamp));
+    EXPECT_EQ(LoadedFile(held), "pics/two.png");
+    EXPECT_EQ(factory.loads,
+              (std::vector<std::string>{"pics/one.png", "pics/two.png", "pics/later.png"}));
+}

@@ -1,0 +1,469 @@
+// The show's per-frame and loading costs, measured side by side in one run:
+//
+// - Timeline: ScriptEngine::Step per frame with 1000 events in the table
+//   (some done, some fading, most still to come) and with 10 events.
+// - Script load: a 1000-line script of timed events, no pictures or music.
+// - Host frame: DemoHost::Frame over five effects whose Render does
+//   nothing; any allocation inside the timed loop fails the benchmark.
+// - PNG loading: the show's pictures (data/png) decoded by our PNG layer and
+//   by stb_image, and uploaded with the same upload, decode and upload
+//   timed apart. The upload needs a GL context: Mesa's software rasteriser
+//   in a window on SDL's offscreen driver.
+//
+// After the table, the goals and ratios are printed. Run from the
+// repository root (the pictures are read from data/png):
+//
+//   build-bench/bench/show_bench [--benchmark_repetitions=5]
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+#include <stb_image.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/GlWindow.h"
+#include "demo/DemoHost.h"
+#include "platform/ConsoleMessageBoxes.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SdlWindowSystem.h"
+#include "script/ScriptEngine.h"
+#include "support/Doubles.h"
+#include "textures/PngTexture.h"
+#include "textures/TextureRegistry.h"
+
+// --- Allocation counting ------------------------------------------------------
+
+namespace {
+bool countingAllocations = false;
+size_t allocationCount = 0;
+}  // namespace
+
+// Array and nothrow forms come through here as well. GCC may pair an
+// inlined delete's free() with the operator new of a new-expression and warn
+// of a mismatch, although both replacements go through malloc and free.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    if (countingAllocations) ++allocationCount;
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+    throw std::bad_alloc();
+}
+// The nothrow form as well: code outside the show (the GL's shader
+// compiler, for one) allocates with it and frees with the plain delete
+// above, and under AddressSanitizer a form left unreplaced comes from the
+// sanitizer's allocator, which then reports the pair as mismatched.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (countingAllocations) ++allocationCount;
+    return std::malloc(size == 0 ? 1 : size);
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+// --- A show's script ----------------------------------------------------------
+
+// `events` timed lines spread evenly over 64 bars at 125 beats per minute
+// (122.88 s), in the mix a show has: sets of every kind, fades over two
+// bars, triggers and pattern switches, on five scenes.
+std::string ShowScript(int events) {
+    std::string script = "DefinePattern 0 *...*...*.*.*...\nDefinePattern 1 *.......\n";
+    const double spacing = 64.0 * 1920.0 / events;
+    for (int i = 0; i < events; ++i) {
+        std::string time = "=";
+        time += std::to_string(static_cast<int>(i * spacing));
+        time += ' ';
+        std::string scene = "scene.";
+        scene += std::to_string(i % 5);
+        switch (i % 10) {
+            case 0: script += time + "Set " + scene + ".RUN\n"; break;
+            case 1: script += time + "Set " + scene + ".dbl.2 0.75\n"; break;
+            case 2: script += time + "Set " + scene + ".lng.1 3\n"; break;
+            case 3: script += time + "Fade " + scene + ".dbl.0 from 0 to 1 time #2.0\n"; break;
+            case 4: script += time + "Trig " + scene + ".bool.1\n"; break;
+            case 5: script += time + "Set " + scene + ".bool.2 true\n"; break;
+            case 6: script += time + "UsePattern " + std::to_string(i / 10 % 2) + "\n"; break;
+            case 7: script += time + "Fade " + scene + ".dbl.4 from 1 to -1 time =1500\n"; break;
+            case 8: script += time + "Set " + scene + ".dbl.5 -2.5\n"; break;
+            default: script += time + "Set " + scene + ".bool.3 false\n"; break;
+        }
+    }
+    return script;
+}
+
+const TempScript& ScriptFile(int events) {
+    static std::map<int, std::unique_ptr<TempScript>> files;
+    std::unique_ptr<TempScript>& file = files[events];
+    if (!file) file = std::make_unique<TempScript>(ShowScript(events));
+    return *file;
+}
+
+// Where the timed frames start: 40 s into the show, with about a third of
+// the events done and fades running. The 4000 frames of 16 ms then play the
+// next 64 s, in which events keep coming due.
+constexpr uint32_t kFrameMs = 16;
+constexpr uint32_t kWarmUpFrames = 2500;
+constexpr int kTimedFrames = 4000;
+
+struct LoadedScript {
+    RecordingMessageBoxes boxes;
+    RecordingMusicPlayer music;
+    RecordingTextureFactory factory;
+    TextureRegistry registry{factory};
+    ScriptEngine engine{boxes, music};
+};
+
+std::unique_ptr<LoadedScript> LoadAndPlayTo(int events, uint32_t frames) {
+    auto loaded = std::make_unique<LoadedScript>();
+    if (!loaded->engine.Load(ScriptFile(events).Path(), &loaded->registry)) return nullptr;
+    loaded->engine.Start();
+    for (uint32_t i = 0; i < frames; ++i) loaded->engine.Step(kFrameMs);
+    return loaded;
+}
+
+void TimelineStep(benchmark::State& state) {
+    const int events = static_cast<int>(state.range(0));
+    const std::unique_ptr<LoadedScript> loaded = LoadAndPlayTo(events, kWarmUpFrames);
+    if (!loaded || loaded->engine.EventCount() != events) {
+        state.SkipWithError("the script did not load");
+        return;
+    }
+    ScriptEngine& engine = loaded->engine;
+    for (auto _ : state) {
+        engine.Step(kFrameMs);
+        benchmark::DoNotOptimize(engine.GetParams(0));
+    }
+    int32_t done = 0;
+    for (int32_t i = 0; i < engine.EventCount(); ++i) done += engine.Event(i).state == event_state::kDone;
+    state.counters["done_at_end"] = done;
+}
+BENCHMARK(TimelineStep)->Arg(1000)->Arg(10)->Iterations(kTimedFrames)->Unit(benchmark::kMicrosecond);
+
+void ScriptLoad(benchmark::State& state) {
+    const TempScript& file = ScriptFile(1000);
+    for (auto _ : state) {
+        auto loaded = std::make_unique<LoadedScript>();
+        if (!loaded->engine.Load(file.Path(), &loaded->registry) || loaded->engine.EventCount() != 1000) {
+            state.SkipWithError("the script did not load");
+            break;
+        }
+        benchmark::DoNotOptimize(loaded->engine.Event(999));
+    }
+}
+BENCHMARK(ScriptLoad)->Unit(benchmark::kMillisecond);
+
+// --- Host frame -----------------------------------------------------------------
+
+// An effect that does what an effect's Update does on the CPU (integrate
+// dt, read its record, react to step characters) and draws nothing.
+class IdleEffect : public Effect {
+public:
+    int32_t Init() override { return 0; }
+    int32_t Uninit() override { return 0; }
+    void Render() override {}
+    int32_t Update(uint32_t dt) override {
+        angle += static_cast<float>(dt) * 0.05f * static_cast<float>(params.dblParams[0] + 1.0);
+        if (params.patternEvent != 0) pulse = 1.0f;
+        pulse *= 0.9f;
+        return 0;
+    }
+    float angle = 0.0f;
+    float pulse = 0.0f;
+};
+
+void HostFrame(benchmark::State& state) {
+    std::vector<std::string> log;
+    ManualClock clock;
+    RecordingMusicPlayer music;
+    RecordingMessageBoxes boxes;
+    RecordingTextureFactory textureFactory;
+    RecordingLoadingViewFactory loadingViews{log};
+    RecordingFrameHooks frameHooks;
+    HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
+    services.scriptPath = ScriptFile(1000).Path();
+    auto host = std::make_unique<DemoHost>(services);
+    IdleEffect effects[5];
+    for (IdleEffect& effect : effects) host->AddEffect(&effect);
+    host->SetPassCount(2);
+    if (host->Init() != 0) {
+        state.SkipWithError("the host did not start");
+        return;
+    }
+    for (uint32_t i = 0; i < kWarmUpFrames; ++i) {
+        clock.now += kFrameMs;
+        host->Frame();
+    }
+
+    allocationCount = 0;
+    countingAllocations = true;
+    for (auto _ : state) {
+        clock.now += kFrameMs;
+        benchmark::DoNotOptimize(host->Frame());
+    }
+    countingAllocations = false;
+    state.counters["allocations"] = static_cast<double>(allocationCount);
+    if (allocationCount != 0) state.SkipWithError("a frame allocated memory");
+}
+BENCHMARK(HostFrame)->Iterations(kTimedFrames)->Unit(benchmark::kMicrosecond);
+
+// --- PNG loading ------------------------------------------------------------------
+
+std::vector<std::string> ShowPictures() {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator("data/png")) {
+        if (entry.path().extension() == ".png") files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The channel count our decoder gives each picture, which stb_image is asked
+// for too, so that both make the same pixels.
+std::vector<int> OurChannels(const std::vector<std::string>& files) {
+    std::vector<int> channels;
+    for (const std::string& file : files) {
+        PngPixels pixels;
+        DecodePngFile(file.c_str(), PngAlphaMode::FromFile, PngRowOrder::TopRowFirst, &pixels);
+        channels.push_back(pixels.channels);
+    }
+    return channels;
+}
+
+int64_t PixelBytes(const std::vector<std::string>& files) {
+    int64_t bytes = 0;
+    for (const std::string& file : files) {
+        PngPixels pixels;
+        DecodePngFile(file.c_str(), PngAlphaMode::FromFile, PngRowOrder::TopRowFirst, &pixels);
+        bytes += static_cast<int64_t>(pixels.SizeInBytes());
+    }
+    return bytes;
+}
+
+void PngDecodeOurs(benchmark::State& state) {
+    const std::vector<std::string> files = ShowPictures();
+    if (files.empty()) {
+        state.SkipWithError("no pictures in data/png (run from the repository root)");
+        return;
+    }
+    for (auto _ : state) {
+        for (const std::string& file : files) {
+            PngPixels pixels;
+            if (!DecodePngFile(file.c_str(), PngAlphaMode::FromFile, PngRowOrder::TopRowFirst, &pixels)) {
+                state.SkipWithError("our decoder failed");
+                return;
+            }
+            benchmark::DoNotOptimize(pixels.data.get());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * PixelBytes(files));
+}
+BENCHMARK(PngDecodeOurs)->Unit(benchmark::kMillisecond);
+
+void PngDecodeStb(benchmark::State& state) {
+    const std::vector<std::string> files = ShowPictures();
+    const std::vector<int> channels = OurChannels(files);
+    if (files.empty()) {
+        state.SkipWithError("no pictures in data/png (run from the repository root)");
+        return;
+    }
+    stbi_set_flip_vertically_on_load(0);
+    for (auto _ : state) {
+        for (size_t i = 0; i < files.size(); ++i) {
+            int width = 0, height = 0, fileChannels = 0;
+            stbi_uc* pixels = stbi_load(files[i].c_str(), &width, &height, &fileChannels, channels[i]);
+            if (!pixels) {
+                state.SkipWithError("stb_image failed");
+                return;
+            }
+            benchmark::DoNotOptimize(pixels);
+            stbi_image_free(pixels);
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * PixelBytes(files));
+}
+BENCHMARK(PngDecodeStb)->Unit(benchmark::kMillisecond);
+
+// The GL context for the uploads; null when none could be made.
+GlWindow* uploadWindow = nullptr;
+
+// Each picture decoded, bottom row first as the show uploads it, by us or
+// by stb_image; the upload then takes the same pixels either way.
+std::vector<PngPixels> DecodedPictures(bool withStb) {
+    std::vector<PngPixels> decoded;
+    for (const std::string& file : ShowPictures()) {
+        PngPixels pixels;
+        DecodePngFile(file.c_str(), PngAlphaMode::FromFile, PngRowOrder::BottomRowFirst, &pixels);
+        if (withStb) {
+            stbi_set_flip_vertically_on_load(1);
+            int width = 0, height = 0, fileChannels = 0;
+            stbi_uc* stb = stbi_load(file.c_str(), &width, &height, &fileChannels, pixels.channels);
+            stbi_set_flip_vertically_on_load(0);
+            if (!stb || width != pixels.info.width || height != pixels.info.height) {
+                stbi_image_free(stb);
+                return {};
+            }
+            std::memcpy(pixels.data.get(), stb, pixels.SizeInBytes());
+            stbi_image_free(stb);
+        }
+        decoded.push_back(std::move(pixels));
+    }
+    return decoded;
+}
+
+PngPixels CopyOf(const PngPixels& pixels) {
+    PngPixels copy;
+    copy.info = pixels.info;
+    copy.channels = pixels.channels;
+    copy.rowOrder = pixels.rowOrder;
+    copy.data.reset(new uint8_t[pixels.SizeInBytes()]);
+    std::memcpy(copy.data.get(), pixels.data.get(), pixels.SizeInBytes());
+    return copy;
+}
+
+// Uploads every picture into one texture with the show's upload: resampling
+// to power-of-two sides, the CPU mipmap chain and glTexImage2D per level.
+void PngUpload(benchmark::State& state) {
+    if (!uploadWindow) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    const std::vector<PngPixels> decoded = DecodedPictures(state.range(0) != 0);
+    if (decoded.empty()) {
+        state.SkipWithError("the pictures could not be decoded");
+        return;
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<PngPixels> copies;
+        for (const PngPixels& pixels : decoded) copies.push_back(CopyOf(pixels));
+        state.ResumeTiming();
+        for (PngPixels& pixels : copies) {
+            if (!UploadPngPixelsToBoundTexture(std::move(pixels), PngMipmapMode::BuildFullChain)) {
+                state.SkipWithError("the upload failed");
+                return;
+            }
+        }
+        glFinish();
+    }
+}
+BENCHMARK(PngUpload)->ArgName("stb_pixels")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// --- Report -----------------------------------------------------------------------
+
+// Shows the runs as usual and keeps each one's CPU time per iteration, in
+// microseconds, by its full name. CPU time rather than wall time, since the
+// machines these run on are shared.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            // With repetitions, the mean stands for the benchmark.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
+            if (run.run_type == Run::RT_Iteration && run.repetitions > 1) continue;
+            const double toMicro = benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond) /
+                                   benchmark::GetTimeUnitMultiplier(run.time_unit);
+            micros[run.run_name.str()] = run.GetAdjustedCPUTime() * toMicro;
+            if (run.counters.count("allocations")) allocations = run.counters.at("allocations").value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    // Negative when the benchmark did not report.
+    double Micros(const std::string& name) const {
+        const auto found = micros.find(name);
+        return found == micros.end() ? -1.0 : found->second;
+    }
+    std::map<std::string, double> micros;
+    double allocations = -1.0;
+};
+
+// The time of the run whose name starts with `prefix` (names carry their
+// fixed iteration counts), or -1.
+double MicrosOf(const RatioReporter& reporter, const std::string& prefix) {
+    for (const auto& [name, micros] : reporter.micros) {
+        if (name.rfind(prefix, 0) == 0) return micros;
+    }
+    return -1.0;
+}
+
+void PrintGoal(const char* what, double value, const char* unit, double goal) {
+    if (value < 0) {
+        std::printf("  %-44s (not measured)\n", what);
+        return;
+    }
+    std::printf("  %-44s %9.3f %s  goal <= %g %s  %s\n", what, value, unit, goal, unit,
+                value <= goal ? "met" : "MISSED");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    // The upload's GL context: an 800 x 600 window on SDL's offscreen driver.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SdlSystem sdl;
+    SdlWindowSystem windowSystem;
+    ConsoleMessageBoxes windowBoxes(stderr);
+    GlWindow window(windowSystem, windowBoxes);
+    WindowSettings settings;
+    settings.width = 800;
+    settings.height = 600;
+    if (sdl.Start() && window.Create(settings)) {
+        uploadWindow = &window;
+    } else {
+        std::fprintf(stderr, "no GL context (%s): the upload is not measured\n", SdlSystem::LastError());
+    }
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nGoals (CPU time, same run):\n");
+    const double step1000 = MicrosOf(reporter, "TimelineStep/1000/");
+    const double step10 = MicrosOf(reporter, "TimelineStep/10/");
+    PrintGoal("Timeline Step, 1000 events, per frame", step1000, "us", 2.0);
+    const double load = MicrosOf(reporter, "ScriptLoad");
+    PrintGoal("Script load, 1000 timed lines", load < 0 ? load : load / 1000.0, "ms", 1.0);
+    if (reporter.allocations >= 0) {
+        std::printf("  %-44s %9.0f       goal 0  %s\n", "Host frame: allocations in the timed frames",
+                    reporter.allocations, reporter.allocations == 0 ? "met" : "MISSED");
+    }
+    const double ours = MicrosOf(reporter, "PngDecodeOurs");
+    const double stb = MicrosOf(reporter, "PngDecodeStb");
+    const double ourUpload = MicrosOf(reporter, "PngUpload/stb_pixels:0");
+    const double stbUpload = MicrosOf(reporter, "PngUpload/stb_pixels:1");
+    if (ours > 0 && stb > 0) {
+        PrintGoal("PNG decode, ours as a multiple of stb_image", ours / stb, "x ", 1.2);
+        if (ourUpload > 0 && stbUpload > 0) {
+            PrintGoal("PNG decode + upload, ours / stb_image's", (ours + ourUpload) / (stb + stbUpload),
+                      "x ", 1.2);
+        }
+    }
+    std::printf("\nRatios (CPU time, same run):\n");
+    if (step1000 > 0 && step10 > 0) {
+        std::printf("  Step with 1000 events / with 10 events:      %6.2fx\n", step1000 / step10);
+    }
+    const double frame = MicrosOf(reporter, "HostFrame");
+    if (frame > 0 && step1000 > 0) {
+        std::printf("  Host frame (5 effects, 2 passes) / Step:     %6.2fx\n", frame / step1000);
+    }
+    if (ours > 0 && ourUpload > 0) {
+        std::printf("  PNG upload / our decode:                     %6.2fx\n", ourUpload / ours);
+    }
+    return 0;
+}

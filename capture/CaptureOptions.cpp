@@ -1,0 +1,117 @@
+#include "capture/CaptureOptions.h"
+
+#include <cstring>
+#include <string_view>
+
+const char* const kCaptureUsage =
+    "usage: demo-capture [options] [OUTPUT]\n"
+    "Renders the show offline, frame-exact, to a video (OUTPUT, default show.mp4;\n"
+    "the container follows the extension, MP4 without one) or to PNG frames.\n"
+    "  --fps N          frames per second, 1 to 1000 (default 60)\n"
+    "  --from TIME      first frame's show time (default: where the script starts)\n"
+    "  --to TIME        the capture stops before this time (default: the script's End)\n"
+    "  --frames DIR     write DIR/frame-000000.png, ... instead of a video\n"
+    "  --script FILE    the show's script (default data/script.txt)\n"
+    "  --benchmark      draw the frames once without read-back first, and report\n"
+    "                   both speeds\n"
+    "TIME is #bars.beats or =milliseconds, as in the script (quote a leading #\n"
+    "from the shell: --from '#8.0').\n";
+
+const std::string& CaptureOptions::VideoPath() const {
+    static const std::string defaultOutput = kDefaultOutput;
+    return output.empty() ? defaultOutput : output;
+}
+
+namespace {
+
+bool ParseFps(std::string_view text, uint32_t& fps) {
+    if (text.empty() || text.size() > 4) return false;
+    uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value == 0 || value > CaptureOptions::kMaxFps) return false;
+    fps = value;
+    return true;
+}
+
+}  // namespace
+
+bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& options,
+                         std::string& error) {
+    bool haveOutput = false;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+            if (haveOutput) {
+                error = "only one OUTPUT may be given";
+                return false;
+            }
+            if (word.empty()) {
+                error = "OUTPUT is empty";
+                return false;
+            }
+            options.output = word;
+            haveOutput = true;
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (word == "--help" || word == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (word == "--benchmark") {
+            options.benchmark = true;
+            continue;
+        }
+
+        std::string_view name = word;
+        std::string_view value;
+        bool haveValue = false;
+        if (const size_t equals = word.find('='); equals != std::string_view::npos) {
+            name = word.substr(0, equals);
+            value = word.substr(equals + 1);
+            haveValue = true;
+        }
+        std::string* target = nullptr;
+        if (name == "--from") {
+            target = &options.from;
+        } else if (name == "--to") {
+            target = &options.to;
+        } else if (name == "--frames") {
+            target = &options.framesDir;
+        } else if (name == "--script") {
+            target = &options.script;
+        } else if (name != "--fps") {
+            error = "unknown option " + std::string(name);
+            return false;
+        }
+        if (!haveValue) {
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (value.empty()) {
+            error = std::string(name) + " needs a value";
+            return false;
+        }
+        if (target) {
+            *target = value;
+        } else if (!ParseFps(value, options.fps)) {
+            error = "--fps must be a whole number from 1 to 1000, not \"" + std::string(value) + "\"";
+            return false;
+        }
+    }
+    if (haveOutput && !options.framesDir.empty()) {
+        error = "give either --frames DIR or OUTPUT, not both";
+        return false;
+    }
+    return true;
+}

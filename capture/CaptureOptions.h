@@ -1,0 +1,32 @@
+// The command line of demo-capture: which stretch of the show to render, at
+// what frame rate, and where the frames go (PNG files or a video).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct CaptureOptions {
+    static constexpr uint32_t kMaxFps = 1000;  // every frame at least 1 ms long
+
+    uint32_t fps = 60;
+    std::string from;       // a script time; empty: where the script starts the show
+    std::string to;         // a script time; empty: the script's End
+    std::string framesDir;  // PNG frames go here instead of into a video
+    std::string output;     // the video file; empty: kDefaultOutput
+    std::string script = "data/script.txt";
+    bool benchmark = false;  // draw the stretch once without output first, and compare
+    bool help = false;
+
+    static constexpr const char* kDefaultOutput = "show.mp4";
+    const std::string& VideoPath() const;
+};
+
+// The usage text, one option a line.
+extern const char* const kCaptureUsage;
+
+// Reads argv[1..argc-1]. Options take their value as the next word or after
+// "=" (`--fps 30`, `--fps=30`). False, with `error` saying why, for an
+// unknown option, a missing or malformed value, a second OUTPUT, or both
+// --frames and an OUTPUT.
+bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& options,
+                         std::string& error);

@@ -1,0 +1,61 @@
+// The text of the preview's heads-up display, laid out as lines of fixed
+// width before anything is drawn, so that the layout can be checked as
+// data and composing it every frame allocates nothing.
+//
+// With the HUD on: the show time as #bar.beat and in ms with the frame
+// rate and the play state, the current pattern with its last step and that
+// step's character, the loop, a bar number being typed, and the non-zero
+// parameters of the selected scene. Whatever went wrong with the script is
+// listed below, HUD on or off, each error with its line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class PreviewSession;
+class ScriptEngine;
+
+struct HudText {
+    static constexpr int kColumns = 64;
+    static constexpr int kMaxLines = 24;
+
+    enum class Tone { Info, Error };
+    struct Line {
+        char text[kColumns + 1];
+        Tone tone;
+    };
+
+    Line lines[kMaxLines];
+    int32_t count = 0;
+};
+
+// Everything the HUD shows, gathered from the session and the script.
+struct HudFacts {
+    bool visible = true;
+    uint32_t now = 0;
+    double beatLength = 480.0;
+    double barLength = 1920.0;
+    int32_t framesPerSecond = 0;
+    bool paused = false;
+    bool atEnd = false;
+    int32_t pattern = -1;
+    int32_t lastStep = -1;   // within the pattern
+    char stepCharacter = 0;  // of the last step; 0 for a silent one
+    int32_t loopState = 0;   // 0 off, 1 start set, 2 on
+    uint32_t loopStart = 0;
+    uint32_t loopEnd = 0;
+    const char* typedBar = "";
+    int32_t scene = 0;
+    const double* dblParams = nullptr;  // the scene's record
+    const int32_t* lngParams = nullptr;
+    const bool* boolParams = nullptr;
+    const std::vector<std::string>* problems = nullptr;
+};
+
+// Gathers the facts for this frame.
+HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script,
+                        const std::vector<std::string>& problems);
+
+// Lays the facts out as lines into `out`, replacing what it held.
+void ComposeHud(const HudFacts& facts, HudText& out);

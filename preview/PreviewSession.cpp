@@ -1,0 +1,196 @@
+#include "preview/PreviewSession.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "preview/PreviewMusic.h"
+#include "preview/ScriptReloader.h"
+#include "script/ScriptEngine.h"
+
+PreviewSession::PreviewSession(const PreviewServices& services) : services(services) {}
+
+void PreviewSession::Begin() {
+    static const std::vector<std::string> kNoProblems;
+    services.reloader.Watch(services.script,
+                            services.startupProblems ? *services.startupProblems : kNoProblems);
+    const uint32_t system = services.systemClock.Milliseconds();
+    keeper.Reset(services.script.Now(), system);
+    lastPoll = system;
+    fpsWindowStart = system;
+}
+
+bool PreviewSession::AtEnd() const {
+    const uint32_t end = services.script.EndTime();
+    return end != NO_TIME && services.script.Now() >= end;
+}
+
+uint32_t PreviewSession::LastTime() const {
+    const uint32_t end = services.script.EndTime();
+    return end == NO_TIME ? NO_TIME - 1 : end;
+}
+
+uint32_t PreviewSession::BarAt(uint32_t milliseconds) const {
+    const double bar = services.script.BarLength();
+    return bar > 0.0 ? static_cast<uint32_t>(std::floor(milliseconds / bar)) : 0;
+}
+
+uint32_t PreviewSession::BarTime(uint32_t bar) const {
+    const double time = std::round(bar * services.script.BarLength());
+    return time >= static_cast<double>(LastTime()) ? LastTime() : static_cast<uint32_t>(time);
+}
+
+void PreviewSession::KeyPressed(int32_t key) {
+    if (key >= '0' && key <= '9') {
+        const uint32_t system = services.systemClock.Milliseconds();
+        if (typedDigits > 0 && system - lastDigitTime >= kTypingPause) typedDigits = 0;
+        lastDigitTime = system;
+        if (typedDigits < kMaxBarDigits) {
+            typedBar[typedDigits++] = static_cast<char>(key);
+            typedBar[typedDigits] = '\0';
+        }
+        if (key - '0' < kSceneCount) selectedScene = key - '0';
+        return;
+    }
+    if (key == vk::kReturn) {
+        if (typedDigits > 0) SeekTo(BarTime(static_cast<uint32_t>(std::atoi(typedBar))));
+        typedDigits = 0;
+        typedBar[0] = '\0';
+        return;
+    }
+    // Any other key drops a bar number half typed.
+    typedDigits = 0;
+    typedBar[0] = '\0';
+
+    switch (key) {
+        case vk::kSpace: TogglePause(); break;
+        case vk::kLeft: SeekByUnits(services.script.BeatLength(), -1); break;
+        case vk::kRight: SeekByUnits(services.script.BeatLength(), 1); break;
+        case vk::kPrior: SeekByUnits(services.script.BarLength(), -1); break;
+        case vk::kNext: SeekByUnits(services.script.BarLength(), 1); break;
+        case vk::kHome: SeekTo(0); break;
+        case 'L': LoopKey(); break;
+        case 'H': hudVisible = !hudVisible; break;
+        case vk::kEscape:
+            if (loop == LoopState::Off) {
+                quit = true;
+            } else {
+                loop = LoopState::Off;
+            }
+            break;
+        default: break;
+    }
+}
+
+void PreviewSession::SeekByUnits(double unit, int32_t units) {
+    if (!(unit > 0.0)) return;
+    // From the nearest beat or bar line, so that seeks land on the grid.
+    const double here = std::round(services.script.Now() / unit);
+    const double there = here + units;
+    if (there <= 0.0) {
+        SeekTo(0);
+        return;
+    }
+    const double time = std::round(there * unit);
+    SeekTo(time >= static_cast<double>(LastTime()) ? LastTime() : static_cast<uint32_t>(time));
+}
+
+void PreviewSession::SeekTo(uint32_t milliseconds) {
+    if (milliseconds > LastTime()) milliseconds = LastTime();
+    services.script.Restart(milliseconds);
+    keeper.Reset(milliseconds, services.systemClock.Milliseconds());
+    if (!paused) services.music.PlayFrom(milliseconds);
+}
+
+void PreviewSession::LoopKey() {
+    const uint32_t bar = BarAt(services.script.Now());
+    if (loop != LoopState::StartSet) {
+        loopStartBar = bar;
+        loopStart = BarTime(bar);
+        loop = LoopState::StartSet;
+        return;
+    }
+    // The loop holds both bars, whichever way round they were marked.
+    const uint32_t first = bar < loopStartBar ? bar : loopStartBar;
+    const uint32_t last = bar < loopStartBar ? loopStartBar : bar;
+    loopStart = BarTime(first);
+    loopEnd = BarTime(last + 1);
+    loop = LoopState::On;
+}
+
+void PreviewSession::TogglePause() {
+    if (!paused) {
+        Pause();
+        return;
+    }
+    if (AtEnd()) {
+        paused = false;
+        SeekTo(0);
+        return;
+    }
+    Resume();
+}
+
+void PreviewSession::Pause() {
+    paused = true;
+    services.music.Pause();
+}
+
+void PreviewSession::Resume() {
+    paused = false;
+    // The music starts again exactly at the show time, whatever it drifted
+    // to while it stood.
+    keeper.Reset(services.script.Now(), services.systemClock.Milliseconds());
+    services.music.PlayFrom(services.script.Now());
+}
+
+void PreviewSession::CountFrame(uint32_t systemNow) {
+    ++fpsFrames;
+    const uint32_t window = systemNow - fpsWindowStart;
+    if (window >= 1000) {
+        framesPerSecond = static_cast<int32_t>((int64_t{fpsFrames} * 1000 + window / 2) / window);
+        fpsFrames = 0;
+        fpsWindowStart = systemNow;
+    }
+}
+
+void PreviewSession::Poll() {
+    const ScriptReloader::Result result = services.reloader.Check(services.script);
+    if (result.scriptReloaded) {
+        ++reloadCount;
+        // The new script plays from the show time it replaced.
+        services.script.Restart(services.script.Now());
+    }
+}
+
+void PreviewSession::PrepareFrame() {
+    const uint32_t system = services.systemClock.Milliseconds();
+    CountFrame(system);
+    if (system - lastPoll >= kPollInterval) {
+        lastPoll = system;
+        Poll();
+    }
+
+    ScriptEngine& script = services.script;
+    uint32_t target = script.Now();
+    if (!paused) {
+        const int64_t musicPosition =
+            services.music.IsPlaying() ? services.music.PositionMilliseconds() : -1;
+        target = keeper.Advance(system, musicPosition);
+        const uint32_t end = script.EndTime();
+        uint32_t wrapAt = loopEnd;
+        if (end != NO_TIME && end < wrapAt) wrapAt = end;
+        if (loop == LoopState::On && script.Now() >= loopStart && script.Now() < wrapAt &&
+            target >= wrapAt) {
+            SeekTo(loopStart);
+            target = loopStart;
+        } else if (end != NO_TIME && target >= end) {
+            // The show stops at its end and waits there.
+            target = end;
+            Pause();
+        }
+    }
+    if (target < script.Now()) target = script.Now();
+    services.frameClock.Advance(target - script.Now());
+}

@@ -1,0 +1,124 @@
+// The preview's controls and clock, without a window: play and pause, seek
+// by beat, bar or bar number, loop a stretch of bars, reload the script and
+// pictures when their files change, and keep the show time through all of
+// it.
+//
+// The session drives the demo host's timeline from outside: the host plays
+// against a stepped clock, and before each of the host's frames the session
+// moves that clock by exactly the show time that has passed, so that the
+// host's Step lands the timeline on the session's show time. Seeking
+// restarts the timeline at the new time (past sets, triggers and pattern
+// switches act at once, fades take their value at that time) and moves the
+// music there. While the music plays the show time follows it; otherwise
+// it follows the system clock.
+//
+// Keys are Win32 virtual-key codes:
+//   Space          pause / play (at the show's end: play from the start)
+//   Left, Right    one beat back / on
+//   Page Up, Down  one bar back / on
+//   Home           the start
+//   digits Return  to that bar (#bar.0); digits 0 to 4 also pick the scene
+//                  whose parameters the HUD lists
+//   L              loop start at this bar; again: loop end after this bar
+//   Escape         clear the loop; with no loop, quit
+//   H              HUD on / off
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "demo/SteppedClock.h"
+#include "preview/ShowTimeKeeper.h"
+
+class Clock;
+class PreviewMusic;
+class ScriptEngine;
+class ScriptReloader;
+
+struct PreviewServices {
+    ScriptEngine& script;       // the demo host's
+    PreviewMusic& music;
+    Clock& systemClock;
+    SteppedClock& frameClock;   // the clock the demo host reads
+    ScriptReloader& reloader;
+    // What went wrong while the host read the script, if anything: shown
+    // until the next reload.
+    const std::vector<std::string>* startupProblems = nullptr;
+};
+
+enum class LoopState { Off, StartSet, On };
+
+class PreviewSession {
+public:
+    // How often the files are looked at, in ms of the system clock.
+    static constexpr uint32_t kPollInterval = 250;
+    static constexpr int kMaxBarDigits = 5;
+    // A digit typed this long after the one before starts a new bar number,
+    // so that a scene picked a while ago does not become part of it.
+    static constexpr uint32_t kTypingPause = 1500;
+    static constexpr int32_t kSceneCount = 5;
+
+    explicit PreviewSession(const PreviewServices& services);
+
+    // Once the host has started the show: the show time is where the host
+    // started the timeline, and the music is there. Starts watching the
+    // files as the host read them.
+    void Begin();
+
+    // One key press (auto-repeats included).
+    void KeyPressed(int32_t key);
+
+    // Before each of the host's frames: looks at the files when it is time,
+    // moves the show time on, wraps the loop, stops at the show's end, and
+    // sets the host's clock for the frame.
+    void PrepareFrame();
+
+    // Restarts the show at `milliseconds`, up to the show's end.
+    void SeekTo(uint32_t milliseconds);
+
+    bool QuitRequested() const { return quit; }
+    bool Paused() const { return paused; }
+    bool HudVisible() const { return hudVisible; }
+    int32_t SelectedScene() const { return selectedScene; }
+    LoopState Loop() const { return loop; }
+    uint32_t LoopStart() const { return loopStart; }
+    uint32_t LoopEnd() const { return loopEnd; }
+    // The bar number typed so far, "" for none.
+    const char* TypedBar() const { return typedBar; }
+    int32_t FramesPerSecond() const { return framesPerSecond; }
+    int32_t ReloadCount() const { return reloadCount; }
+    // True while the show time stands at the show's end.
+    bool AtEnd() const;
+
+private:
+    void TogglePause();
+    void Pause();
+    void Resume();
+    void SeekByUnits(double unit, int32_t units);
+    void LoopKey();
+    uint32_t BarAt(uint32_t milliseconds) const;
+    uint32_t BarTime(uint32_t bar) const;
+    uint32_t LastTime() const;
+    void CountFrame(uint32_t systemNow);
+    void Poll();
+
+    PreviewServices services;
+    ShowTimeKeeper keeper;
+    bool paused = false;
+    bool quit = false;
+    bool hudVisible = true;
+    int32_t selectedScene = 0;
+    LoopState loop = LoopState::Off;
+    uint32_t loopStartBar = 0;
+    uint32_t loopStart = 0;
+    uint32_t loopEnd = 0;
+    char typedBar[kMaxBarDigits + 1] = {};
+    int32_t typedDigits = 0;
+    uint32_t lastDigitTime = 0;
+    uint32_t lastPoll = 0;
+    uint32_t fpsWindowStart = 0;
+    int32_t fpsFrames = 0;
+    int32_t framesPerSecond = 0;
+    int32_t reloadCount = 0;
+};

@@ -1,0 +1,110 @@
+#include "preview/ScriptReloader.h"
+
+#include <memory>
+#include <utility>
+
+#include "audio/MusicPlayer.h"
+#include "preview/MessageLog.h"
+#include "textures/TextureRegistry.h"
+
+namespace {
+
+// The music of a script being checked stays shut: the preview keeps the
+// music it started with.
+class ClosedMusic : public MusicPlayer {
+public:
+    bool LoadStream(const char*) override { return true; }
+    void Play() override {}
+    bool SetPosition(uint32_t) override { return true; }
+};
+
+}  // namespace
+
+ScriptReloader::ScriptReloader(std::string scriptPath, TextureRegistry& textures, std::FILE* echo)
+    : scriptPath(std::move(scriptPath)), textures(textures), echo(echo) {}
+
+void ScriptReloader::Watch(const ScriptEngine& script, const std::vector<std::string>& problems) {
+    scriptStamp = StampOf(scriptPath.c_str());
+    this->problems = problems;
+    pictures.clear();
+    TakePictures(script.Pictures(), false);
+}
+
+int32_t ScriptReloader::TakePictures(const std::vector<PictureLine>& lines, bool reloadChanged) {
+    std::vector<WatchedPicture> taken;
+    taken.reserve(lines.size());
+    for (const PictureLine& line : lines) {
+        WatchedPicture picture;
+        if (!TextureRegistry::PictureFilePath(line.fileName, picture.path)) continue;
+        picture.handle = line.handle;
+        picture.fileName = line.fileName;
+        picture.wrapMode = line.wrapMode;
+        picture.stamp = StampOf(picture.path.c_str());
+        // A later line for the same handle replaces the earlier picture.
+        bool replaced = false;
+        for (WatchedPicture& earlier : taken) {
+            if (earlier.handle == picture.handle) {
+                earlier = picture;
+                replaced = true;
+            }
+        }
+        if (!replaced) taken.push_back(std::move(picture));
+    }
+
+    int32_t reloaded = 0;
+    if (reloadChanged) {
+        for (const WatchedPicture& picture : taken) {
+            bool same = false;
+            for (const WatchedPicture& loaded : pictures) {
+                if (loaded.handle == picture.handle) {
+                    same = loaded.fileName == picture.fileName &&
+                           loaded.wrapMode == picture.wrapMode && loaded.stamp == picture.stamp;
+                }
+            }
+            if (!same) {
+                textures.Reload(picture.handle, picture.fileName, picture.wrapMode);
+                ++reloaded;
+            }
+        }
+    }
+    pictures = std::move(taken);
+    return reloaded;
+}
+
+bool ScriptReloader::ReloadScript(ScriptEngine& script) {
+    MessageLog errors(echo);
+    ClosedMusic music;
+    // The engine's tables are large: it lives on the heap for the check.
+    auto candidate = std::make_unique<ScriptEngine>(errors, music);
+    if (!candidate->Load(scriptPath.c_str(), nullptr)) {
+        problems = errors.Texts();
+        if (problems.empty()) problems.push_back("Cannot read the script " + scriptPath);
+        if (echo && errors.Texts().empty()) std::fprintf(echo, "%s\n", problems.back().c_str());
+        return false;
+    }
+    script.AdoptScript(*candidate);
+    problems.clear();
+    return true;
+}
+
+ScriptReloader::Result ScriptReloader::Check(ScriptEngine& script) {
+    Result result;
+    const FileStamp stamp = StampOf(scriptPath.c_str());
+    if (!(stamp == scriptStamp)) {
+        scriptStamp = stamp;
+        if (ReloadScript(script)) {
+            result.scriptReloaded = true;
+            result.picturesReloaded = TakePictures(script.Pictures(), true);
+            return result;
+        }
+        result.scriptRefused = true;
+    }
+    for (WatchedPicture& picture : pictures) {
+        const FileStamp now = StampOf(picture.path.c_str());
+        if (now == picture.stamp) continue;
+        picture.stamp = now;
+        textures.Reload(picture.handle, picture.fileName, picture.wrapMode);
+        ++result.picturesReloaded;
+    }
+    return result;
+}

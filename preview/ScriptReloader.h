@@ -1,0 +1,69 @@
+// Reloading the show's script and pictures while the preview plays.
+//
+// The reloader watches the script file and the picture files that the
+// script names. A changed script is read into a fresh script engine first;
+// only a script that reads without errors replaces the one playing, so a
+// slip while editing leaves the last good script on screen together with
+// the errors. Pictures are read again into the textures that the effects
+// already hold, whenever their files change or the script gives a handle a
+// new file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "preview/FileStamp.h"
+#include "script/ScriptEngine.h"
+
+class TextureRegistry;
+
+class ScriptReloader {
+public:
+    // What one look at the files did.
+    struct Result {
+        bool scriptReloaded = false;  // the playing script was replaced
+        bool scriptRefused = false;   // the script changed but had errors
+        int32_t picturesReloaded = 0;
+    };
+
+    // Error texts are also copied to `echo` when it is not null.
+    ScriptReloader(std::string scriptPath, TextureRegistry& textures, std::FILE* echo = nullptr);
+
+    // Starts watching the script as it is now and the pictures that
+    // `script`, the engine that read it, names. `problems` are what went
+    // wrong while it was read; they stand until the next reload.
+    void Watch(const ScriptEngine& script, const std::vector<std::string>& problems);
+
+    // Looks at the files and reloads what changed into `script` and the
+    // registry. A reloaded script is taken over but not restarted: that is
+    // the caller's, who knows the show time to keep.
+    Result Check(ScriptEngine& script);
+
+    // The texts of what went wrong with the script playing or with the last
+    // attempt to replace it; empty when the last reload was clean.
+    const std::vector<std::string>& Problems() const { return problems; }
+    const std::string& ScriptPath() const { return scriptPath; }
+
+private:
+    struct WatchedPicture {
+        std::string handle;
+        std::string fileName;  // as the script gives it
+        std::string path;      // the file that serves it
+        int32_t wrapMode = 0;
+        FileStamp stamp;
+    };
+
+    // Watches the pictures of `lines`; with `reloadChanged`, reads again
+    // those whose file, wrap mode or file stamp differ from what was loaded.
+    int32_t TakePictures(const std::vector<PictureLine>& lines, bool reloadChanged);
+    bool ReloadScript(ScriptEngine& script);
+
+    std::string scriptPath;
+    TextureRegistry& textures;
+    std::FILE* echo;
+    FileStamp scriptStamp;
+    std::vector<WatchedPicture> pictures;
+    std::vector<std::string> problems;
+};

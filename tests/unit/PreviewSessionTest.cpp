@@ -1,0 +1,506 @@
+// The preview without a window: the demo host (no effects) plays a script
+// from a temporary folder against the preview session, with a music double
+// that runs with the system clock while it plays. Keys seek, pause and
+// loop; edited files are reloaded; the show time is kept through all of it.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/RunLoop.h"
+#include "demo/DemoHost.h"
+#include "demo/NullLoadingView.h"
+#include "demo/SteppedClock.h"
+#include "platform/Messages.h"
+#include "preview/MessageLog.h"
+#include "preview/PreviewLoop.h"
+#include "preview/PreviewMusic.h"
+#include "preview/PreviewSession.h"
+#include "preview/ScriptReloader.h"
+#include "support/Doubles.h"
+#include "textures/TextureRegistry.h"
+
+namespace {
+
+// Music that plays in step with the system clock while it plays, up to its
+// length; every call is logged.
+class SteadyMusic : public PreviewMusic {
+public:
+    bool IsPlaying() override { return playing; }
+    int64_t PositionMilliseconds() override { return position; }
+    void Pause() override {
+        playing = false;
+        log.push_back("pause");
+    }
+    void PlayFrom(uint32_t milliseconds) override {
+        position = milliseconds;
+        playing = milliseconds < length;
+        log.push_back("play:" + std::to_string(milliseconds));
+    }
+    void Run(uint32_t milliseconds) {
+        if (!playing) return;
+        position += milliseconds;
+        if (position >= length) {
+            position = length;
+            playing = false;
+        }
+    }
+    bool playing = true;  // the host started it
+    int64_t position = 0;
+    int64_t length = 1000000;
+    std::vector<std::string> log;
+};
+
+// A folder of its own for the script and pictures, removed at the end.
+class Folder {
+public:
+    Folder() {
+        char name[] = "/tmp/preview-test-XXXXXX";
+        if (mkdtemp(name)) path = name;
+    }
+    ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string Path(const std::string& name) const { return path + "/" + name; }
+
+    // Writes `name` and gives it a modification time of its own, so that
+    // writes in quick succession are told apart.
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(Path(name), std::ios::binary | std::ios::trunc) << text;
+        const timespec times[2] = {{1000000 + ++writes, 0}, {1000000 + writes, 0}};
+        utimensat(AT_FDCWD, Path(name).c_str(), times, 0);
+    }
+
+private:
+    std::string path;
+    long writes = 0;
+};
+
+class PreviewSessionTest : public ::testing::Test {
+protected:
+    // Writes the script, starts the host and begins the session.
+    void Start(const std::string& script) {
+        folder.Write("script.txt", script);
+        scriptPath = folder.Path("script.txt");
+        HostServices services{frameClock, hostMusic, messages, factory, loadingViews, hooks};
+        services.scriptPath = scriptPath.c_str();
+        services.stopOnScriptErrors = false;
+        host = std::make_unique<DemoHost>(services);
+        host->SetPassCount(2);
+        reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures());
+        PreviewServices previewServices{host->Script(), music, systemClock, frameClock, *reloader};
+        previewServices.startupProblems = &messages.Texts();
+        session = std::make_unique<PreviewSession>(previewServices);
+        ASSERT_EQ(host->Init(), 0);
+        session->Begin();
+    }
+
+    // One frame `elapsed` ms after the last one.
+    void Frame(uint32_t elapsed) {
+        systemClock.now += elapsed;
+        music.Run(elapsed);
+        session->PrepareFrame();
+        host->Frame();
+    }
+    void Frames(int count, uint32_t elapsed = 16) {
+        for (int i = 0; i < count; ++i) Frame(elapsed);
+    }
+    void Keys(std::initializer_list<int32_t> keys) {
+        for (const int32_t key : keys) session->KeyPressed(key);
+    }
+
+    uint32_t Now() { return host->Script().Now(); }
+    EffectParams& Params(int32_t scene) { return host->Script().GetParams(scene); }
+
+    Folder folder;
+    std::string scriptPath;
+    ManualClock systemClock;
+    SteppedClock frameClock;
+    RecordingMusicPlayer hostMusic;
+    MessageLog messages;
+    RecordingTextureFactory factory;
+    NullLoadingViewFactory loadingViews;
+    RecordingFrameHooks hooks;
+    SteadyMusic music;
+    std::unique_ptr<DemoHost> host;
+    std::unique_ptr<ScriptReloader> reloader;
+    std::unique_ptr<PreviewSession> session;
+};
+
+// 125 beats per minute, four to the bar: a beat is 480 ms, a bar 1920 ms.
+const char* const kShow =
+    "=0 Set scene.0.dbl.0 1\n"
+    "#2.0 Set scene.0.lng.0 2\n"
+    "#1.0 Fade scene.1.dbl.1 from 0 to 1 time #2.0\n"
+    "#3.0 Trig scene.2.bool.1\n"
+    "End #10.0\n";
+
+// --- Seeking ---------------------------------------------------------------------
+
+TEST_F(PreviewSessionTest, SeekKeysMoveByBeatAndBarFromTheGridAndStayInTheShow) {
+    Start(kShow);
+    Frames(44);  // 704 ms
+    ASSERT_EQ(Now(), 704u);
+
+    struct Step {
+        std::vector<int32_t> keys;
+        uint32_t expected;
+    };
+    const std::vector<Step> steps = {
+        {{vk::kRight}, 960},          // 704 is nearest beat 1: on to beat 2
+        {{vk::kLeft}, 480},
+        {{vk::kLeft, vk::kLeft}, 0},  // not before the start
+        {{vk::kNext}, 1920},
+        {{vk::kNext, vk::kNext}, 5760},
+        {{vk::kPrior}, 3840},
+        {{'7', vk::kReturn}, 13440},  // bar 7: #7.0
+        {{vk::kHome}, 0},
+        {{'1', '2', vk::kReturn}, 19200},  // past the end: the end
+        {{'0', vk::kReturn}, 0},
+    };
+    for (const Step& step : steps) {
+        for (const int32_t key : step.keys) session->KeyPressed(key);
+        EXPECT_EQ(Now(), step.expected);
+        EXPECT_EQ(music.log.back(), "play:" + std::to_string(step.expected));
+    }
+
+    // The show goes on from where it was moved to.
+    Keys({'3', vk::kReturn});
+    Frames(10);
+    EXPECT_EQ(Now(), 5760u + 160u);
+}
+
+TEST_F(PreviewSessionTest, SeekingRestartsTheTimelineAtTheNewTime) {
+    Start(kShow);
+    Keys({'5', vk::kReturn});
+    Frame(16);
+    EXPECT_EQ(Params(0).lngParams[0], 2);
+    EXPECT_DOUBLE_EQ(Params(1).dblParams[1], 1.0);  // the fade is over
+    // The trigger of bar 3 has been and gone by bar 5.
+    Frame(16);
+    EXPECT_FALSE(Params(2).boolParams[1]);
+
+    // Back to #1.2: the lng set of bar 2 is undone, the fade half-way in.
+    Keys({'1', vk::kReturn, vk::kRight, vk::kRight});
+    ASSERT_EQ(Now(), 2880u);
+    Frame(0);
+    EXPECT_EQ(Params(0).lngParams[0], 0);
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+    EXPECT_DOUBLE_EQ(Params(1).dblParams[1], 0.25);
+}
+
+TEST_F(PreviewSessionTest, DigitsPickTheSceneAndOtherKeysDropAHalfTypedBar) {
+    Start(kShow);
+    Keys({'3'});
+    EXPECT_EQ(session->SelectedScene(), 3);
+    Keys({'7'});  // only 0 to 4 are scenes
+    EXPECT_EQ(session->SelectedScene(), 3);
+    EXPECT_STREQ(session->TypedBar(), "37");
+    Keys({'H', vk::kReturn});
+    EXPECT_STREQ(session->TypedBar(), "");
+    EXPECT_EQ(Now(), 0u);
+    EXPECT_FALSE(session->HudVisible());
+
+    // No more digits than a bar number needs.
+    Keys({'1', '1', '1', '1', '1', '1', '1'});
+    EXPECT_STREQ(session->TypedBar(), "11111");
+
+    // A scene picked a while before is not the start of a bar number.
+    Keys({vk::kLeft, '2'});
+    systemClock.now += PreviewSession::kTypingPause;
+    Keys({'6', vk::kReturn});
+    EXPECT_EQ(session->SelectedScene(), 2);
+    EXPECT_EQ(Now(), 6u * 1920u);
+}
+
+// --- Time, pause and the show's end ---------------------------------------------------
+
+TEST_F(PreviewSessionTest, SpaceStopsTheClockAndTheMusicAndPlaysOnFromTheSameTime) {
+    Start(kShow);
+    Frames(30);
+    ASSERT_EQ(Now(), 480u);
+
+    Keys({vk::kSpace});
+    EXPECT_TRUE(session->Paused());
+    EXPECT_EQ(music.log.back(), "pause");
+    Frames(20, 50);
+    EXPECT_EQ(Now(), 480u);
+    // A seek while paused moves the show but leaves the music for later.
+    Keys({vk::kRight});
+    EXPECT_EQ(Now(), 960u);
+    EXPECT_EQ(music.log.back(), "pause");
+
+    Keys({vk::kSpace});
+    EXPECT_FALSE(session->Paused());
+    EXPECT_EQ(music.log.back(), "play:960");
+    Frames(5);
+    EXPECT_EQ(Now(), 1040u);
+}
+
+TEST_F(PreviewSessionTest, TheClockFollowsTheMusicAndWithoutItTheSystemClock) {
+    Start(kShow);
+    Frames(10);
+    ASSERT_EQ(Now(), 160u);
+
+    // The music jumps ahead (a stall made up for): the clock is set to it.
+    music.position += 400;
+    Frame(16);
+    EXPECT_EQ(Now(), 576u);
+
+    // A little behind: pulled towards it over the next frames.
+    music.position -= 40;
+    Frames(30);
+    const int64_t drift = int64_t{Now()} - music.position;
+    EXPECT_LE(std::abs(drift), ShowTimeKeeper::kPullShare);
+
+    // Music that has played out leaves the system clock.
+    music.playing = false;
+    const uint32_t before = Now();
+    Frames(10, 20);
+    EXPECT_EQ(Now(), before + 200);
+}
+
+TEST_F(PreviewSessionTest, AtTheEndThePreviewWaitsAndSpacePlaysFromTheStart) {
+    Start("=0 Set scene.0.dbl.0 1\nEnd =1000\n");
+    Frames(70);
+    EXPECT_EQ(Now(), 1000u);
+    EXPECT_TRUE(session->Paused());
+    EXPECT_TRUE(session->AtEnd());
+    EXPECT_EQ(music.log.back(), "pause");
+    Frames(5);
+    EXPECT_EQ(Now(), 1000u);
+
+    Keys({vk::kSpace});
+    EXPECT_EQ(Now(), 0u);
+    EXPECT_FALSE(session->Paused());
+    EXPECT_EQ(music.log.back(), "play:0");
+    Frame(16);
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+}
+
+// --- Loop -----------------------------------------------------------------------------
+
+TEST_F(PreviewSessionTest, TheLoopWrapsAtItsEndAndEscapeClearsItThenQuits) {
+    Start(kShow);
+    Keys({'2', vk::kReturn, vk::kRight});  // #2.1
+    Keys({'L'});
+    EXPECT_EQ(session->Loop(), LoopState::StartSet);
+    Keys({vk::kNext});  // #3.1
+    Keys({'L'});
+    ASSERT_EQ(session->Loop(), LoopState::On);
+    EXPECT_EQ(session->LoopStart(), 3840u);
+    EXPECT_EQ(session->LoopEnd(), 7680u);
+
+    // Played on, the show comes back to the loop's start at its end, with
+    // the music, and the timeline is as it was there.
+    uint32_t latest = 0;
+    for (int i = 0; i < 400; ++i) {
+        Frame(16);
+        EXPECT_GE(Now(), 3840u);
+        EXPECT_LT(Now(), 7680u);
+        latest = Now() > latest ? Now() : latest;
+    }
+    EXPECT_GT(latest, 7600u);
+    EXPECT_NE(std::find(music.log.begin(), music.log.end(), "play:3840"), music.log.end());
+    EXPECT_EQ(Params(0).lngParams[0], 2);
+
+    Keys({vk::kEscape});
+    EXPECT_EQ(session->Loop(), LoopState::Off);
+    EXPECT_FALSE(session->QuitRequested());
+    Frames(300);
+    EXPECT_GT(Now(), 7680u);
+    Keys({vk::kEscape});
+    EXPECT_TRUE(session->QuitRequested());
+}
+
+TEST_F(PreviewSessionTest, ALoopMarkedBackwardsHoldsBothBarsAndAHalfMarkedOneClears) {
+    Start(kShow);
+    Keys({'5', vk::kReturn, 'L', vk::kPrior, vk::kPrior, 'L'});
+    EXPECT_EQ(session->LoopStart(), 5760u);
+    EXPECT_EQ(session->LoopEnd(), 11520u);
+
+    // A third L starts a new loop; Escape clears one only half marked.
+    Keys({'L'});
+    EXPECT_EQ(session->Loop(), LoopState::StartSet);
+    Keys({vk::kEscape});
+    EXPECT_EQ(session->Loop(), LoopState::Off);
+    EXPECT_FALSE(session->QuitRequested());
+}
+
+// --- Reloading ------------------------------------------------------------------------
+
+TEST_F(PreviewSessionTest, AnEditedScriptPlaysOnFromTheSameShowTime) {
+    Start("=0 Set scene.0.dbl.0 1\nDefinePattern 0 *...\n=0 UsePattern 0\n");
+    Frames(60);
+    ASSERT_EQ(Now(), 960u);
+
+    folder.Write("script.txt",
+                 "=0 Set scene.0.dbl.0 2\n=500 Set scene.1.lng.0 4\nLoadMusic x.ogg 120 4\n");
+    Frames(20);  // 320 ms: at least one look at the files
+    EXPECT_EQ(session->ReloadCount(), 1);
+    EXPECT_EQ(Now(), 1280u);
+    EXPECT_EQ(Params(0).dblParams[0], 2.0);
+    EXPECT_EQ(Params(1).lngParams[0], 4);
+    EXPECT_EQ(host->Script().CurrentPattern(), -1);
+    EXPECT_EQ(host->Script().BeatLength(), 500.0);
+    // The music plays on untouched; the new script's music is not opened.
+    EXPECT_EQ(music.log, std::vector<std::string>{});
+    EXPECT_TRUE(hostMusic.loaded.empty());
+    EXPECT_TRUE(reloader->Problems().empty());
+}
+
+TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow) {
+    Start("=0 Set scene.0.dbl.0 1\n");
+    Frames(10);
+
+    folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\nBogus words\n=0 Set scene.99.dbl.0 1\n");
+    Frames(20);
+    EXPECT_EQ(session->ReloadCount(), 0);
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+    EXPECT_EQ(reloader->Problems(),
+              (std::vector<std::string>{"Syntax error on line 2:\nBogus words",
+                                        "Invalid scene on line 3:\n=0 Set scene.99.dbl.0 1"}));
+    const uint32_t kept = Now();
+
+    // A script that is gone for a moment, as some editors save, is no
+    // reason to stop either.
+    std::remove(scriptPath.c_str());
+    Frames(20);
+    EXPECT_EQ(reloader->Problems(),
+              std::vector<std::string>{"Cannot read the script " + scriptPath});
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+
+    folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\n");
+    Frames(20);
+    EXPECT_EQ(session->ReloadCount(), 1);
+    EXPECT_EQ(Params(0).dblParams[0], 3.0);
+    EXPECT_TRUE(reloader->Problems().empty());
+    EXPECT_EQ(Now(), kept + 640);
+}
+
+TEST_F(PreviewSessionTest, ErrorsAtStartDoNotStopThePreviewAndStandUntilAReload) {
+    Start("=0 Set scene.0.dbl.0 1\nNonsense\n");
+    EXPECT_EQ(reloader->Problems(), std::vector<std::string>{"Syntax error on line 2:\nNonsense"});
+    Frame(16);
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+
+    folder.Write("script.txt", "=0 Set scene.0.dbl.0 1\n");
+    Frames(20);
+    EXPECT_TRUE(reloader->Problems().empty());
+}
+
+TEST_F(PreviewSessionTest, PicturesAreReadAgainWhenTheirFilesOrLinesChange) {
+    folder.Write("a.png", "first");
+    folder.Write("b.png", "other");
+    folder.Write("n.png", "noise");
+    const std::string images = "Define _IMG_DIR=" + folder.Path("") + "\n";
+    Start(images + "LoadImage pic1 a.png\nLoadImage noise n.png repeat\n");
+    Texture* held = host->Textures().Find("pic1");
+    ASSERT_NE(held, nullptr);
+    const size_t loadsAtStart = factory.loads.size();
+
+    folder.Write("a.png", "second picture");
+    Frames(20);
+    ASSERT_EQ(factory.loads.size(), loadsAtStart + 1);
+    EXPECT_EQ(factory.loads.back(), folder.Path("a.png"));
+    EXPECT_EQ(host->Textures().Find("pic1"), held);
+
+    // The script gives pic1 another file: read into the same texture; the
+    // noise, unchanged, is not read again.
+    folder.Write("script.txt", images + "LoadImage pic1 b.bmp\nLoadImage noise n.png repeat\n");
+    Frames(20);
+    ASSERT_EQ(factory.loads.size(), loadsAtStart + 2);
+    EXPECT_EQ(factory.loads.back(), folder.Path("b.png"));
+    EXPECT_EQ(host->Textures().Find("pic1"), held);
+    EXPECT_EQ(factory.destroyed, 0);
+
+    // Nothing changes: nothing is read.
+    Frames(40);
+    EXPECT_EQ(factory.loads.size(), loadsAtStart + 2);
+}
+
+// --- The run loop ---------------------------------------------------------------------
+
+// Logs each drawing and, at given frames, queues messages as if the user
+// had acted while that frame was shown.
+class ScriptedOverlay : public FrameOverlay {
+public:
+    ScriptedOverlay(ScriptedMessageQueue& queue, std::vector<std::string>& log) : queue(queue), log(log) {}
+    void Draw() override {
+        log.push_back("overlay");
+        ++frames;
+        for (const auto& [frame, message] : plan) {
+            if (frame == frames) queue.pending.push_back(message);
+        }
+    }
+    ScriptedMessageQueue& queue;
+    std::vector<std::string>& log;
+    std::vector<std::pair<int, Message>> plan;
+    int frames = 0;
+};
+
+TEST_F(PreviewSessionTest, TheLoopTakesEveryPressDrawsTheOverlayBeforeEachSwapAndOutlivesTheEnd) {
+    std::vector<std::string> log;
+    hooks.log = &log;
+    folder.Write("script.txt", "End =100\n");
+    scriptPath = folder.Path("script.txt");
+    HostServices services{frameClock, hostMusic, messages, factory, loadingViews, hooks};
+    services.scriptPath = scriptPath.c_str();
+    DemoHost loopHost(services);
+    loopHost.SetPassCount(1);
+    ScriptReloader loopReloader(scriptPath, loopHost.Textures());
+    PreviewSession loopSession(
+        PreviewServices{loopHost.Script(), music, systemClock, frameClock, loopReloader});
+    systemClock.autoAdvance = 20;  // the show ends within the first frames
+
+    ScriptedMessageQueue queue;
+    RecordingWindowSurface window;
+    window.log = &log;
+    Keyboard keyboard;
+    WindowProcedure procedure(keyboard, window, queue);
+    ScriptedOverlay overlay(queue, log);
+    // A press and its release between two frames; then Escape twice.
+    overlay.plan = {{30, Message{msg::kKeyDown, 'H', 0}}, {30, Message{msg::kKeyUp, 'H', 0}},
+                    {40, Message{msg::kKeyDown, vk::kEscape, 0}},
+                    {41, Message{msg::kKeyDown, vk::kEscape, 0}}};
+    PreviewLoopServices loop{queue, procedure, window};
+
+    // Escape with no loop quits: the second one is never needed.
+    EXPECT_EQ(RunPreview(loopHost, loopSession, overlay, loop), run_result::kStoppedByUser);
+    EXPECT_EQ(overlay.frames, 40);
+    EXPECT_FALSE(loopSession.HudVisible());
+    EXPECT_TRUE(loopSession.AtEnd());
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
+              (std::vector<std::string>{"begin-pass", "end-pass", "overlay", "swap"}));
+}
+
+TEST_F(PreviewSessionTest, TheLoopEndsOnAQuitMessage) {
+    folder.Write("script.txt", "");
+    scriptPath = folder.Path("script.txt");
+    HostServices services{frameClock, hostMusic, messages, factory, loadingViews, hooks};
+    services.scriptPath = scriptPath.c_str();
+    DemoHost loopHost(services);
+    ScriptReloader loopReloader(scriptPath, loopHost.Textures());
+    PreviewSession loopSession(
+        PreviewServices{loopHost.Script(), music, systemClock, frameClock, loopReloader});
+    ScriptedMessageQueue queue;
+    RecordingWindowSurface window;
+    Keyboard keyboard;
+    WindowProcedure procedure(keyboard, window, queue);
+    std::vector<std::string> log;
+    ScriptedOverlay overlay(queue, log);
+    overlay.plan = {{3, Message{msg::kClose, 0, 0}}};
+    PreviewLoopServices loop{queue, procedure, window};
+    EXPECT_EQ(RunPreview(loopHost, loopSession, overlay, loop), run_result::kQuitMessage);
+    EXPECT_EQ(window.swaps, 3);
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+// demo-capture: renders the show offline at a fixed frame rate, frame-exact
+// however slow each frame is, to PNG frames or to a video with the music.
+// It needs no display: the show draws into an 800 x 600 window on SDL's
+// offscreen driver, against a clock that moves by exactly one frame's
+// milliseconds per frame.
+//
+//   demo-capture [--fps N] [--from TIME] [--to TIME] [--script FILE]
+//                [--frames DIR | OUTPUT] [--benchmark]
+//
+// Exit status: 0 when every frame was written, 1 when the capture failed
+// (script errors, missing files, an encoder that fails), 2 for a wrong
+// command line.
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/GlWindow.h"
+#include "audio/KaSounds.h"
+#include "capture/CaptureOptions.h"
+#include "capture/FrameLoop.h"
+#include "capture/FrameRing.h"
+#include "capture/FrameSchedule.h"
+#include "capture/MusicPathRecorder.h"
+#include "capture/PngFrameWriter.h"
+#include "capture/ProgressMeter.h"
+#include "capture/ScriptSurvey.h"
+#include "capture/StderrMessageBoxes.h"
+#include "capture/VideoEncoder.h"
+#include "demo/OfflineShow.h"
+#include "platform/sdl/SdlMixerAudio.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SdlWindowSystem.h"
+
+namespace {
+
+constexpr const char* kProgram = "demo-capture";
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+// Frames waiting for the writer: enough to ride out a slow write without
+// holding up the drawing, few enough to keep memory small (1.4 MB each).
+constexpr int kRingBuffers = 4;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
+    return 1;
+}
+
+std::string Ms(uint32_t milliseconds) { return "=" + std::to_string(milliseconds); }
+
+// The show's window and music device, up for the whole run.
+struct Platform {
+    SdlSystem sdl;
+    SdlWindowSystem windowSystem;
+    std::unique_ptr<GlWindow> window;
+    std::unique_ptr<SdlMixerAudio> audio;
+    std::unique_ptr<KaSounds> player;
+};
+
+// What one pass over the frames gives.
+struct PassResult {
+    uint64_t frames = 0;
+    double seconds = 0.0;     // drawing and, for a capture, writing to the end
+    double cpuSeconds = 0.0;  // of every thread, ffmpeg's included
+};
+
+// Processor time used so far by this process's threads and by its children
+// that have ended.
+double CpuSeconds() {
+    double total = 0.0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        getrusage(who, &usage);
+        total += usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
+                 usage.ru_stime.tv_usec * 1e-6;
+    }
+    return total;
+}
+
+class Capture {
+public:
+    Capture(const CaptureOptions& options, const FrameSchedule& schedule, Platform& platform,
+            StderrMessageBoxes& boxes)
+        : options(options), schedule(schedule), platform(platform), boxes(boxes) {}
+
+    // Plays the frames once; with `write`, reads each back and writes it
+    // out. False after saying why on stderr.
+    bool Pass(bool write, PassResult& result) {
+        MusicPathRecorder music(platform.player.get());
+        const int errorsBefore = boxes.ErrorCount();
+        // The show draws its noise from the standard generator, which it
+        // never seeds: every run, and the reference frames of the tests,
+        // start from the generator's initial state, which srand(1) restores.
+        std::srand(1);
+        OfflineShow show(*platform.window, *platform.window, music, boxes,
+                         options.script.c_str());
+        show.StartAt(schedule.From());
+        if (!show.Init()) return Failed("the show could not start (see above); nothing was captured");
+        if (music.HasMusic() && !music.Opened()) {
+            return Failed("cannot open the music " + music.Path() + "; nothing was captured");
+        }
+        if (boxes.ErrorCount() != errorsBefore) {
+            return Failed("the show reported errors while starting (above); nothing was captured");
+        }
+
+        const bool interactive = isatty(STDERR_FILENO) != 0;
+        ProgressMeter progress(stderr, interactive, schedule.FrameCount());
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuAtStart = CpuSeconds();
+        if (!write) {
+            const FrameLoopResult drawn =
+                RunFrameLoop(show, schedule, nullptr, kWidth, kHeight, progress);
+            progress.Close();
+            result.frames = drawn.frames;
+            result.seconds = drawn.seconds;
+            result.cpuSeconds = CpuSeconds() - cpuAtStart;
+            return true;
+        }
+
+        std::string error;
+        std::unique_ptr<PngFrameWriter> pictures;
+        std::unique_ptr<VideoEncoder> video;
+        FrameSink* sink = nullptr;
+        if (!options.framesDir.empty()) {
+            pictures = std::make_unique<PngFrameWriter>(options.framesDir, kWidth, kHeight);
+            if (!pictures->Prepare(error)) return Failed(error);
+            sink = pictures.get();
+        } else {
+            VideoSettings settings;
+            settings.output = options.VideoPath();
+            settings.width = kWidth;
+            settings.height = kHeight;
+            settings.fps = schedule.Fps();
+            settings.frameCount = schedule.FrameCount();
+            settings.musicPath = music.Path();
+            settings.musicStart = schedule.From();
+            video = std::make_unique<VideoEncoder>(settings);
+            if (!video->Start(error)) return Failed(error);
+            sink = video.get();
+        }
+
+        FrameRing ring(static_cast<size_t>(kWidth) * kHeight * 3, kRingBuffers, *sink);
+        const FrameLoopResult drawn = RunFrameLoop(show, schedule, &ring, kWidth, kHeight, progress);
+        const bool allWritten = ring.Finish() && drawn.completed;
+        progress.Close();
+        result.frames = ring.FramesWritten();
+        // ffmpeg's own message, when it fails, is already on stderr.
+        if (video && !allWritten) {
+            video->Cancel(error);
+            return Failed(error.empty() ? "ffmpeg stopped taking frames" : error);
+        }
+        if (video && !video->Finish(error)) return Failed(error);
+        if (!allWritten) return Failed(pictures->Error());
+        result.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        result.cpuSeconds = CpuSeconds() - cpuAtStart;
+        return true;
+    }
+
+private:
+    bool Failed(const std::string& message) {
+        Fail(message);
+        return false;
+    }
+
+    const CaptureOptions& options;
+    const FrameSchedule& schedule;
+    Platform& platform;
+    StderrMessageBoxes& boxes;
+};
+
+double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pass.seconds : 0.0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A failing ffmpeg closes the pipe; writing to it must report EPIPE, not
+    // end the program.
+    signal(SIGPIPE, SIG_IGN);
+
+    CaptureOptions options;
+    std::string error;
+    if (!ParseCaptureOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kCaptureUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kCaptureUsage, stdout);
+        return 0;
+    }
+
+    // The script is read once without a window to know its times and check
+    // its files before anything is drawn.
+    StderrMessageBoxes boxes(kProgram);
+    ScriptSurvey survey(boxes);
+    if (!survey.Load(options.script.c_str(), error)) return Fail(error);
+
+    uint32_t from = survey.StartPosition();
+    if (!options.from.empty() && !survey.ResolveTime(options.from, from, error)) {
+        return Fail("--from: " + error);
+    }
+    uint32_t to = 0;
+    if (!options.to.empty()) {
+        if (!survey.ResolveTime(options.to, to, error)) return Fail("--to: " + error);
+        if (survey.HasEnd() && to > survey.EndTime()) {
+            return Fail("--to " + options.to + " (" + Ms(to) + ") is after the script's End (" +
+                        Ms(survey.EndTime()) + "), where the show is over");
+        }
+    } else if (survey.HasEnd()) {
+        to = survey.EndTime();
+    } else {
+        return Fail("the script " + options.script +
+                    " has no End, so say where the capture stops with --to TIME");
+    }
+    if (from >= to) {
+        return Fail("nothing to capture: the capture would start at " + Ms(from) +
+                    " and stop before " + Ms(to));
+    }
+    const FrameSchedule schedule(from, to, options.fps);
+
+    // No window on screen, whatever display there is.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    Platform platform;
+    if (!platform.sdl.Start()) return Fail(std::string("cannot start SDL: ") + SdlSystem::LastError());
+    platform.window = std::make_unique<GlWindow>(platform.windowSystem, boxes);
+    WindowSettings settings;
+    settings.width = kWidth;
+    settings.height = kHeight;
+    if (!platform.window->Create(settings)) {
+        return Fail(std::string("cannot open an offscreen OpenGL window: ") + SdlSystem::LastError());
+    }
+    // The music is opened as the show opens it, on the no-sound device, to
+    // report a bad music file as the show would; the video's sound comes
+    // from the file.
+    platform.audio = std::make_unique<SdlMixerAudio>(SoundOutput::Off);
+    platform.player = std::make_unique<KaSounds>(*platform.audio, boxes);
+
+    Capture capture(options, schedule, platform, boxes);
+    PassResult drawOnly;
+    if (options.benchmark && !capture.Pass(false, drawOnly)) return 1;
+    PassResult captured;
+    if (!capture.Pass(true, captured)) return 1;
+
+    const std::string destination =
+        options.framesDir.empty() ? options.VideoPath() : options.framesDir + "/";
+    std::fprintf(stderr, "%s: %llu frames, %s to %s at %u fps, in %.1f s (%.1f fps) -> %s\n",
+                 kProgram, static_cast<unsigned long long>(captured.frames), Ms(from).c_str(),
+                 Ms(to).c_str(), options.fps, captured.seconds, Fps(captured),
+                 destination.c_str());
+    if (options.benchmark) {
+        const auto perFrame = [](double seconds, uint64_t frames) {
+            return frames ? 1000.0 * seconds / frames : 0.0;
+        };
+        const double drawMs = perFrame(drawOnly.seconds, drawOnly.frames);
+        const double captureMs = perFrame(captured.seconds, captured.frames);
+        std::fprintf(stderr,
+                     "%s: benchmark: drawing only %.2f fps (%.1f ms a frame), capture %.2f fps "
+                     "(%.1f ms a frame): read-back and writing add %.1f ms a frame\n"
+                     "%s: benchmark: processor time a frame, all threads and ffmpeg: drawing "
+                     "only %.1f ms, capture %.1f ms\n",
+                     kProgram, Fps(drawOnly), drawMs, Fps(captured), captureMs, captureMs - drawMs,
+                     kProgram, perFrame(drawOnly.cpuSeconds, drawOnly.frames),
+                     perFrame(captured.cpuSeconds, captured.frames));
+    }
+    return 0;
+}
