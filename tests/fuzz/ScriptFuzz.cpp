@@ -1,7 +1,8 @@
 // libFuzzer target for the script engine: arbitrary bytes are loaded as the
 // show's script, with a headless texture registry, message boxes that
 // discard and a music player that does nothing, and the timeline is then
-// played through frames of every length, a wrap of the clock included.
+// played through frames of every length, a wrap of the clock included, and
+// played once more after a Restart at a position taken from the input.
 //
 // Besides sanitizer reports, a finding is an event whose scene, slot index
 // or pattern number would reach past the records or patterns when it acts:
@@ -83,22 +84,8 @@ void CheckEvents(const ScriptEngine& engine) {
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static FuzzInputFile file;
-    const char* path = file.Hold(data, size);
-
-    DiscardingMessageBoxes boxes;
-    SilentMusicPlayer music;
-    HeadlessTextureFactory factory;
-    TextureRegistry registry(factory);
-    ScriptEngine engine(boxes, music);
-    engine.Load(path, &registry);
-    CheckEvents(engine);
-
-    engine.Start();
-    // Frames as the show has them, a stall, and jumps that wrap the clock.
+// Frames as the show has them, a stall, and jumps that wrap the clock.
+void PlayFrames(ScriptEngine& engine) {
     static constexpr uint32_t kFrames[] = {0,    16,   17, 1,          16,         250,
                                            4000, 16,   0,  0x7FFFFFFF, 0x80000001, 16,
                                            3,    60000};
@@ -115,5 +102,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         (void)engine.IsFinished();
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static FuzzInputFile file;
+    const char* path = file.Hold(data, size);
+
+    DiscardingMessageBoxes boxes;
+    SilentMusicPlayer music;
+    HeadlessTextureFactory factory;
+    TextureRegistry registry(factory);
+    ScriptEngine engine(boxes, music);
+    engine.Load(path, &registry);
+    CheckEvents(engine);
+
+    engine.Start();
+    PlayFrames(engine);
+    // Played again from a position of the script's own choosing (its first
+    // bytes), as the preview does after an edit.
+    uint32_t position = 0;
+    for (size_t i = 0; i < size && i < 4; ++i) position = position << 8 | data[i];
+    engine.Restart(position);
+    PlayFrames(engine);
     return 0;
 }
