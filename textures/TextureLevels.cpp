@@ -59,6 +59,37 @@ AxisTaps MakeAxisTaps(int32_t sourceSize, int32_t destinationSize) {
     return taps;
 }
 
+// Blends one row of `blended` (source width, all channels, the rows
+// already blended) along the row into `destinationWidth` pixels at `out`.
+// With the channel count known at compile time, the channels of a pixel are
+// summed side by side; each sample still adds its taps in the same order,
+// so the result is the same to the bit whichever way it is built.
+template <int32_t kChannels>
+void BlendAlongRow(const AxisTaps& columns, const float* blended, int32_t destinationWidth,
+                   int32_t channels, uint8_t* out) {
+    for (int32_t x = 0; x < destinationWidth; ++x) {
+        const float* weights = &columns.weights[static_cast<size_t>(x) * columns.stride];
+        const float* in = &blended[static_cast<size_t>(columns.first[x]) * channels];
+        const int32_t count = columns.count[x];
+        if constexpr (kChannels > 0) {
+            float sums[kChannels] = {};
+            for (int32_t k = 0; k < count; ++k) {
+                for (int32_t c = 0; c < kChannels; ++c) sums[c] += weights[k] * in[k * kChannels + c];
+            }
+            for (int32_t c = 0; c < kChannels; ++c) {
+                out[c] = static_cast<uint8_t>(std::clamp(sums[c] + 0.5f, 0.0f, 255.0f));
+            }
+        } else {
+            for (int32_t c = 0; c < channels; ++c) {
+                float sum = 0.0f;
+                for (int32_t k = 0; k < count; ++k) sum += weights[k] * in[k * channels + c];
+                out[c] = static_cast<uint8_t>(std::clamp(sum + 0.5f, 0.0f, 255.0f));
+            }
+        }
+        out += channels;
+    }
+}
+
 }  // namespace
 
 bool ResamplePixels(const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight,
@@ -87,17 +118,13 @@ bool ResamplePixels(const uint8_t* source, int32_t sourceWidth, int32_t sourceHe
             for (size_t s = 0; s < sourceRowSamples; ++s) blended[s] += weight * sourceRow[s];
         }
         uint8_t* out = destination + static_cast<size_t>(y) * destinationRowSamples;
-        for (int32_t x = 0; x < destinationWidth; ++x) {
-            const float* columnWeights = &columns.weights[static_cast<size_t>(x) * columns.stride];
-            const float* in = &blended[static_cast<size_t>(columns.first[x]) * channels];
-            for (int32_t c = 0; c < channels; ++c) {
-                float sum = 0.0f;
-                for (int32_t k = 0; k < columns.count[x]; ++k) {
-                    sum += columnWeights[k] * in[k * channels + c];
-                }
-                out[c] = static_cast<uint8_t>(std::clamp(sum + 0.5f, 0.0f, 255.0f));
-            }
-            out += channels;
+        const float* row = blended.data();
+        switch (channels) {
+            case 1: BlendAlongRow<1>(columns, row, destinationWidth, channels, out); break;
+            case 2: BlendAlongRow<2>(columns, row, destinationWidth, channels, out); break;
+            case 3: BlendAlongRow<3>(columns, row, destinationWidth, channels, out); break;
+            case 4: BlendAlongRow<4>(columns, row, destinationWidth, channels, out); break;
+            default: BlendAlongRow<0>(columns, row, destinationWidth, channels, out); break;
         }
     }
     return true;

@@ -60,6 +60,40 @@ TEST(TextureLevels, ResamplingKeepsColoursPlacesAndSymmetry) {
     EXPECT_FALSE(ResamplePixels(row.data(), 0, 1, 1, wider.data(), 8, 1));
 }
 
+TEST(TextureLevels, EachChannelResamplesAsAPictureOfItsOwn) {
+    // Channels never mix, so a picture of any channel count, grown or
+    // shrunk, must give each channel exactly what that channel alone gives.
+    uint32_t seed = 7;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<uint8_t>(seed >> 24);
+    };
+    struct Case {
+        int32_t width, height, toWidth, toHeight;
+    };
+    for (int32_t channels = 1; channels <= 6; ++channels) {
+        for (const Case& size : {Case{13, 7, 32, 16}, Case{40, 9, 16, 4}, Case{5, 30, 3, 64}}) {
+            Bytes picture(static_cast<size_t>(size.width * size.height * channels));
+            for (uint8_t& sample : picture) sample = next();
+            Bytes texture(static_cast<size_t>(size.toWidth * size.toHeight * channels));
+            ASSERT_TRUE(ResamplePixels(picture.data(), size.width, size.height, channels,
+                                       texture.data(), size.toWidth, size.toHeight));
+            for (int32_t c = 0; c < channels; ++c) {
+                Bytes plane, planeTexture(static_cast<size_t>(size.toWidth * size.toHeight));
+                for (size_t i = c; i < picture.size(); i += channels) plane.push_back(picture[i]);
+                ASSERT_TRUE(ResamplePixels(plane.data(), size.width, size.height, 1,
+                                           planeTexture.data(), size.toWidth, size.toHeight));
+                for (size_t i = 0; i < planeTexture.size(); ++i) {
+                    ASSERT_EQ(texture[i * channels + c], planeTexture[i])
+                        << channels << " channels, channel " << c << ", texel " << i << ", "
+                        << size.width << "x" << size.height << " to " << size.toWidth << "x"
+                        << size.toHeight;
+                }
+            }
+        }
+    }
+}
+
 TEST(TextureLevels, HalvingAveragesBlocksDownToOneTexel) {
     // 4 x 2, one channel: two 2 x 2 blocks, then the pair, then done.
     Bytes pixels = {0, 1, 10, 20, 2, 3, 30, 40};
