@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -25,37 +24,9 @@
 #include "preview/ScriptReloader.h"
 #include "render/RenderToolkit.h"
 #include "render/TextOverlay.h"
+#include "support/AllocationCounter.h"
 #include "support/Doubles.h"
 #include "textures/GlTextures.h"
-
-namespace {
-
-bool countingAllocations = false;
-size_t allocationCount = 0;
-
-}  // namespace
-
-// Counts operator new while countingAllocations is set; otherwise plain
-// malloc and free. See tests/unit/FrameAllocationTest.cpp for the same in
-// the logic tests.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    if (countingAllocations) ++allocationCount;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
-    throw std::bad_alloc();
-}
-// The nothrow form as well: code outside the show (the GL's shader
-// compiler, for one) allocates with it and frees with the plain delete
-// above, and under AddressSanitizer a form left unreplaced comes from the
-// sanitizer's allocator, which then reports the pair as mismatched.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (countingAllocations) ++allocationCount;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -271,10 +242,12 @@ TEST_F(PreviewHud, APreviewFrameWithItsHudAllocatesNothing) {
     for (int i = 0; i < 10; ++i) stack.Frame(true);
 
     // A second of frames: the files are looked at four times.
-    allocationCount = 0;
-    countingAllocations = true;
-    for (int i = 0; i < 63; ++i) stack.Frame(true);
-    countingAllocations = false;
-    EXPECT_EQ(allocationCount, 0u);
+    size_t allocations = 0;
+    {
+        CountingAllocations counter;
+        for (int i = 0; i < 63; ++i) stack.Frame(true);
+        allocations = counter.Count();
+    }
+    EXPECT_EQ(allocations, 0u);
     EXPECT_GE(stack.hud->Text().count, 4);
 }

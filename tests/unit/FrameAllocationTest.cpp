@@ -1,61 +1,15 @@
 // Proves that a frame of the show allocates nothing.
 //
-// Replacing the global operator new and delete here affects the whole test
-// binary, so the counter only counts while a CountingAllocations guard is
-// alive; everywhere else the replacements just forward to malloc and free.
+// The counting operator new comes from support/AllocationCounter.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "demo/DemoHost.h"
+#include "support/AllocationCounter.h"
 #include "support/Doubles.h"
-
-namespace {
-
-bool countingAllocations = false;
-size_t allocationCount = 0;
-
-// Counts every operator new while it lives.
-class CountingAllocations {
-public:
-    CountingAllocations() {
-        allocationCount = 0;
-        countingAllocations = true;
-    }
-    ~CountingAllocations() { countingAllocations = false; }
-    CountingAllocations(const CountingAllocations&) = delete;
-    CountingAllocations& operator=(const CountingAllocations&) = delete;
-    size_t Count() const { return allocationCount; }
-};
-
-}  // namespace
-
-// Array and nothrow forms come through here as well. Where GCC inlines a
-// delete below into a caller (at -O1 and above in some builds), it pairs the
-// new-expression's operator new with the free() it then sees and warns of a
-// mismatch, although both replacements go through malloc and free.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    if (countingAllocations) ++allocationCount;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
-    throw std::bad_alloc();
-}
-// The nothrow form as well: code outside the show (the GL's shader
-// compiler, for one) allocates with it and frees with the plain delete
-// above, and under AddressSanitizer a form left unreplaced comes from the
-// sanitizer's allocator, which then reports the pair as mismatched.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (countingAllocations) ++allocationCount;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-#pragma GCC diagnostic pop
 
 namespace {
 
