@@ -27,7 +27,7 @@ PACKAGES=(
   lib3ds-dev libassimp-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils libx11-dev
-  ffmpeg
+  ffmpeg valgrind
 )
 
 missing=()
