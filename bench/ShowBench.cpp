@@ -9,6 +9,13 @@
 //   by stb_image, and uploaded with the same upload, decode and upload
 //   timed apart. The upload needs a GL context: Mesa's software rasteriser
 //   in a window on SDL's offscreen driver.
+// - Whole show: frames per second of the real show (data/ files, every
+//   effect) in that 800 x 600 window, each frame finished with glFinish,
+//   beside RawGlFrame, the same GL work written straight against GL 1.1,
+//   their frames drawn in turn. Wall time, and the process's CPU time,
+//   since llvmpipe draws on threads of its own.
+// - Start-up: the show's process started anew, up to its first frame, less
+//   the start-up's fixed waits (StartupBench.cpp, with startup_probe).
 //
 // After the table, the goals and ratios are printed. Run from the
 // repository root (the pictures are read from data/png):
@@ -18,55 +25,31 @@
 #include <benchmark/benchmark.h>
 #include <stb_image.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "RawGlFrame.h"
 #include "app/GlWindow.h"
 #include "demo/DemoHost.h"
+#include "demo/OfflineShow.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "script/ScriptEngine.h"
+#include "support/AllocationCounter.h"
 #include "support/Doubles.h"
 #include "textures/PngTexture.h"
 #include "textures/TextureRegistry.h"
-
-// --- Allocation counting ------------------------------------------------------
-
-namespace {
-bool countingAllocations = false;
-size_t allocationCount = 0;
-}  // namespace
-
-// Array and nothrow forms come through here as well. GCC may pair an
-// inlined delete's free() with the operator new of a new-expression and warn
-// of a mismatch, although both replacements go through malloc and free.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    if (countingAllocations) ++allocationCount;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
-    throw std::bad_alloc();
-}
-// The nothrow form as well: code outside the show (the GL's shader
-// compiler, for one) allocates with it and frees with the plain delete
-// above, and under AddressSanitizer a form left unreplaced comes from the
-// sanitizer's allocator, which then reports the pair as mismatched.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (countingAllocations) ++allocationCount;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -203,15 +186,17 @@ void HostFrame(benchmark::State& state) {
         host->Frame();
     }
 
-    allocationCount = 0;
-    countingAllocations = true;
-    for (auto _ : state) {
-        clock.now += kFrameMs;
-        benchmark::DoNotOptimize(host->Frame());
+    size_t allocations = 0;
+    {
+        CountingAllocations counter;
+        for (auto _ : state) {
+            clock.now += kFrameMs;
+            benchmark::DoNotOptimize(host->Frame());
+        }
+        allocations = counter.Count();
     }
-    countingAllocations = false;
-    state.counters["allocations"] = static_cast<double>(allocationCount);
-    if (allocationCount != 0) state.SkipWithError("a frame allocated memory");
+    state.counters["allocations"] = static_cast<double>(allocations);
+    if (allocations != 0) state.SkipWithError("a frame allocated memory");
 }
 BENCHMARK(HostFrame)->Iterations(kTimedFrames)->Unit(benchmark::kMicrosecond);
 
@@ -360,6 +345,89 @@ void PngUpload(benchmark::State& state) {
 }
 BENCHMARK(PngUpload)->ArgName("stb_pixels")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// --- Whole show ---------------------------------------------------------------------
+
+// The stretch of show time that is played: from bar 24 of data/script.txt,
+// where everything draws: the swarm in both passes (101 model draws a frame),
+// the large model sphere-mapped, a picture and the noise flashing once a
+// bar, the glow. 250 frames of 40 ms cover 10 s (bars 24 to 29, almost one
+// orbit of the camera and half a turn of the model).
+constexpr uint32_t kShowStretchStart = 46080;
+constexpr uint32_t kShowFrameMs = 40;
+constexpr int kShowWarmUpFrames = 10;
+constexpr int kShowTimedFrames = 250;
+
+// Wall and CPU time of a run of frames. The CPU clock is the process's, so
+// that it counts llvmpipe's rasteriser threads as well.
+struct FrameTimes {
+    double wallSeconds = 0.0;
+    double cpuSeconds = 0.0;
+};
+
+double ProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Draws one frame with `draw`, waits for the GL to finish it and adds its
+// times to `times`.
+template <typename Draw>
+void TimeFrame(FrameTimes& times, Draw draw) {
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double cpuStart = ProcessCpuSeconds();
+    draw();
+    glFinish();
+    times.cpuSeconds += ProcessCpuSeconds() - cpuStart;
+    times.wallSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+}
+
+// The show and the raw loop in the one window, frame by frame in turn (the
+// order swapped every frame), so that load from other processes on this
+// shared machine falls on both alike. Each frame leaves the GL state that
+// the other's next frame starts from (additive blending on, fill mode,
+// client arrays on), and each clears the whole window in both passes.
+void WholeShowFrames(benchmark::State& state) {
+    if (!uploadWindow) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    std::srand(1);
+    RecordingMusicPlayer music;
+    RecordingMessageBoxes boxes;
+    OfflineShow show(*uploadWindow, *uploadWindow, music, boxes);
+    show.StartAt(kShowStretchStart);
+    if (!show.Init() || !boxes.Texts().empty()) {
+        state.SkipWithError("the show did not start (run from the repository root)");
+        return;
+    }
+    RawGlFrame raw;
+    if (!raw.Load(uploadWindow->GetViewportWidth(), uploadWindow->GetViewportHeight())) {
+        state.SkipWithError("the model or the pictures could not be read (run from the repository root)");
+        return;
+    }
+    for (int i = 0; i < kShowWarmUpFrames; ++i) {
+        show.Frame(kShowFrameMs);
+        raw.Draw(kShowFrameMs);
+    }
+    glFinish();
+
+    FrameTimes showTimes, rawTimes;
+    bool showFirst = true;
+    for (auto _ : state) {
+        if (showFirst) TimeFrame(showTimes, [&] { show.Frame(kShowFrameMs); });
+        TimeFrame(rawTimes, [&] { raw.Draw(kShowFrameMs); });
+        if (!showFirst) TimeFrame(showTimes, [&] { show.Frame(kShowFrameMs); });
+        showFirst = !showFirst;
+    }
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["show_fps"] = frames / showTimes.wallSeconds;
+    state.counters["raw_fps"] = frames / rawTimes.wallSeconds;
+    state.counters["show_cpu_ms"] = showTimes.cpuSeconds / frames * 1e3;
+    state.counters["raw_cpu_ms"] = rawTimes.cpuSeconds / frames * 1e3;
+}
+BENCHMARK(WholeShowFrames)->Iterations(kShowTimedFrames)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 // --- Report -----------------------------------------------------------------------
 
 // Shows the runs as usual and keeps each one's CPU time per iteration, in
@@ -376,7 +444,9 @@ public:
             const double toMicro = benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond) /
                                    benchmark::GetTimeUnitMultiplier(run.time_unit);
             micros[run.run_name.str()] = run.GetAdjustedCPUTime() * toMicro;
+            realMicros[run.run_name.str()] = run.GetAdjustedRealTime() * toMicro;
             if (run.counters.count("allocations")) allocations = run.counters.at("allocations").value;
+            for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -386,16 +456,29 @@ public:
         return found == micros.end() ? -1.0 : found->second;
     }
     std::map<std::string, double> micros;
+    std::map<std::string, double> realMicros;  // wall (or manual) time, same keys
+    // Every benchmark's counters by name (the names differ between
+    // benchmarks): the whole show's frame rates and CPU ms per frame, the
+    // start-up's steps.
+    std::map<std::string, double> counters;
+    double Counter(const std::string& name) const {
+        const auto found = counters.find(name);
+        return found == counters.end() ? -1.0 : found->second;
+    }
     double allocations = -1.0;
 };
 
 // The time of the run whose name starts with `prefix` (names carry their
 // fixed iteration counts), or -1.
-double MicrosOf(const RatioReporter& reporter, const std::string& prefix) {
-    for (const auto& [name, micros] : reporter.micros) {
+double MicrosOf(const std::map<std::string, double>& times, const std::string& prefix) {
+    for (const auto& [name, micros] : times) {
         if (name.rfind(prefix, 0) == 0) return micros;
     }
     return -1.0;
+}
+
+double MicrosOf(const RatioReporter& reporter, const std::string& prefix) {
+    return MicrosOf(reporter.micros, prefix);
 }
 
 void PrintGoal(const char* what, double value, const char* unit, double goal) {
@@ -405,6 +488,15 @@ void PrintGoal(const char* what, double value, const char* unit, double goal) {
     }
     std::printf("  %-44s %9.3f %s  goal <= %g %s  %s\n", what, value, unit, goal, unit,
                 value <= goal ? "met" : "MISSED");
+}
+
+void PrintGoalAtLeast(const char* what, double value, const char* unit, double goal) {
+    if (value < 0) {
+        std::printf("  %-44s (not measured)\n", what);
+        return;
+    }
+    std::printf("  %-44s %9.3f %s  goal >= %g %s  %s\n", what, value, unit, goal, unit,
+                value >= goal ? "met" : "MISSED");
 }
 
 }  // namespace
@@ -454,6 +546,28 @@ int main(int argc, char** argv) {
                       "x ", 1.2);
         }
     }
+    const double showFps = reporter.Counter("show_fps");
+    const double rawFps = reporter.Counter("raw_fps");
+    std::printf("\nWhole show, 800 x 600 on llvmpipe, glFinish per frame (frames in turn, same run):\n");
+    if (showFps > 0 && rawFps > 0) {
+        std::printf("  %-44s %9.1f fps\n", "The show, bars 24-29 (wall time)", showFps);
+        std::printf("  %-44s %9.1f fps\n", "The same GL work in raw GL 1.1 (wall time)", rawFps);
+    }
+    PrintGoalAtLeast("Show fps / raw GL loop fps", showFps > 0 && rawFps > 0 ? showFps / rawFps : -1.0,
+                     "x ", 0.9);
+
+    std::printf("\nStart-up, process start to the first frame finished, less the waits (wall time):\n");
+    const double startup = MicrosOf(reporter.realMicros, "StartupToFirstFrame");
+    PrintGoal("Start-up, mean of 10 starts", startup < 0 ? startup : startup / 1000.0, "ms", 150.0);
+    if (startup > 0) {
+        std::printf("  of which: to main %.1f, SDL and window %.1f, loading screen redraws for the\n"
+                    "  script's lines %.1f, script, pictures, music, model and effects %.1f,\n"
+                    "  first frame %.1f ms; waits left out: %.1f ms\n",
+                    reporter.Counter("exec_ms"), reporter.Counter("window_ms"),
+                    reporter.Counter("lines_ms"), reporter.Counter("loading_ms"),
+                    reporter.Counter("frame_ms"), reporter.Counter("waits_ms"));
+    }
+
     std::printf("\nRatios (CPU time, same run):\n");
     if (step1000 > 0 && step10 > 0) {
         std::printf("  Step with 1000 events / with 10 events:      %6.2fx\n", step1000 / step10);
@@ -464,6 +578,11 @@ int main(int argc, char** argv) {
     }
     if (ours > 0 && ourUpload > 0) {
         std::printf("  PNG upload / our decode:                     %6.2fx\n", ourUpload / ours);
+    }
+    const double showCpu = reporter.Counter("show_cpu_ms");
+    const double rawCpu = reporter.Counter("raw_cpu_ms");
+    if (showCpu > 0 && rawCpu > 0) {
+        std::printf("  Show frame / raw GL frame (all threads):     %6.2fx\n", showCpu / rawCpu);
     }
     return 0;
 }

@@ -1,0 +1,178 @@
+// The show's start-up, up to its first frame, for the start-up benchmark in
+// show_bench, which starts this program as a child process:
+//
+//   startup_probe SPAWN_NS
+//
+// SPAWN_NS is the parent's CLOCK_MONOTONIC reading, in nanoseconds, just
+// before it started this process. The probe starts as the show does (SDL,
+// an 800 x 600 window, the music player, the host with the five effects,
+// the loading screen, the script with its pictures and music), draws and
+// shows the first frame, waits for the GL to finish it, and prints one line
+// of times in ms:
+//
+//   FIRST_FRAME WAITS TO_MAIN WINDOW SCRIPT_LINES LOADING FRAME
+//
+// FIRST_FRAME is the time from SPAWN_NS to the finished first frame, less
+// WAITS, the start-up's fixed waits: the loading screen's two fades, timed
+// as they draw, and the host's pause before the fade-out, which is skipped
+// rather than slept. The rest split FIRST_FRAME into its steps: starting the
+// process up to main, SDL with the window and its GL context, the loading
+// screen's redraws for the script's lines, the rest of the host's start
+// (script, pictures, music, model, effects), and the first frame.
+//
+// The startup question is not asked (the window is windowed), the window is
+// on SDL's offscreen driver and the music opens on the no-sound device, so
+// that the run needs no display or sound card. Run from the repository root
+// (it reads data/).
+#include <GL/gl.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+#include "app/GlWindow.h"
+#include "audio/KaSounds.h"
+#include "demo/DemoHost.h"
+#include "demo/FrameHooks.h"
+#include "demo/LoadingScreen.h"
+#include "effects/ShowEffects.h"
+#include "platform/sdl/SdlMixerAudio.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SdlWindowSystem.h"
+#include "render/RenderToolkit.h"
+#include "textures/GlTextures.h"
+
+namespace {
+
+uint64_t MonotonicNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
+}
+
+// The system clock, except that sleeping returns at once: the start-up's
+// sleeps are waits the show makes on purpose, not work.
+class NoWaitClock : public Clock {
+public:
+    explicit NoWaitClock(Clock& inner) : inner(inner) {}
+    uint32_t Milliseconds() override { return inner.Milliseconds(); }
+    void Sleep(uint32_t) override {}
+
+private:
+    Clock& inner;
+};
+
+// Where the loading screen's time went, in ns.
+struct LoadingTimes {
+    uint64_t fades = 0;
+    uint64_t ticks = 0;
+};
+
+// The real loading screen, with the time its fades and its redraws for
+// each script line take kept apart.
+class TimedLoadingView : public LoadingView {
+public:
+    TimedLoadingView(std::unique_ptr<LoadingView> inner, LoadingTimes& times)
+        : inner(std::move(inner)), times(times) {}
+    bool Load(const char* path) override { return inner->Load(path); }
+    void FadeIn() override { Timed(times.fades, [this] { inner->FadeIn(); }); }
+    void FadeOut() override { Timed(times.fades, [this] { inner->FadeOut(); }); }
+    void Tick() override { Timed(times.ticks, [this] { inner->Tick(); }); }
+
+private:
+    template <typename Step>
+    void Timed(uint64_t& total, Step step) {
+        // The step's frames must be drawn before its time is counted, and
+        // none of the earlier work may be counted with it.
+        glFinish();
+        const uint64_t start = MonotonicNanoseconds();
+        step();
+        glFinish();
+        total += MonotonicNanoseconds() - start;
+    }
+
+    std::unique_ptr<LoadingView> inner;
+    LoadingTimes& times;
+};
+
+class TimedLoadingViews : public LoadingViewFactory {
+public:
+    TimedLoadingViews(LoadingViewFactory& inner, LoadingTimes& times) : inner(inner), times(times) {}
+    std::unique_ptr<LoadingView> NewLoadingView() override {
+        return std::make_unique<TimedLoadingView>(inner.NewLoadingView(), times);
+    }
+
+private:
+    LoadingViewFactory& inner;
+    LoadingTimes& times;
+};
+
+double Ms(uint64_t nanoseconds) { return static_cast<double>(nanoseconds) / 1e6; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const uint64_t mainEntered = MonotonicNanoseconds();
+    char* end = nullptr;
+    errno = 0;
+    const uint64_t spawned = argc == 2 ? std::strtoull(argv[1], &end, 10) : 0;
+    if (argc != 2 || errno != 0 || end == argv[1] || *end != '\0') {
+        std::fprintf(stderr, "usage: startup_probe SPAWN_NS\n");
+        return 2;
+    }
+
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    SdlSystem sdl;
+    if (!sdl.Start()) {
+        std::fprintf(stderr, "startup_probe: cannot start SDL: %s\n", SdlSystem::LastError());
+        return 1;
+    }
+    SdlMessageBoxes boxes;
+    SdlWindowSystem windowSystem;
+    GlWindow window(windowSystem, boxes);
+    SdlMixerAudio audio(SoundOutput::Off);
+    KaSounds music(audio, boxes);
+    RenderToolkit toolkit(window);
+
+    WindowSettings settings;
+    settings.width = 800;
+    settings.height = 600;
+    if (!window.Create(settings)) {
+        std::fprintf(stderr, "startup_probe: cannot open the window: %s\n", SdlSystem::LastError());
+        return 1;
+    }
+
+    const uint64_t windowOpen = MonotonicNanoseconds();
+
+    SdlClock systemClock;
+    NoWaitClock clock(systemClock);
+    LoadingTimes loadingTimes;
+    GlTextureFactory textureFactory;
+    LoadingScreenFactory loadingScreens(window, window, clock);
+    TimedLoadingViews loadingViews(loadingScreens, loadingTimes);
+    GlFrameHooks frameHooks;
+    HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
+    services.toolkit = &toolkit;
+
+    DemoHost host(services);
+    ShowEffects effects;
+    effects.RegisterWith(host);
+    if (host.Init() != 0) {
+        std::fprintf(stderr, "startup_probe: the show did not start\n");
+        return 1;
+    }
+    const uint64_t started = MonotonicNanoseconds();
+    host.Frame();
+    window.Swap();
+    glFinish();
+    const uint64_t firstFrame = MonotonicNanoseconds();
+    host.Uninit();
+
+    const uint64_t loading = started - windowOpen - loadingTimes.fades - loadingTimes.ticks;
+    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", Ms(firstFrame - spawned - loadingTimes.fades),
+                Ms(loadingTimes.fades), Ms(mainEntered - spawned), Ms(windowOpen - mainEntered),
+                Ms(loadingTimes.ticks), Ms(loading), Ms(firstFrame - started));
+    return 0;
+}
