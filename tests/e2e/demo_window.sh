@@ -12,38 +12,14 @@ work=$(mktemp -d)
 xvfb_pid=
 demo_pid=
 cleanup() {
-  [[ -n $demo_pid ]] && kill "$demo_pid" 2>/dev/null
+  stop_program "$demo_pid"
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=:$(cat "$work/display")
-unset WAYLAND_DISPLAY
-
-# Finds the id of the shown top-level window whose name is $1.
-find_window() {
-  local id
-  for id in $(xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1 }'); do
-    if xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"; then
-      echo "$id"
-      return
-    fi
-  done
-}
-wait_for_window() {
-  local id=
-  for _ in $(seq 100); do
-    id=$(find_window "$1")
-    [[ -n $id ]] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb_helpers.sh"
+start_xvfb || exit 1
 
 # Starts the show in folder $1, answers the startup question with Return and
 # sets `show` to the id of the show's window.
@@ -51,20 +27,18 @@ start_show() {
   (cd "$1" && exec "$demo") > "$work/out" 2>&1 &
   demo_pid=$!
   local question
-  question=$(wait_for_window Fullscreen) || { echo "no startup question" >&2; return 1; }
+  question=$(wait_for_window Fullscreen 60) || { echo "no startup question" >&2; return 1; }
   xdotool windowfocus --sync "$question" 2>/dev/null || xdotool windowfocus "$question"
   sleep 0.2
   xdotool key Return
-  show=$(wait_for_window Demo) || { echo "no show window" >&2; return 1; }
+  show=$(wait_for_window Demo 60) || { echo "no show window" >&2; return 1; }
 }
 
-# Waits up to $1 tenths of a second for the show to end; then its status.
+# Waits up to $1 seconds for the show to end; then its status. The
+# deadlines are meant for a loaded machine, where loading alone can take
+# many times its usual few seconds.
 wait_for_exit() {
-  for _ in $(seq "$1"); do
-    kill -0 "$demo_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$demo_pid" 2>/dev/null; then return 124; fi
+  poll_until "$1" process_ended "$demo_pid" || return 124
   wait "$demo_pid"
   local status=$?
   demo_pid=
@@ -103,7 +77,7 @@ done
 [[ -n $playing ]] || { echo "the show showed only black frames"; cat "$work/out"; exit 1; }
 
 xdotool keydown Escape
-wait_for_exit 100
+wait_for_exit 60
 status=$?
 xdotool keyup Escape
 if [[ $status == 124 ]]; then echo "the show did not stop on Escape"; exit 1; fi
@@ -115,7 +89,7 @@ mkdir -p "$short/data"
 for part in png music 3ds; do ln -s "$repo/data/$part" "$short/data/$part"; done
 sed 's/^End .*/End #2.0/' "$repo/data/script.txt" > "$short/data/script.txt"
 start_show "$short" || { cat "$work/out"; exit 1; }
-wait_for_exit 300
+wait_for_exit 120
 status=$?
 if [[ $status == 124 ]]; then echo "the short show did not end by itself"; exit 1; fi
 if [[ $status != 0 ]]; then echo "exit status $status"; cat "$work/out"; exit 1; fi

@@ -2,10 +2,16 @@
 # End-to-end run of demo-preview in a real window under Xvfb, on a copy of
 # the show's data with a script of its own: a title card held from bar 4,
 # nothing before. It checks that the window opens without a question, that
-# keys seek (bar number and Return, Home) and toggle the HUD, that an edited
-# script shows within a second and keeps the show time, that a script with
-# errors leaves the last good one playing with the errors on screen, that
-# an edited picture shows, and that Escape clears a loop before it quits.
+# keys pause, seek (bar number and Return, Home), toggle the HUD and set and
+# clear a loop, that an edited script shows and keeps the show time, that a
+# script with errors leaves the last good one playing with the errors on
+# screen, that an edited picture shows, and that Escape clears a loop before
+# it quits.
+#
+# Every step waits for what a user would see: the HUD's text, read back
+# from the window's pixels, and the brightness of the frame below it. Each
+# wait is a poll with a deadline meant for a loaded machine, never a pause
+# that assumes how fast the preview is.
 set -u
 preview=$1
 repo=$2
@@ -14,37 +20,30 @@ work=$(mktemp -d)
 xvfb_pid=
 preview_pid=
 cleanup() {
-  [[ -n $preview_pid ]] && kill "$preview_pid" 2>/dev/null
+  stop_program "$preview_pid"
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb_helpers.sh"
+
+# Seconds to wait for the preview to start (loading included), and for each
+# step to show.
+startup_deadline=120
+step_deadline=60
 
 fail() {
   echo "$1"
+  if [[ -n ${window:-} ]]; then
+    echo "--- the HUD reads:"
+    hud_text
+  fi
   echo "--- preview output:"
   cat "$work/out"
   exit 1
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=:$(cat "$work/display")
-unset WAYLAND_DISPLAY
-
-find_window() {
-  local id
-  # The name may hold spaces: matched as the text after the id.
-  for id in $(xwininfo -root -tree 2>/dev/null |
-              awk -v name="\"$1\":" 'substr($0, index($0, $2), length(name)) == name { print $1 }'); do
-    if xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"; then
-      echo "$id"
-      return
-    fi
-  done
-}
+start_xvfb || exit 1
 
 # The show's pictures are copied, so that one can be changed; the rest is
 # linked.
@@ -53,7 +52,7 @@ mkdir -p "$show/data"
 cp -r "$repo/data/png" "$show/data/png"
 for part in music 3ds; do ln -s "$repo/data/$part" "$show/data/$part"; done
 
-# $1: the bar from which the first card is held.
+# $1: the bar from which the first card is held; $2: a last line.
 write_script() {
   cat > "$show/data/script.tmp" <<SCRIPT
 Define _IMG_DIR=data/png/
@@ -79,27 +78,47 @@ SCRIPT
   mv "$show/data/script.tmp" "$show/data/script.txt"
 }
 
+# The HUD's lines as the window shows them; error lines start with "! ".
+hud_text() {
+  "$probe" "$window" text 2>/dev/null
+}
+# Succeeds when a line of the HUD matches the extended regular expression $1.
+hud_shows() {
+  local text
+  text=$(hud_text) || return 1
+  grep -Eq -- "$1" <<< "$text"
+}
+hud_lacks() {
+  local text
+  text=$(hud_text) || return 1
+  ! grep -Eq -- "$1" <<< "$text"
+}
+# Waits until the HUD shows (or, with `wait_hud_lacks`, no longer shows) a
+# line matching $1; otherwise fails with the message $2.
+wait_hud() {
+  poll_until "$step_deadline" hud_shows "$1" || fail "$2"
+}
+wait_hud_lacks() {
+  poll_until "$step_deadline" hud_lacks "$1" || fail "$2"
+}
+
+# The mean brightness of the show's frame across the middle of the window,
+# below the HUD's lines, where the card is bright.
 brightness() {
   local _w _h value
-  read -r _w _h value < <("$probe" "$window")
+  read -r _w _h value _ < <("$probe" "$window" 0 200 800 200) || return 1
   echo "${value%.*}"
 }
-# Mean red and green of the HUD's corner, as "red green".
-corner_colour() {
-  local _w _h _b red green _blue
-  read -r _w _h _b red green _blue < <("$probe" "$window" 0 0 400 80)
-  echo "${red%.*} ${green%.*}"
-}
-# Waits up to 3 s for the brightness to satisfy the test `$1 $2` (e.g. -ge 40).
-wait_brightness() {
+brightness_is() {
   local value
-  for _ in $(seq 30); do
-    value=$(brightness)
-    test "$value" "$1" "$2" && return 0
-    sleep 0.1
-  done
-  echo "brightness $value is not $1 $2" >&2
-  return 1
+  value=$(brightness) || return 1
+  [[ -n $value ]] && test "$value" "$1" "$2"
+}
+# Waits until the brightness satisfies the test `$1 $2` (e.g. -ge 15);
+# otherwise fails with the message $3.
+wait_brightness() {
+  poll_until "$step_deadline" brightness_is "$1" "$2" ||
+    fail "$3 (brightness $(brightness), expected $1 $2)"
 }
 keys() {
   xdotool windowfocus "$window" 2>/dev/null
@@ -110,80 +129,96 @@ write_script 4 ""
 (cd "$show" && exec "$preview" data/script.txt) > "$work/out" 2>&1 &
 preview_pid=$!
 
+# The window opens at once, with no startup question in front of it.
 window=
-for _ in $(seq 150); do
-  window=$(find_window "Demo preview")
-  [[ -n $window ]] && break
+preview_window_open() {
   [[ -n $(find_window Fullscreen) ]] && fail "the preview asked the startup question"
-  sleep 0.1
-done
-[[ -n $window ]] || fail "no preview window"
+  kill -0 "$preview_pid" 2>/dev/null || fail "the preview ended before its window opened"
+  window=$(find_window "Demo preview")
+  [[ -n $window ]]
+}
+poll_until "$startup_deadline" preview_window_open || fail "no preview window"
 read -r width height _ < <("$probe" "$window")
 [[ $width == 800 && $height == 600 ]] || fail "the window is ${width}x${height}, expected 800x600"
 
-# Paused and back at the start: with the HUD off the frame is dark. Home
-# makes this independent of how far the show got while the machine was busy
-# starting it.
-sleep 1
-keys space h Home
-sleep 2
-wait_brightness -le 5 || fail "bar 0 is not dark"
+# Once the show is loaded, the preview plays with its HUD on: #bar.beat, the
+# show time and the frame rate on the first line.
+status_line='^#[0-9]+\.[0-9]  [0-9]+ ms  [0-9]+ fps'
+poll_until "$startup_deadline" hud_shows "$status_line" ||
+  fail "the preview did not show its HUD after loading"
+
+# Paused, then back at the start: the frame is dark.
+keys space
+wait_hud "$status_line  paused\$" "Space did not pause"
+keys Home
+wait_hud '^#0\.0  0 ms .* paused$' "Home did not go to the start"
+wait_brightness -le 5 "bar 0 is not dark"
+
 # Bar 4 by number: the card. Home: dark again. Bar 4 again.
-keys 4 Return
-wait_brightness -ge 15 || fail "4 Return did not show bar 4"
+keys 4
+wait_hud '^go to bar 4_$' "the typed bar number does not show"
+keys Return
+wait_hud '^#4\.0  7680 ms .* paused$' "4 Return did not go to bar 4"
+wait_hud_lacks '^go to bar' "the bar number stayed after Return"
+wait_brightness -ge 15 "bar 4 does not show the card"
 lit=$(brightness)
 keys Home
-wait_brightness -le 5 || fail "Home did not go back to the start"
+wait_hud '^#0\.0  0 ms ' "Home did not go back to the start"
+wait_brightness -le 5 "Home did not darken the frame"
 keys 4 Return
-wait_brightness -ge 15 || fail "4 Return did not show bar 4 again"
+wait_hud '^#4\.0  7680 ms ' "4 Return did not go to bar 4 again"
+wait_brightness -ge 15 "bar 4 does not show the card again"
 
-# The HUD darkens and letters its corner.
-read -r red_off _ < <(corner_colour)
+# H hides the HUD and shows it again.
 keys h
-sleep 0.5
-read -r red_on _ < <(corner_colour)
-(( red_on != red_off )) || fail "H did not change the HUD's corner ($red_off)"
+wait_hud_lacks '^#' "H did not hide the HUD"
 keys h
+wait_hud "$status_line" "H did not show the HUD again"
 
-# The card now starts at bar 6: at bar 4 the frame goes dark, without a
-# key, within a second and a half.
+# The card now starts at bar 6: at bar 4 the frame goes dark without a key,
+# and the show time stays.
 write_script 6 ""
-wait_brightness -le 5 || fail "the edited script did not show"
+wait_brightness -le 5 "the edited script did not show"
+hud_shows '^#4\.0  7680 ms .* paused$' || fail "the reload did not keep the show time"
 
-# A script with errors: the last good one stays, the errors show in red.
+# A script with errors: the last good one stays, the errors show in red
+# with their line.
 write_script 2 "Bogus line"
-sleep 1.5
-(( $(brightness) <= 5 )) || fail "a script with errors replaced the last good one"
-read -r red green < <(corner_colour)
-(( red > green + 10 )) || fail "no errors on screen (red $red, green $green)"
+wait_hud '^! .*error.*last good script' "no errors on screen"
+wait_hud '^! Syntax error on line 18' "the error on screen does not give its line"
+brightness_is -le 5 || fail "a script with errors replaced the last good one"
 grep -q "Syntax error on line 18" "$work/out" || fail "the error was not reported with its line"
 
 # Fixed: the card is there from bar 2, so at bar 4 it shows, the errors go.
 write_script 2 ""
-wait_brightness -ge 15 || fail "the fixed script did not show"
-read -r red green < <(corner_colour)
-(( red <= green + 10 )) || fail "the errors stayed on screen"
+wait_brightness -ge 15 "the fixed script did not show"
+wait_hud_lacks '^! ' "the errors stayed on screen"
+hud_shows '^#4\.0  7680 ms ' || fail "the fixed script did not keep the show time"
 
 # The card's picture is edited: the new picture shows.
 cp "$show/data/png/noise.png" "$show/data/png/pic1.tmp"
 mv "$show/data/png/pic1.tmp" "$show/data/png/pic1.png"
-changed=
-for _ in $(seq 30); do
-  now=$(brightness)
-  if (( now > lit + 3 || now < lit - 3 )); then changed=yes; break; fi
-  sleep 0.1
-done
-[[ -n $changed ]] || fail "the edited picture did not show (brightness $now, was $lit)"
+picture_changed() {
+  local now
+  now=$(brightness) || return 1
+  (( now > lit + 3 || now < lit - 3 ))
+}
+poll_until "$step_deadline" picture_changed ||
+  fail "the edited picture did not show (brightness $(brightness), was $lit)"
 
-# A loop: Escape clears it and the preview stays; the next Escape quits.
-keys l l Escape
-sleep 1
+# A loop over bar 4: Escape clears it and the preview stays; the next
+# Escape quits.
+keys l
+wait_hud '^loop from #4\.0$' "L did not set the loop start"
+keys l
+wait_hud '^loop #4\.0 - #5\.0$' "the second L did not set the loop end"
+keys Escape
+wait_hud_lacks '^loop' "Escape did not clear the loop"
 kill -0 "$preview_pid" 2>/dev/null || fail "Escape with a loop quit the preview"
 keys Escape
-for _ in $(seq 50); do kill -0 "$preview_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$preview_pid" 2>/dev/null && fail "the second Escape did not quit"
+poll_until "$step_deadline" process_ended "$preview_pid" || fail "the second Escape did not quit"
 wait "$preview_pid"
 status=$?
 preview_pid=
 [[ $status == 0 ]] || fail "exit status $status"
-echo "the preview seeked, reloaded the script and a picture, kept a bad script out, and quit on Escape"
+echo "the preview paused, seeked, reloaded the script and a picture, kept a bad script out, looped, and quit on Escape"

@@ -3,15 +3,120 @@
 // end-to-end scripts can tell a drawn frame from a black one.
 // x11-probe WINDOW X Y W H: the same for the W x H rectangle at (X, Y) from
 // the window's top left, followed by its mean red, green and blue.
+// x11-probe WINDOW text: prints the lines of overlay text that the window
+// shows (the preview's HUD), read back from its pixels, one per line and
+// top first; lines in the error colour start with "! ". End-to-end scripts
+// wait on what the HUD says instead of on how long things usually take.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "render/BitmapFont.h"
+#include "render/TextOverlay.h"
+
+namespace {
+
+// The colours the preview's HUD writes in (preview/HudOverlay.cpp), as
+// 8-bit red, green and blue: information and errors. Text is drawn opaque,
+// so its pixels have exactly these colours whatever lies under it.
+struct TextColour {
+    int red;
+    int green;
+    int blue;
+};
+constexpr TextColour kInfoColour{255, 255, 204};
+constexpr TextColour kErrorColour{255, 115, 89};
+
+enum class Ink { Blank, Info, Error };
+
+Ink InkAt(XImage* image, int x, int y) {
+    const unsigned long pixel = XGetPixel(image, x, y);
+    const int red = static_cast<int>((pixel >> 16) & 0xFF);
+    const int green = static_cast<int>((pixel >> 8) & 0xFF);
+    const int blue = static_cast<int>(pixel & 0xFF);
+    const auto near = [&](const TextColour& colour) {
+        return std::abs(red - colour.red) <= 2 && std::abs(green - colour.green) <= 2 &&
+               std::abs(blue - colour.blue) <= 2;
+    };
+    if (near(kInfoColour)) return Ink::Info;
+    if (near(kErrorColour)) return Ink::Error;
+    return Ink::Blank;
+}
+
+// Reads the character cell whose top left is (left, top): its character
+// and ink, ' ' for a cell with no ink, 0 for one that is no glyph (past the
+// end of the text, over the show's own picture).
+char ReadCell(XImage* image, int left, int top, Ink& ink) {
+    constexpr int kScale = TextOverlay::kScale;
+    uint8_t rows[bitmap_font::kGlyphHeight] = {};
+    ink = Ink::Blank;
+    for (int row = 0; row < bitmap_font::kGlyphHeight; ++row) {
+        for (int column = 0; column < bitmap_font::kGlyphWidth; ++column) {
+            // A font pixel is a kScale x kScale block, all of one ink.
+            const Ink first = InkAt(image, left + column * kScale, top + row * kScale);
+            for (int dy = 0; dy < kScale; ++dy) {
+                for (int dx = 0; dx < kScale; ++dx) {
+                    if (InkAt(image, left + column * kScale + dx, top + row * kScale + dy) != first) {
+                        return 0;
+                    }
+                }
+            }
+            if (first == Ink::Blank) continue;
+            if (ink != Ink::Blank && ink != first) return 0;
+            ink = first;
+            rows[row] |= static_cast<uint8_t>(0x10 >> column);
+        }
+    }
+    if (ink == Ink::Blank) return ' ';
+    for (char c = ' '; c <= '~'; ++c) {
+        if (std::memcmp(bitmap_font::GlyphRows(c), rows, sizeof rows) == 0) return c;
+    }
+    return 0;
+}
+
+// The text of the overlay line at `index`, without trailing spaces; error
+// lines start with "! ".
+std::string ReadLine(XImage* image, int width, int index) {
+    const int top = TextOverlay::kMargin + index * TextOverlay::kLineHeight;
+    std::string text;
+    Ink lineInk = Ink::Blank;
+    for (int left = TextOverlay::kMargin;
+         left + bitmap_font::kGlyphWidth * TextOverlay::kScale <= width;
+         left += bitmap_font::kAdvance * TextOverlay::kScale) {
+        Ink ink = Ink::Blank;
+        const char c = ReadCell(image, left, top, ink);
+        if (c == 0) break;
+        if (ink != Ink::Blank) {
+            if (lineInk != Ink::Blank && ink != lineInk) break;
+            lineInk = ink;
+        }
+        text += c;
+    }
+    text.erase(text.find_last_not_of(' ') + 1);
+    if (!text.empty() && lineInk == Ink::Error) text.insert(0, "! ");
+    return text;
+}
+
+void PrintText(XImage* image, int width, int height) {
+    const int glyphHeight = bitmap_font::kGlyphHeight * TextOverlay::kScale;
+    for (int index = 0; TextOverlay::kMargin + index * TextOverlay::kLineHeight + glyphHeight <= height;
+         ++index) {
+        const std::string line = ReadLine(image, width, index);
+        if (!line.empty()) std::printf("%s\n", line.c_str());
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 6) {
-        std::fprintf(stderr, "usage: x11-probe WINDOW [X Y W H]\n");
+    const bool text = argc == 3 && std::strcmp(argv[2], "text") == 0;
+    if (argc != 2 && argc != 6 && !text) {
+        std::fprintf(stderr, "usage: x11-probe WINDOW [X Y W H | text]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -43,6 +148,12 @@ int main(int argc, char** argv) {
     if (!image) {
         std::fprintf(stderr, "x11-probe: cannot read the window\n");
         return 1;
+    }
+    if (text) {
+        PrintText(image, width, height);
+        XDestroyImage(image);
+        XCloseDisplay(display);
+        return 0;
     }
     double red = 0, green = 0, blue = 0;
     for (int y = 0; y < height; ++y) {
