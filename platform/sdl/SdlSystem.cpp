@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include "platform/sdl/LostDisplay.h"
 #include "platform/sdl/SdlPlatform.h"
 
 SdlSystem::~SdlSystem() {
@@ -8,6 +9,7 @@ SdlSystem::~SdlSystem() {
 
 bool SdlSystem::Start() {
     if (started) return true;
+    EndAtOnceWhenTheDisplayIsLost();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return false;
     started = true;
     SDL_DisableScreenSaver();

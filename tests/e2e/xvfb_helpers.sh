@@ -18,6 +18,7 @@ poll_until() {
 # Starts Xvfb on a display number it picks itself, so that end-to-end runs
 # side by side never share one, and points DISPLAY at it.
 start_xvfb() {
+  rm -f "$work/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" 2>/dev/null &
   xvfb_pid=$!
   poll_until 60 test -s "$work/display" || { echo "Xvfb did not start"; return 1; }
@@ -56,8 +57,8 @@ process_ended() {
 
 # Ends the program with id $1, if it still runs: asks it to quit, and kills
 # it when it has not ended within a few seconds. Called before Xvfb is
-# stopped, since a program that loses its display while it is busy may hang
-# instead of ending.
+# stopped, so that the program ends as asked rather than by losing its
+# display (tests/e2e/lost_display.sh checks that case).
 stop_program() {
   [[ -n $1 ]] || return 0
   kill "$1" 2>/dev/null || return 0
