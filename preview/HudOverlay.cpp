@@ -9,9 +9,8 @@ void HudOverlay::Draw() {
     ComposeHud(GatherHudFacts(session, script, reloader.Problems()), text);
     TextOverlay::Line lines[HudText::kMaxLines];
     for (int32_t i = 0; i < text.count; ++i) {
-        const bool error = text.lines[i].tone == HudText::Tone::Error;
-        lines[i] = TextOverlay::Line{text.lines[i].text, 1.0f, error ? 0.45f : 1.0f,
-                                     error ? 0.35f : 0.8f};
+        const Ink& ink = text.lines[i].tone == HudText::Tone::Error ? kErrorInk : kInfoInk;
+        lines[i] = TextOverlay::Line{text.lines[i].text, ink.red, ink.green, ink.blue};
     }
     TextOverlay::Draw(lines, text.count, viewport.GetViewportWidth(), viewport.GetViewportHeight());
 }

@@ -16,21 +16,25 @@
 #include <cstring>
 #include <string>
 
+#include "preview/HudOverlay.h"
 #include "render/BitmapFont.h"
 #include "render/TextOverlay.h"
 
 namespace {
 
-// The colours the preview's HUD writes in (preview/HudOverlay.cpp), as
-// 8-bit red, green and blue: information and errors. Text is drawn opaque,
-// so its pixels have exactly these colours whatever lies under it.
+// The colours the preview's HUD writes in, as 8-bit red, green and blue:
+// information and errors.
 struct TextColour {
     int red;
     int green;
     int blue;
 };
-constexpr TextColour kInfoColour{255, 255, 204};
-constexpr TextColour kErrorColour{255, 115, 89};
+constexpr int ToByte(float level) { return static_cast<int>(level * 255.0f + 0.5f); }
+constexpr TextColour ColourOf(const HudOverlay::Ink& ink) {
+    return {ToByte(ink.red), ToByte(ink.green), ToByte(ink.blue)};
+}
+constexpr TextColour kInfoColour = ColourOf(HudOverlay::kInfoInk);
+constexpr TextColour kErrorColour = ColourOf(HudOverlay::kErrorInk);
 
 enum class Ink { Blank, Info, Error };
 
