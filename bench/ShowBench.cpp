@@ -430,9 +430,10 @@ BENCHMARK(WholeShowFrames)->Iterations(kShowTimedFrames)->UseRealTime()->Unit(be
 
 // --- Report -----------------------------------------------------------------------
 
-// Shows the runs as usual and keeps each one's CPU time per iteration, in
-// microseconds, by its full name. CPU time rather than wall time, since the
-// machines these run on are shared.
+// Shows the runs as usual and keeps, by each run's full name, its CPU and
+// wall (or manual) time per iteration in microseconds, and every run's
+// counters. The goals use CPU time where they can, since the machines these
+// run on are shared; the frame rates and the start-up are wall time.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
