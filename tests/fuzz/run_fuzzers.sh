@@ -52,7 +52,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DSHOW_FU
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}" >> build-fuzz/build.log 2>&1 ||
   { cat build-fuzz/build.log; exit 1; }
 
-export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+# intercept_tls_get_addr=0: see tests/sanitizers/options.sh.
+export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:intercept_tls_get_addr=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 mkdir -p build-fuzz/artifacts
 failed=()
