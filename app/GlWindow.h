@@ -10,10 +10,10 @@
 #include <cstdint>
 
 #include "app/WindowSettings.h"
-#include "app/WindowSurface.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WindowSystem.h"
 #include "render/ViewportSize.h"
+#include "render/WindowSurface.h"
 
 class GlWindow : public WindowSurface, public ViewportSize {
 public:

@@ -44,10 +44,6 @@ int32_t Run(Application& application, uint32_t flags, RunLoopServices& services)
     return result;
 }
 
-void ShowError(MessageBoxes& boxes, std::string_view text) {
-    boxes.Show(text, "Error", MessageBoxIcon::Error, MessageBoxButtons::Ok);
-}
-
 const char* RunResultMessage(int32_t result) {
     switch (result) {
         case run_result::kInitFailed: return "Initialization failed";

@@ -3,14 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
-#include "app/Application.h"
 #include "app/Keyboard.h"
 #include "app/WindowProcedure.h"
-#include "app/WindowSurface.h"
+#include "demo/Application.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MessageQueue.h"
+#include "render/WindowSurface.h"
 
 // Bits of Run's flags.
 namespace run_flags {
@@ -42,9 +41,6 @@ struct RunLoopServices {
 };
 
 int32_t Run(Application& application, uint32_t flags, RunLoopServices& services);
-
-// Shows `text` in a modal error box and returns when the user closes it.
-void ShowError(MessageBoxes& boxes, std::string_view text);
 
 // The message that the program entry shows for a run result, or null for
 // the results that end the show without one.

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "app/Keyboard.h"
-#include "app/WindowSurface.h"
 #include "platform/MessageQueue.h"
+#include "render/WindowSurface.h"
 
 class WindowProcedure {
 public:

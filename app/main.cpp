@@ -19,7 +19,7 @@
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "render/RenderToolkit.h"
-#include "textures/GlTextures.h"
+#include "textures/gl/GlTextures.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <string>
 
-#include "app/RunLoop.h"
 #include "platform/MessageBoxes.h"
 
 KaSounds::KaSounds(AudioLibrary& library, MessageBoxes& boxes) : library(library), boxes(boxes) {

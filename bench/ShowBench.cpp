@@ -40,16 +40,16 @@
 
 #include "RawGlFrame.h"
 #include "app/GlWindow.h"
+#include "capture/OfflineShow.h"
 #include "demo/DemoHost.h"
-#include "demo/OfflineShow.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "script/ScriptEngine.h"
 #include "support/AllocationCounter.h"
 #include "support/Doubles.h"
-#include "textures/PngTexture.h"
 #include "textures/TextureRegistry.h"
+#include "textures/gl/PngUpload.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "capture/FrameRing.h"
 #include "capture/FrameSchedule.h"
+#include "capture/OfflineShow.h"
 #include "capture/ProgressMeter.h"
-#include "demo/OfflineShow.h"
 
 struct FrameLoopResult {
     uint64_t frames = 0;    // frames drawn and, with a ring, handed over

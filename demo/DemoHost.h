@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/Application.h"
+#include "demo/Application.h"
 #include "demo/Effect.h"
 #include "script/ScriptEngine.h"
 #include "textures/TextureRegistry.h"

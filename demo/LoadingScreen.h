@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "app/WindowSurface.h"
 #include "demo/DemoHost.h"
 #include "demo/LoadingView.h"
 #include "platform/Clock.h"
 #include "render/ViewportSize.h"
-#include "textures/GlTextures.h"
+#include "render/WindowSurface.h"
+#include "textures/gl/GlTextures.h"
 
 class LoadingScreen : public LoadingView {
 public:

@@ -3,11 +3,11 @@
 // fades out once the show is ready.
 #pragma once
 
-class LoadingView {
+#include "script/LoadProgress.h"
+
+class LoadingView : public LoadProgress {
 public:
-    virtual ~LoadingView() = default;
     virtual bool Load(const char* path) = 0;
     virtual void FadeIn() = 0;
     virtual void FadeOut() = 0;
-    virtual void Tick() = 0;
 };

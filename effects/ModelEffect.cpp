@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "model/gl/ModelDraw.h"
 #include "render/RenderToolkit.h"
 #include "textures/TextureRegistry.h"
 
@@ -46,7 +47,7 @@ void ModelEffect::Render() {
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         model.position[0] = model.position[1] = model.position[2] = 0.0f;
         model.scale = 5.0f;
-        model.Draw();
+        DrawModel(model);
     }
     if (params.boolParams[2]) {
         buffer->Bind();
@@ -54,7 +55,7 @@ void ModelEffect::Render() {
         toolkit->SetSphereMap(true);
         for (int i = 0; i < kSwarmSize; ++i) {
             SwarmPosition(i, swarmPhase, model.position);
-            model.Draw();
+            DrawModel(model);
         }
     }
     glPopMatrix();

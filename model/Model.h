@@ -1,7 +1,7 @@
 // A 3DS model in memory, ready to be drawn with client vertex arrays: its
 // objects with vertex positions, per-vertex normals computed on loading,
 // texture coordinates, triangles, and the triangles grouped as the file
-// groups them (one indexed draw per group).
+// groups them (one indexed draw per group, model/gl/ModelDraw.h).
 //
 // Positions are turned from the file's Z-up axes to the scene's Y-up axes:
 // a file position (X, Y, Z) is stored as (X, Z, -Y).
@@ -9,10 +9,8 @@
 // Loading trusts nothing in the file: it never reads outside the file or
 // outside the chunk it is reading, and it drops triangles that name missing
 // vertices, so drawing can never make the GL read outside an array. A file
-// that cannot be read adds nothing to the model. Drawing allocates nothing.
+// that cannot be read adds nothing to the model.
 #pragma once
-
-#include <GL/gl.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -68,16 +66,12 @@ public:
     // Load on the bytes of a file already in memory.
     void LoadFromMemory(const uint8_t* bytes, size_t size);
 
-    // Draws every visible object's face groups with the model's and the
-    // objects' transforms, in grey and alpha brightness. Needs a current GL
-    // context; sets no projection, camera, blending or depth state, leaves
-    // the client arrays enabled and the current colour at the last object's.
-    void Draw() const;
-
-    // Drawing state, set by callers.
-    bool applyPolygonModes = true;  // Draw sets the two polygon modes below
-    GLenum frontMode = GL_FILL;
-    GLenum backMode = GL_FILL;
+    // Drawing state, set by callers (model/gl/ModelDraw.h draws the model).
+    // The polygon modes are GL enumerants.
+    static constexpr int32_t kFill = 0x1B02;  // GL_FILL
+    bool applyPolygonModes = true;  // drawing sets the two polygon modes below
+    int32_t frontMode = kFill;
+    int32_t backMode = kFill;
 
     int32_t objectCount = 0;
     std::vector<ModelObject> objects;  // in file order

@@ -17,3 +17,7 @@ public:
     virtual MessageBoxAnswer Show(std::string_view text, std::string_view caption,
                                   MessageBoxIcon icon, MessageBoxButtons buttons) = 0;
 };
+
+// Shows `text` in a modal error box (caption "Error", the error icon, an OK
+// button) and returns when the user closes it.
+void ShowError(MessageBoxes& boxes, std::string_view text);

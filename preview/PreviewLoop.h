@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
-#include "app/Application.h"
 #include "app/WindowProcedure.h"
-#include "app/WindowSurface.h"
+#include "demo/Application.h"
 #include "platform/MessageQueue.h"
+#include "render/WindowSurface.h"
 
 class PreviewSession;
 

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/RunLoop.h"
 #include "audio/MusicPlayer.h"
-#include "demo/LoadingView.h"
+#include "platform/MessageBoxes.h"
+#include "script/LoadProgress.h"
 #include "script/ScriptText.h"
 #include "textures/TextureRegistry.h"
 

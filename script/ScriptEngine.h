@@ -17,7 +17,7 @@
 
 #include "script/EffectParams.h"
 
-class LoadingView;
+class LoadProgress;
 class MessageBoxes;
 class MusicPlayer;
 class TextureRegistry;
@@ -91,7 +91,7 @@ public:
     // --- Loading ---------------------------------------------------------
 
     // The loading screen to tick once per line read; null for none.
-    void SetLoadingScreen(LoadingView* screen) { loadingScreen = screen; }
+    void SetLoadingScreen(LoadProgress* screen) { loadingScreen = screen; }
 
     // Reads and executes the whole file. True when the file could be opened
     // and no line reported an error; an unopenable file gives false without
@@ -194,7 +194,7 @@ private:
 
     // Loading side.
     TextureRegistry* textures = nullptr;
-    LoadingView* loadingScreen = nullptr;
+    LoadProgress* loadingScreen = nullptr;
     std::map<std::string, std::string, std::less<>> variables;
     std::array<TimelineEvent, kMaxEvents> events{};
     int32_t eventCount = 0;

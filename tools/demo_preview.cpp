@@ -37,7 +37,7 @@
 #include "preview/PreviewSession.h"
 #include "preview/ScriptReloader.h"
 #include "render/RenderToolkit.h"
-#include "textures/GlTextures.h"
+#include "textures/gl/GlTextures.h"
 
 namespace {
 

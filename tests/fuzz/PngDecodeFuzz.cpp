@@ -14,7 +14,7 @@
 #include <new>
 
 #include "FuzzInput.h"
-#include "textures/PngTexture.h"
+#include "textures/PngDecode.h"
 #include "textures/TextureLevels.h"
 
 namespace {

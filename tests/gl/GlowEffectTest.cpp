@@ -7,8 +7,8 @@
 #include "effects/RenderTargetEffect.h"
 #include "gl/GlTestContext.h"
 #include "render/RenderToolkit.h"
-#include "textures/GlTextures.h"
 #include "textures/TextureRegistry.h"
+#include "textures/gl/GlTextures.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-// What Model::Draw puts on screen, read back from Mesa. The projection and
+// What DrawModel puts on screen, read back from Mesa. The projection and
 // view are the identity, so a vertex (x, y) lands on pixel
 // ((x + 1) * 400, (y + 1) * 300).
 #include <array>
 
 #include "gl/GlTestContext.h"
-#include "model/Model.h"
+#include "model/gl/ModelDraw.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ TEST_F(ModelDraw, PlacesTheModelWithItsPositionAndScale) {
     model.position[1] = -0.5f;
     model.scale = 0.5f;
     // Covers x 0.25 to 0.75 and y -0.75 to -0.25: pixels 500 to 700, 75 to 225.
-    model.Draw();
+    DrawModel(model);
 
     EXPECT_TRUE(Lit(600, 150));
     EXPECT_TRUE(Lit(505, 80));
@@ -77,7 +77,7 @@ TEST_F(ModelDraw, ModelTurnsItsVerticesAboutZFirstAndObjectsAboutXFirst) {
     Model model = ModelOf({Square(0.5f, 0, 0.1f)});
     model.rotation[0] = 180;
     model.rotation[2] = 90;
-    model.Draw();
+    DrawModel(model);
     EXPECT_TRUE(Lit(400, 150));
     EXPECT_FALSE(Lit(400, 450));
 
@@ -85,7 +85,7 @@ TEST_F(ModelDraw, ModelTurnsItsVerticesAboutZFirstAndObjectsAboutXFirst) {
     Model objectTurned = ModelOf({Square(0.5f, 0, 0.1f)});
     objectTurned.objects[0].rotation[0] = 180;
     objectTurned.objects[0].rotation[2] = 90;
-    objectTurned.Draw();
+    DrawModel(objectTurned);
     EXPECT_TRUE(Lit(400, 450));
     EXPECT_FALSE(Lit(400, 150));
 }
@@ -96,7 +96,7 @@ TEST_F(ModelDraw, InvisibleModelsAndObjectsDrawNothing) {
     model.frontMode = GL_LINE;
     model.visible = false;
     glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
-    model.Draw();
+    DrawModel(model);
 
     EXPECT_FALSE(Lit(200, 300));
     EXPECT_FALSE(Lit(600, 300));
@@ -111,7 +111,7 @@ TEST_F(ModelDraw, InvisibleModelsAndObjectsDrawNothing) {
     model.visible = true;
     model.frontMode = GL_FILL;
     model.objects[1].visible = false;
-    model.Draw();
+    DrawModel(model);
     EXPECT_TRUE(Lit(200, 300));
     EXPECT_FALSE(Lit(600, 300));
 }
@@ -124,7 +124,7 @@ TEST_F(ModelDraw, BrightnessOfModelAndObjectMultiplyIntoGreyAndAlpha) {
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    model.Draw();
+    DrawModel(model);
 
     std::array<float, 4> colour{};
     glGetFloatv(GL_CURRENT_COLOR, colour.data());
@@ -138,7 +138,7 @@ TEST_F(ModelDraw, PolygonModesComeFromTheModelOnlyWhenAsked) {
     Model model = ModelOf({Square(0, 0, 0.5f)});
     model.frontMode = GL_LINE;
     model.backMode = GL_POINT;
-    model.Draw();
+    DrawModel(model);
     EXPECT_FALSE(Lit(450, 250));  // inside, away from the edges
     std::array<GLint, 2> modes{};
     glGetIntegerv(GL_POLYGON_MODE, modes.data());
@@ -147,13 +147,13 @@ TEST_F(ModelDraw, PolygonModesComeFromTheModelOnlyWhenAsked) {
 
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     model.applyPolygonModes = false;
-    model.Draw();
+    DrawModel(model);
     EXPECT_TRUE(Lit(450, 250));
 }
 
 TEST_F(ModelDraw, DrawsOnlyTrianglesInAFaceGroup) {
     Model model = ModelOf({Square(0, 0, 0.5f, {0})});
-    model.Draw();
+    DrawModel(model);
     EXPECT_TRUE(Lit(550, 200));   // lower right triangle
     EXPECT_FALSE(Lit(250, 400));  // upper left triangle
 }
@@ -176,7 +176,7 @@ TEST_F(ModelDraw, ObjectsWithoutFileCoordinatesUseTheirOwnPlanarOnes) {
     fileCoordinates.hasTexCoords = true;
     ModelObject planar = Square(0.5f, 0, 0.45f);  // u = x from 0.05 to 0.95
     Model model = ModelOf({fileCoordinates, planar});
-    model.Draw();
+    DrawModel(model);
     glDisable(GL_TEXTURE_2D);
     glDeleteTextures(1, &texture);
 

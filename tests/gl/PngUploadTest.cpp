@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "gl/GlTestContext.h"
-#include "textures/PngTexture.h"
+#include "textures/gl/PngUpload.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "render/TextOverlay.h"
 #include "support/AllocationCounter.h"
 #include "support/Doubles.h"
-#include "textures/GlTextures.h"
+#include "textures/gl/GlTextures.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "app/GlWindow.h"
 #include "gl/GlTestContext.h"
 #include "render/RenderToolkit.h"
-#include "textures/GlTextures.h"
+#include "textures/gl/GlTextures.h"
 
 namespace {
 

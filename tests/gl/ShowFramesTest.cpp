@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/GlWindow.h"
-#include "demo/OfflineShow.h"
+#include "capture/OfflineShow.h"
 #include "gl/GlTestContext.h"
 #include "support/Doubles.h"
 #include "support/RgbPicture.h"

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/WindowSurface.h"
 #include "audio/MusicPlayer.h"
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
@@ -16,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MessageQueue.h"
+#include "render/WindowSurface.h"
 #include "textures/TextureFactory.h"
 
 // Records every box; answers questions with `answer`.

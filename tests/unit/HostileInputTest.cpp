@@ -21,8 +21,8 @@
 #include "support/ChunkWriter.h"
 #include "support/Doubles.h"
 #include "support/ModelInvariants.h"
-#include "textures/PngTexture.h"
 #include "textures/TextureRegistry.h"
+#include "textures/gl/PngUpload.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "textures/PngTexture.h"
+#include "textures/PngDecode.h"
 
 namespace {
 

@@ -1,28 +1,27 @@
-// Drawing a Model with client vertex arrays: one array set per object, one
-// indexed triangle draw per face group. Runs many times per frame, so it
-// only hands the loaded arrays to the GL and allocates nothing.
+#include "model/gl/ModelDraw.h"
+
+#include <GL/gl.h>
+
 #include <algorithm>
 
-#include "model/Model.h"
-
-void Model::Draw() const {
-    if (!visible) return;
+void DrawModel(const Model& model) {
+    if (!model.visible) return;
 
     glPushMatrix();
-    if (applyPolygonModes) {
-        glPolygonMode(GL_FRONT, frontMode);
-        glPolygonMode(GL_BACK, backMode);
+    if (model.applyPolygonModes) {
+        glPolygonMode(GL_FRONT, static_cast<GLenum>(model.frontMode));
+        glPolygonMode(GL_BACK, static_cast<GLenum>(model.backMode));
     }
     // Call order x, y, z: the vertices turn about z first.
-    glTranslatef(position[0], position[1], position[2]);
-    glRotatef(rotation[0], 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation[1], 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation[2], 0.0f, 0.0f, 1.0f);
-    glScalef(scale, scale, scale);
+    glTranslatef(model.position[0], model.position[1], model.position[2]);
+    glRotatef(model.rotation[0], 1.0f, 0.0f, 0.0f);
+    glRotatef(model.rotation[1], 0.0f, 1.0f, 0.0f);
+    glRotatef(model.rotation[2], 0.0f, 0.0f, 1.0f);
+    glScalef(model.scale, model.scale, model.scale);
 
-    for (const ModelObject& object : objects) {
+    for (const ModelObject& object : model.objects) {
         if (!object.visible) continue;
-        const float grey = object.brightness * brightness;
+        const float grey = object.brightness * model.brightness;
         glColor4f(grey, grey, grey, grey);
 
         // Every loaded object has a coordinate pair per vertex (its own

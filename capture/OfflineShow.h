@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/WindowSurface.h"
 #include "audio/MusicPlayer.h"
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
@@ -18,7 +17,8 @@
 #include "platform/MessageBoxes.h"
 #include "render/RenderToolkit.h"
 #include "render/ViewportSize.h"
-#include "textures/GlTextures.h"
+#include "render/WindowSurface.h"
+#include "textures/gl/GlTextures.h"
 
 class OfflineShow {
 public:

@@ -1,4 +1,4 @@
-#include "textures/GlTextures.h"
+#include "textures/gl/GlTextures.h"
 
 #include <GL/gl.h>
 

@@ -1,7 +1,7 @@
 #include <GL/gl.h>
 
-#include "textures/GlTextures.h"
-#include "textures/PngTexture.h"
+#include "textures/gl/GlTextures.h"
+#include "textures/gl/PngUpload.h"
 
 ImageTexture::ImageTexture() { SetPngStandardOrientation(true); }
 

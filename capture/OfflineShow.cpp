@@ -1,4 +1,4 @@
-#include "demo/OfflineShow.h"
+#include "capture/OfflineShow.h"
 
 OfflineShow::OfflineShow(WindowSurface& window, const ViewportSize& viewport, MusicPlayer& music,
                          MessageBoxes& boxes, const char* scriptPath)

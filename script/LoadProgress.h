@@ -1,0 +1,9 @@
+// What the script engine tells whoever shows its progress while it reads a
+// script, such as the loading screen: one tick for every line read.
+#pragma once
+
+class LoadProgress {
+public:
+    virtual ~LoadProgress() = default;
+    virtual void Tick() = 0;
+};
