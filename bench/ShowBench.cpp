@@ -126,7 +126,7 @@ void TimelineStep(benchmark::State& state) {
         benchmark::DoNotOptimize(engine.GetParams(0));
     }
     int32_t done = 0;
-    for (int32_t i = 0; i < engine.EventCount(); ++i) done += engine.Event(i).state == event_state::kDone;
+    for (int32_t i = 0; i < engine.EventCount(); ++i) done += engine.StateOf(i) == EventState::Done;
     state.counters["done_at_end"] = done;
 }
 BENCHMARK(TimelineStep)->Arg(1000)->Arg(10)->Iterations(kTimedFrames)->Unit(benchmark::kMicrosecond);

@@ -1,24 +1,10 @@
 #include "preview/ScriptReloader.h"
 
-#include <memory>
 #include <utility>
 
-#include "audio/MusicPlayer.h"
-#include "preview/MessageLog.h"
+#include "platform/ConsoleText.h"
+#include "script/ScriptReader.h"
 #include "textures/TextureRegistry.h"
-
-namespace {
-
-// The music of a script being checked stays shut: the preview keeps the
-// music it started with.
-class ClosedMusic : public MusicPlayer {
-public:
-    bool LoadStream(const char*) override { return true; }
-    void Play() override {}
-    bool SetPosition(uint32_t) override { return true; }
-};
-
-}  // namespace
 
 ScriptReloader::ScriptReloader(std::string scriptPath, TextureRegistry& textures, std::FILE* echo)
     : scriptPath(std::move(scriptPath)), textures(textures), echo(echo) {}
@@ -72,18 +58,21 @@ int32_t ScriptReloader::TakePictures(const std::vector<PictureLine>& lines, bool
 }
 
 bool ScriptReloader::ReloadScript(ScriptEngine& script) {
-    MessageLog errors(echo);
-    ClosedMusic music;
-    // The engine's tables are large: it lives on the heap for the check.
-    auto candidate = std::make_unique<ScriptEngine>(errors, music);
-    if (!candidate->Load(scriptPath.c_str(), nullptr)) {
-        problems = errors.Texts();
-        if (problems.empty()) problems.push_back("Cannot read the script " + scriptPath);
-        if (echo && errors.Texts().empty()) std::fprintf(echo, "%s\n", problems.back().c_str());
+    // The music is not opened: the preview keeps the music it started with.
+    std::string readProblem;
+    ParsedScript candidate = ReadScript(scriptPath.c_str(), readProblem);
+    problems.clear();
+    if (!readProblem.empty()) problems.push_back("Cannot read the script: " + readProblem);
+    for (const ScriptFinding& finding : candidate.findings) {
+        if (finding.severity == FindingSeverity::Error) problems.push_back(finding.BoxText());
+    }
+    if (!problems.empty()) {
+        if (echo) {
+            for (const std::string& problem : problems) WriteForTerminal(echo, problem);
+        }
         return false;
     }
-    script.AdoptScript(*candidate);
-    problems.clear();
+    script.AdoptScript(std::move(candidate));
     return true;
 }
 

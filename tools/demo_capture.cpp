@@ -31,8 +31,8 @@
 #include "capture/PngFrameWriter.h"
 #include "capture/ProgressMeter.h"
 #include "capture/ScriptSurvey.h"
-#include "capture/StderrMessageBoxes.h"
 #include "capture/VideoEncoder.h"
+#include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
@@ -85,7 +85,7 @@ double CpuSeconds() {
 class Capture {
 public:
     Capture(const CaptureOptions& options, const FrameSchedule& schedule, Platform& platform,
-            StderrMessageBoxes& boxes)
+            ConsoleMessageBoxes& boxes)
         : options(options), schedule(schedule), platform(platform), boxes(boxes) {}
 
     // Plays the frames once; with `write`, reads each back and writes it
@@ -171,7 +171,7 @@ private:
     const CaptureOptions& options;
     const FrameSchedule& schedule;
     Platform& platform;
-    StderrMessageBoxes& boxes;
+    ConsoleMessageBoxes& boxes;
 };
 
 double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pass.seconds : 0.0; }
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
 
     // The script is read once without a window to know its times and check
     // its files before anything is drawn.
-    StderrMessageBoxes boxes(kProgram);
+    ConsoleMessageBoxes boxes(stderr, kProgram);
     ScriptSurvey survey(boxes);
     if (!survey.Load(options.script.c_str(), error)) return Fail(error);
 

@@ -7,8 +7,6 @@
 //
 // Exit status: 0 when the script loads cleanly, 1 when it reported errors,
 // 2 when the file cannot be read or the arguments are wrong.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -100,22 +98,6 @@ int main(int argc, char** argv) {
     }
     const char* path = next < argc ? argv[next] : "data/script.txt";
 
-    struct stat info;
-    if (stat(path, &info) != 0) {
-        std::fprintf(stderr, "demo-check: cannot open %s: %s\n", path, std::strerror(errno));
-        return 2;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        std::fprintf(stderr, "demo-check: cannot open %s: it is a directory\n", path);
-        return 2;
-    }
-    if (std::FILE* probe = std::fopen(path, "rb")) {
-        std::fclose(probe);
-    } else {
-        std::fprintf(stderr, "demo-check: cannot open %s: %s\n", path, std::strerror(errno));
-        return 2;
-    }
-
     ConsoleMessageBoxes boxes(stdout);
     // The music opens as in the show, on the no-sound device.
     SdlMixerAudio audio(SoundOutput::Off);
@@ -125,6 +107,10 @@ int main(int argc, char** argv) {
     auto engine = std::make_unique<ScriptEngine>(boxes, music);
 
     const bool loaded = engine->Load(path, &textures);
+    if (!engine->ReadProblem().empty()) {
+        std::fprintf(stderr, "demo-check: %s\n", engine->ReadProblem().c_str());
+        return 2;
+    }
 
     if (play) {
         engine->Start();

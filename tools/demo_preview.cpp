@@ -27,11 +27,11 @@
 #include "demo/LoadingScreen.h"
 #include "demo/SteppedClock.h"
 #include "effects/ShowEffects.h"
+#include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "preview/HudOverlay.h"
-#include "preview/MessageLog.h"
 #include "preview/PreviewLoop.h"
 #include "preview/PreviewMusic.h"
 #include "preview/PreviewSession.h"
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     }
     // Nothing waits for a click: what the show would say in a box goes to
     // standard error, and the script's errors to the HUD as well.
-    MessageLog messages(stderr);
+    ConsoleMessageBoxes messages(stderr);
     SdlWindowSystem windowSystem;
     GlWindow window(windowSystem, messages);
     SdlMixerAudio audio;

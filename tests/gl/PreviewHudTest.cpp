@@ -17,8 +17,8 @@
 #include "demo/SteppedClock.h"
 #include "effects/ShowEffects.h"
 #include "gl/GlTestContext.h"
+#include "platform/ConsoleMessageBoxes.h"
 #include "preview/HudOverlay.h"
-#include "preview/MessageLog.h"
 #include "preview/PreviewMusic.h"
 #include "preview/PreviewSession.h"
 #include "preview/ScriptReloader.h"
@@ -75,7 +75,7 @@ public:
     SteppedClock frameClock;
     RecordingMusicPlayer music;
     SilentMusic previewMusic;
-    MessageLog messages;
+    ConsoleMessageBoxes messages{nullptr};
     GlTextureFactory textureFactory;
     NullLoadingViewFactory loadingViews;
     GlFrameHooks frameHooks;

@@ -20,8 +20,8 @@
 #include "demo/DemoHost.h"
 #include "demo/NullLoadingView.h"
 #include "demo/SteppedClock.h"
+#include "platform/ConsoleMessageBoxes.h"
 #include "platform/Messages.h"
-#include "preview/MessageLog.h"
 #include "preview/PreviewLoop.h"
 #include "preview/PreviewMusic.h"
 #include "preview/PreviewSession.h"
@@ -124,7 +124,7 @@ protected:
     ManualClock systemClock;
     SteppedClock frameClock;
     RecordingMusicPlayer hostMusic;
-    MessageLog messages;
+    ConsoleMessageBoxes messages{nullptr};
     RecordingTextureFactory factory;
     NullLoadingViewFactory loadingViews;
     RecordingFrameHooks hooks;
@@ -374,7 +374,8 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     std::remove(scriptPath.c_str());
     Frames(20);
     EXPECT_EQ(reloader->Problems(),
-              std::vector<std::string>{"Cannot read the script " + scriptPath});
+              std::vector<std::string>{"Cannot read the script: cannot open " + scriptPath +
+                                       ": No such file or directory"});
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\n");

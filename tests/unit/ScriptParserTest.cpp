@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <limits>
 #include <memory>
 #include <string>
@@ -48,7 +51,7 @@ TEST_F(ScriptParserTest, EveryMessageNamesItsLineAndText) {
         "=100 Set scene.0.dbl\n"
         "=100 Set scene.0.int.1 5\n"
         "=100 Set scene.64.dbl.0 1\n"
-        "=100 Trig scene.0.lng.5\n"
+        "=100 Trig scene.0.lng.10\n"
         "=0 Fade .0.dbl.1 from 0 to 1 time #1.0\n"
         "=0 Fade scene.0 from 0 to 1 time #1.0\n"
         "=0 Fade scene.0.dbl.1\n"
@@ -56,7 +59,15 @@ TEST_F(ScriptParserTest, EveryMessageNamesItsLineAndText) {
         "=0 Fade scene.0.dbl.1 from 0 to 1\n"
         "=0 Fade scene.0.lng.1 from 0 to 5 time #1.0\n"
         "=0 Fade scene.-1.dbl.1 from 0 to 1 time #1.0\n"
-        "#1.0 Set scene.x\n"));
+        "#1.0 Set scene.x\n"
+        "=-5 Trig scene.0.bool.1\n"
+        "#-1.0 UsePattern 1\n"
+        "=3000000000 DisablePattern\n"
+        "#-2.0 Fade scene.0.dbl.1 from 0 to 1 time #1.0\n"
+        "=0 Fade scene.0.dbl.1 from 0 to 1 time =-5\n"
+        "=0 Fade scene.0.dbl.999 from 0 to 1 time #1.0\n"
+        "Goto #-1.0\n"
+        "End =5000000000\n"));
     EXPECT_EQ(boxes.Texts(), (Texts{
         "Syntax error on line 2:\nFrobnicate now",
         "Missing image handle or filename on line 3:\nLoadImage onlyhandle",
@@ -70,7 +81,7 @@ TEST_F(ScriptParserTest, EveryMessageNamesItsLineAndText) {
         "Missing index on line 11:\n=100 Set scene.0.dbl",
         "Invalid parameter on line 12:\n=100 Set scene.0.int.1 5",
         "Invalid scene on line 13:\n=100 Set scene.64.dbl.0 1",
-        "Invalid index on line 14:\n=100 Trig scene.0.lng.5",
+        "Invalid index on line 14:\n=100 Trig scene.0.lng.10",
         "Missing identifier on line 15:\n=0 Fade .0.dbl.1 from 0 to 1 time #1.0",
         "Missing parameter on line 16:\n=0 Fade scene.0 from 0 to 1 time #1.0",
         "Missing from attribute on line 17:\n=0 Fade scene.0.dbl.1",
@@ -79,7 +90,17 @@ TEST_F(ScriptParserTest, EveryMessageNamesItsLineAndText) {
         "Invalid parameter on line 20:\n=0 Fade scene.0.lng.1 from 0 to 5 time #1.0",
         "Invalid scene on line 21:\n=0 Fade scene.-1.dbl.1 from 0 to 1 time #1.0",
         "Invalid identifier on line 22:\n#1.0 Set scene.x",
+        "Invalid time on line 23:\n=-5 Trig scene.0.bool.1",
+        "Invalid time on line 24:\n#-1.0 UsePattern 1",
+        "Invalid time on line 25:\n=3000000000 DisablePattern",
+        "Invalid time on line 26:\n#-2.0 Fade scene.0.dbl.1 from 0 to 1 time #1.0",
+        "Invalid time on line 27:\n=0 Fade scene.0.dbl.1 from 0 to 1 time =-5",
+        "Invalid index on line 28:\n=0 Fade scene.0.dbl.999 from 0 to 1 time #1.0",
+        "Invalid time on line 29:\nGoto #-1.0",
+        "Invalid time on line 30:\nEnd =5000000000",
     }));
+    EXPECT_EQ(engine->StartPosition(), 0u);
+    EXPECT_EQ(engine->EndTime(), NO_TIME);
     EXPECT_EQ(engine->EventCount(), 0);
     ASSERT_FALSE(boxes.boxes.empty());
     EXPECT_EQ(boxes.boxes[0].caption, "Error");
@@ -93,14 +114,19 @@ TEST_F(ScriptParserTest, SlotIndicesOutsideTheirKindAreRefused) {
         "=0 Set scene.0.lng.4 1\n"
         "=0 Set scene.0.lng.5 1\n"
         "=0 Trig scene.0.bool.-1\n"
-        "=0 Set scene.4294967296.bool.0 true\n"));
+        "=0 Set scene.4294967296.bool.0 true\n"
+        // A trigger pulses the bool slot of its index whatever its kind word.
+        "=0 Trig scene.0.lng.9\n"));
     EXPECT_EQ(boxes.Texts(), (Texts{
         "Invalid index on line 2:\n=0 Set scene.0.dbl.10 1",
         "Invalid index on line 4:\n=0 Set scene.0.lng.5 1",
         "Invalid index on line 5:\n=0 Trig scene.0.bool.-1",
         "Invalid scene on line 6:\n=0 Set scene.4294967296.bool.0 true",
     }));
-    EXPECT_EQ(engine->EventCount(), 2);
+    EXPECT_EQ(engine->EventCount(), 3);
+    engine->Start();
+    engine->Step(0);
+    EXPECT_TRUE(engine->GetParams(0).boolParams[9]);
 }
 
 TEST_F(ScriptParserTest, MessagesShowTheLineAfterSubstitution) {
@@ -133,10 +159,35 @@ TEST_F(ScriptParserTest, TabsLeadButDoNotSeparateWords) {
 
 // --- Reading the file ---------------------------------------------------------
 
-TEST_F(ScriptParserTest, UnreadablePathsGiveFalseWithoutAMessage) {
-    EXPECT_FALSE(engine->Load("/nonexistent/script.txt", &registry));
-    EXPECT_FALSE(engine->Load("/tmp", &registry));
+TEST_F(ScriptParserTest, FilesThatCannotBeScriptsGiveFalseWithTheReasonAndNoBox) {
+    // None is read: a device or a pipe might never end, and a pipe with no
+    // writer must not keep the reader waiting.
+    TempScript pipe("");
+    ASSERT_EQ(unlink(pipe.Path()), 0);
+    ASSERT_EQ(mkfifo(pipe.Path(), 0600), 0);
+    TempScript huge("");
+    ASSERT_EQ(truncate(huge.Path(), (64 << 20) + 1), 0);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {"/nonexistent/script.txt", "No such file"},
+        {"/tmp", "is a folder"},
+        {"/dev/zero", "not a regular file"},
+        {pipe.Path(), "not a regular file"},
+        {huge.Path(), "larger than 64 MB"},
+    };
+    for (const auto& file : cases) {
+        EXPECT_FALSE(engine->Load(file.path.c_str(), &registry)) << file.path;
+        EXPECT_NE(engine->ReadProblem().find(file.reason), std::string::npos) << engine->ReadProblem();
+    }
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(ScriptParserTest, AByteOrderMarkBeforeTheFirstLineIsSkipped) {
+    EXPECT_TRUE(Load("\xEF\xBB\xBF" "Define X=3\n=1 Set scene.0.dbl.0 X\n"));
+    ASSERT_EQ(engine->EventCount(), 1);
+    EXPECT_EQ(engine->Event(0).value, 3.0);
 }
 
 TEST_F(ScriptParserTest, EveryLineReadTicksTheLoadingScreenOnce) {
@@ -198,7 +249,7 @@ TEST_F(ScriptParserTest, RunIsReplacedBeforeRunning) {
     ASSERT_EQ(engine->EventCount(), 1);
     const TimelineEvent& run = engine->Event(0);
     EXPECT_EQ(run.effect, 2);
-    EXPECT_EQ(run.kind, param_kind::kBool);
+    EXPECT_EQ(run.kind, ParamKind::Bool);
     EXPECT_EQ(run.index, 0);
     EXPECT_TRUE(run.boolValue);
 }
@@ -329,16 +380,16 @@ TEST_F(ScriptParserTest, SetReadsValuesByKind) {
     ASSERT_EQ(engine->EventCount(), 5);
     const TimelineEvent& lng = engine->Event(0);
     EXPECT_EQ(lng.effect, 1);
-    EXPECT_EQ(lng.kind, param_kind::kLng);
+    EXPECT_EQ(lng.kind, ParamKind::Lng);
     EXPECT_EQ(lng.index, 2);
     EXPECT_EQ(lng.lngValue, -12);
-    EXPECT_EQ(lng.state, event_state::kPendingSet);
+    EXPECT_EQ(lng.state, EventState::PendingSet);
     EXPECT_FALSE(engine->Event(1).boolValue);
     EXPECT_TRUE(engine->Event(2).boolValue);
     EXPECT_EQ(engine->Event(3).value, 0.0);
     const TimelineEvent& dbl = engine->Event(4);
     EXPECT_EQ(dbl.effect, 5);
-    EXPECT_EQ(dbl.kind, param_kind::kDbl);
+    EXPECT_EQ(dbl.kind, ParamKind::Dbl);
     EXPECT_EQ(dbl.index, 9);
     EXPECT_EQ(dbl.value, 25.0);
     EXPECT_EQ(dbl.start, 200u);
@@ -348,35 +399,35 @@ TEST_F(ScriptParserTest, SetReadsValuesByKind) {
 TEST_F(ScriptParserTest, UntimedTriggersAndPatternSwitchesAreRecordedAtNoTime) {
     EXPECT_TRUE(Load("Trig scene.1.dbl.7 3\nUsePattern 4\nDisablePattern\n"));
     ASSERT_EQ(engine->EventCount(), 3);
-    EXPECT_EQ(engine->Event(0).state, event_state::kPendingTrigger);
+    EXPECT_EQ(engine->Event(0).state, EventState::PendingTrigger);
     EXPECT_EQ(engine->Event(0).index, 7);
     EXPECT_EQ(engine->Event(0).start, NO_TIME);
-    EXPECT_EQ(engine->Event(1).state, event_state::kPendingPatternSwitch);
+    EXPECT_EQ(engine->Event(1).state, EventState::PendingPatternSwitch);
     EXPECT_EQ(engine->Event(1).lngValue, 4);
     EXPECT_EQ(engine->Event(2).lngValue, -1);
     EXPECT_EQ(engine->Event(2).start, NO_TIME);
 }
 
-TEST_F(ScriptParserTest, FadeComputesItsRateAndMapsBadIndicesToZero) {
+TEST_F(ScriptParserTest, FadeComputesItsRateAndTakesAnyPrefixAndAttributeWords) {
     EXPECT_TRUE(Load("=1000 Fade scene.3.dbl.4 from 2 to 1 time =500\n"
-                     "=0 Fade any.0.dbl.12 over 0 until 1 for #1.0\n"
+                     "=0 Fade any.0.dbl.9 over 0 until 1 for #1.0\n"
                      "=0 Fade scene.0.dbl from 0 to 1 time =10\n"
                      "=0 Fade scene.0.dbl.1 from 0 to 1 time 10\n"));
     ASSERT_EQ(engine->EventCount(), 4);
     const TimelineEvent& fade = engine->Event(0);
-    EXPECT_EQ(fade.state, event_state::kFade);
+    EXPECT_EQ(fade.state, EventState::Fade);
     EXPECT_EQ(fade.effect, 3);
     EXPECT_EQ(fade.index, 4);
     EXPECT_EQ(fade.start, 1000u);
     EXPECT_EQ(fade.end, 1500u);
     EXPECT_EQ(fade.from, 2.0);
-    EXPECT_DOUBLE_EQ(fade.value, -1.0 / 500.0);
-    EXPECT_EQ(engine->Event(1).index, 0);
+    EXPECT_DOUBLE_EQ(fade.ratePerMs, -1.0 / 500.0);
+    EXPECT_EQ(engine->Event(1).index, 9);
     EXPECT_EQ(engine->Event(1).end, 1920u);
     EXPECT_EQ(engine->Event(2).index, 0);
     // A duration without a time prefix is 0: no rate, no division by zero.
     EXPECT_EQ(engine->Event(3).end, 0u);
-    EXPECT_EQ(engine->Event(3).value, 0.0);
+    EXPECT_EQ(engine->Event(3).ratePerMs, 0.0);
 }
 
 TEST_F(ScriptParserTest, DefinePatternStoresStepsWithFullStopsSilent) {

@@ -179,7 +179,7 @@ TEST(TimelineRestart, AdoptedScriptReplacesEventsTempoEndAndPictures) {
         "Define _IMG_DIR=new/\nLoadImage pic1 b.bmp repeat\nLoadImage noise n.png\n"
         "LoadMusic song.ogg 100 3\n"
         "=0 Set scene.0.dbl.0 7\n=1500 Set scene.1.bool.2 true\nEnd =5000\n");
-    playing.engine->AdoptScript(*edited.engine);
+    playing.engine->AdoptScript(edited.engine->Script());
     playing.engine->Restart(2000);
     playing.Frame(0);
 

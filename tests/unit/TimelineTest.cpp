@@ -181,7 +181,7 @@ TEST_F(TimelineTest, AFullQueueDropsFurtherCharacters) {
     EXPECT_EQ(Frame(960000), 'Z');
     int delivered = 1;
     while (Frame(0)) ++delivered;
-    EXPECT_EQ(delivered, ScriptEngine::kQueueCapacity);
+    EXPECT_EQ(delivered, TimelinePlayer::kPendingStepCapacity);
 }
 
 TEST_F(TimelineTest, EmptyAndUndefinedPatternsPlayNothing) {

@@ -1,0 +1,429 @@
+#include "script/ScriptReader.h"
+
+#include <algorithm>
+
+#include "platform/RegularFile.h"
+#include "script/EffectParams.h"
+#include "script/ScriptText.h"
+#include "textures/TextureRegistry.h"
+
+namespace {
+
+// Beats shorter than a millisecond would make every time 0 and the pattern
+// player's step rate infinite.
+constexpr int32_t kMaxBpm = 60000;
+// Scene numbers address the timeline's 64 parameter records.
+constexpr int32_t kRecordCount = 64;
+
+int32_t SlotCount(ParamKind kind) {
+    switch (kind) {
+        case ParamKind::Dbl: return EffectParams::kDblCount;
+        case ParamKind::Lng: return EffectParams::kLngCount;
+        case ParamKind::Bool: return EffectParams::kBoolCount;
+    }
+    return 0;
+}
+
+bool IndexFitsKind(ParamKind kind, int32_t index) { return index >= 0 && index < SlotCount(kind); }
+
+bool SceneInRange(int32_t scene) { return scene >= 0 && scene < kRecordCount; }
+
+}  // namespace
+
+std::string ScriptFinding::BoxText() const {
+    std::string box;
+    box.reserve(message.size() + text.size() + 32);
+    box += message;
+    box += " on line ";
+    box += std::to_string(line);
+    box += ":\n";
+    box += text;
+    return box;
+}
+
+const std::string* ParsedScript::Variable(std::string_view name) const {
+    auto found = variables.find(name);
+    return found == variables.end() ? nullptr : &found->second;
+}
+
+bool ParsedScript::HasErrors() const {
+    return std::any_of(findings.begin(), findings.end(), [](const ScriptFinding& finding) {
+        return finding.severity == FindingSeverity::Error;
+    });
+}
+
+ParsedScript NewParsedScript() {
+    ParsedScript script;
+    script.variables.emplace("RUNNING", "bool.0");
+    script.variables.emplace("RUN", "bool.0 true");
+    script.variables.emplace("STOP", "bool.0 false");
+    ScriptReader(script).SetTempo(125, 4);
+    return script;
+}
+
+void ScriptReader::ReadLine(std::string_view raw, size_t fullLength) {
+    // The line is text: it ends at a zero byte.
+    if (size_t zero = raw.find('\0'); zero != std::string_view::npos) raw = raw.substr(0, zero);
+    if (fullLength > static_cast<size_t>(ParsedScript::kMaxLineLength)) {
+        currentLine.assign(raw.substr(0, ParsedScript::kMaxLineLength));
+        ReportError("Line too long");
+    } else {
+        std::string substituted(raw);
+        if (SubstituteVariables(substituted)) {
+            currentLine = std::move(substituted);
+            ExecuteLine(currentLine, NO_TIME);
+        } else {
+            currentLine.assign(raw);
+            ReportError("Line too long");
+        }
+    }
+    script.lineCount = lineNumber;
+    ++lineNumber;
+}
+
+bool ScriptReader::SubstituteVariables(std::string& line) const {
+    for (const auto& [name, value] : script.variables) {
+        if (name.empty() || line.size() <= name.size()) continue;
+        // Every occurrence from the start, each search going on one past the
+        // start of the value just put in, so the value is searched as well.
+        for (size_t position = line.find(name); position != std::string::npos;
+             position = line.find(name, position + 1)) {
+            line.replace(position, name.size(), value);
+            // A value that holds its own name would grow the line for
+            // ever; the line limit stops it.
+            if (line.size() > static_cast<size_t>(ParsedScript::kMaxLineLength)) return false;
+        }
+    }
+    return true;
+}
+
+const std::string& ScriptReader::DirectoryVariable(const char* name) {
+    return script.variables[name];
+}
+
+void ScriptReader::ReportError(std::string_view message) {
+    script.findings.push_back(
+        ScriptFinding{lineNumber, FindingSeverity::Error, std::string(message), currentLine});
+}
+
+void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
+    // A time prefix sets the time for the rest of the line; with several,
+    // the last one counts.
+    lineTimeInvalid = false;
+    for (;;) {
+        if (line.empty()) return;
+        std::string_view word;
+        std::string_view rest = line;
+        SplitToken(word, ' ', rest);
+
+        if (word == "LoadImage") return LoadImageCommand(rest);
+        if (word == "Define") return DefineCommand(rest);
+        if (word == "DefinePattern") return DefinePatternCommand(rest);
+        if (word == "Set") return SetOrTrigCommand(rest, time, false);
+        if (word == "Trig") return SetOrTrigCommand(rest, time, true);
+        if (word == "Fade") return FadeCommand(rest, time);
+        if (word == "UsePattern") return UsePatternCommand(rest, time);
+        if (word == "DisablePattern") return PatternSwitchCommand(-1, time);
+        if (word == "LoadMusic") return LoadMusicCommand(rest);
+        if (word == "Goto") return GotoOrEndCommand(rest, script.startPosition, script.startLine);
+        if (word == "End") return GotoOrEndCommand(rest, script.endTime, script.endLine);
+
+        if (!word.empty() && (word[0] == '#' || word[0] == '=')) {
+            const int32_t parsed = ParseTime(word);
+            lineTimeInvalid = parsed < 0;
+            time = static_cast<uint32_t>(parsed);
+            line = rest;
+            continue;
+        }
+        if (!word.empty() && word[0] == '/') return;  // comment
+        ReportError("Syntax error");
+        return;
+    }
+}
+
+int32_t ScriptReader::ParseTime(std::string_view text) const {
+    if (text.empty()) return 0;
+    if (text[0] == '#') {
+        std::string_view rest = text.substr(1);
+        std::string_view bars;
+        SplitToken(bars, '.', rest);
+        const double ms = static_cast<double>(WideIntegerValue(bars)) * script.barLength +
+                          DecimalValue(rest) * script.beatLength;
+        return TruncateToInt32(ms);
+    }
+    // Read wide, so that a count beyond the 32-bit range is refused rather
+    // than saturated into a valid time.
+    if (text[0] == '=') return TruncateToInt32(static_cast<double>(WideIntegerValue(text.substr(1))));
+    return 0;
+}
+
+void ScriptReader::SetTempo(int32_t bpm, int32_t beatsPerBar) {
+    if (bpm <= 0 || bpm > kMaxBpm) {
+        ReportError("Invalid BPM");
+        return;
+    }
+    if (beatsPerBar <= 0) beatsPerBar = 4;
+    script.beatLength = static_cast<double>(60000 / bpm);
+    script.barLength = beatsPerBar * script.beatLength;
+    script.stepsPerMs = static_cast<float>((1.0 / script.beatLength) * 4.0);
+}
+
+bool ScriptReader::TimeIsValid() {
+    if (!lineTimeInvalid) return true;
+    ReportError("Invalid time");
+    return false;
+}
+
+TimelineEvent* ScriptReader::NewEvent(uint32_t time) {
+    if (script.eventCount >= ParsedScript::kMaxEvents) {
+        // One finding says it: a script far too long would otherwise give
+        // one for every further line.
+        if (!tableFullReported) {
+            tableFullReported = true;
+            ReportError("Too many events");
+        }
+        return nullptr;
+    }
+    TimelineEvent& event = script.events[static_cast<size_t>(script.eventCount++)];
+    event = TimelineEvent{};
+    event.start = time;
+    event.end = time;
+    event.line = lineNumber;
+    return &event;
+}
+
+void ScriptReader::LoadImageCommand(std::string_view rest) {
+    std::string_view handle, file, option;
+    SplitToken(handle, ' ', rest);
+    SplitToken(file, ' ', rest);
+    SplitToken(option, ' ', rest);
+    if (handle.empty() || file.empty()) {
+        ReportError("Missing image handle or filename");
+        return;
+    }
+    const int32_t wrapMode = option == "repeat" ? kWrapRepeat : kWrapClamp;
+    std::string path = DirectoryVariable("_IMG_DIR");
+    path += file;
+    script.pictures.push_back(PictureLine{std::string(handle), std::move(path), wrapMode, lineNumber});
+}
+
+void ScriptReader::DefineCommand(std::string_view rest) {
+    std::string_view name, value;
+    SplitToken(name, '=', rest);
+    SplitToken(value, ' ', rest);
+    if (name.empty() || value.empty()) {
+        ReportError("Invalid define line");
+        return;
+    }
+    auto found = script.variables.find(name);
+    if (found == script.variables.end()) {
+        script.variables.emplace(std::string(name), std::string(value));
+    } else {
+        found->second = value;
+    }
+}
+
+bool ScriptReader::TakePatternNumber(std::string_view& rest, int32_t& number) {
+    std::string_view numberWord;
+    SplitToken(numberWord, ' ', rest);
+    number = IntegerValue(numberWord);
+    if (number >= 0 && number < ParsedScript::kPatternCount) return true;
+    ReportError("Pattern id out of range");
+    return false;
+}
+
+void ScriptReader::DefinePatternCommand(std::string_view rest) {
+    int32_t number = 0;
+    if (!TakePatternNumber(rest, number)) return;
+    Pattern& pattern = script.patterns[static_cast<size_t>(number)];
+    pattern = Pattern{};
+    const size_t length = std::min(rest.size(), static_cast<size_t>(Pattern::kMaxSteps));
+    pattern.length = static_cast<int32_t>(length);
+    for (size_t i = 0; i < length; ++i) pattern.steps[i] = rest[i] == '.' ? '\0' : rest[i];
+    pattern.line = lineNumber;
+}
+
+void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool trigger) {
+    // A Set needs a time; a Trig without one waits for ever, but not one
+    // whose prefix was out of range.
+    if (trigger ? !TimeIsValid() : static_cast<int32_t>(time) < 0) {
+        if (!trigger) ReportError("Invalid time");
+        return;
+    }
+    std::string_view identifier, prefix, sceneText, valueWord;
+    SplitToken(identifier, ' ', rest);
+    std::string_view parameter = identifier;
+    SplitToken(prefix, '.', parameter);
+    SplitToken(sceneText, '.', parameter);
+    if (prefix != "scene" || parameter.empty() || sceneText.empty()) {
+        ReportError("Invalid identifier");
+        return;
+    }
+    SplitToken(valueWord, ' ', rest);
+    const int32_t scene = IntegerValue(sceneText);
+    if (!SceneInRange(scene)) {
+        ReportError("Invalid scene");
+        return;
+    }
+
+    std::string_view kindWord, indexText = parameter;
+    SplitToken(kindWord, '.', indexText);
+    if (indexText.empty()) {
+        ReportError("Missing index");
+        return;
+    }
+    TimelineEvent parsed;
+    parsed.index = IntegerValue(indexText);
+    if (kindWord == "lng") {
+        parsed.kind = ParamKind::Lng;
+        parsed.lngValue = IntegerValue(valueWord);
+    } else if (kindWord == "bool") {
+        parsed.kind = ParamKind::Bool;
+        parsed.boolValue = valueWord == "true";
+    } else if (kindWord == "dbl") {
+        parsed.kind = ParamKind::Dbl;
+        parsed.value = DecimalValue(valueWord);
+    } else {
+        ReportError("Invalid parameter");
+        return;
+    }
+    // A trigger raises and lowers the bool slot of its index, whatever its
+    // kind word says.
+    if (!IndexFitsKind(trigger ? ParamKind::Bool : parsed.kind, parsed.index)) {
+        ReportError("Invalid index");
+        return;
+    }
+
+    TimelineEvent* event = NewEvent(time);
+    if (!event) return;
+    parsed.effect = scene;
+    parsed.start = event->start;
+    parsed.end = event->end;
+    parsed.line = event->line;
+    parsed.state = trigger ? EventState::PendingTrigger : EventState::PendingSet;
+    *event = parsed;
+}
+
+void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
+    std::string_view identifier, prefix, sceneText, skipped, fromWord, toWord, durationWord;
+    SplitToken(identifier, ' ', rest);
+    std::string_view parameter = identifier;
+    SplitToken(prefix, '.', parameter);
+    SplitToken(sceneText, '.', parameter);
+    // The attribute names (from, to, time) are not checked: any word serves.
+    SplitToken(skipped, ' ', rest);
+    SplitToken(fromWord, ' ', rest);
+    SplitToken(skipped, ' ', rest);
+    SplitToken(toWord, ' ', rest);
+    SplitToken(skipped, ' ', rest);
+    SplitToken(durationWord, ' ', rest);
+
+    if (prefix.empty() || sceneText.empty()) return ReportError("Missing identifier");
+    if (parameter.empty()) return ReportError("Missing parameter");
+    if (fromWord.empty()) return ReportError("Missing from attribute");
+    if (toWord.empty()) return ReportError("Missing to attribute");
+    if (durationWord.empty()) return ReportError("Missing time attribute");
+    if (!TimeIsValid()) return;
+    const int32_t scene = IntegerValue(sceneText);
+    if (!SceneInRange(scene)) return ReportError("Invalid scene");
+
+    const int32_t parsedDuration = ParseTime(durationWord);
+    if (parsedDuration < 0) return ReportError("Invalid time");
+    const uint32_t duration = static_cast<uint32_t>(parsedDuration);
+    const double from = DecimalValue(fromWord);
+    const double to = DecimalValue(toWord);
+
+    std::string_view kindWord, indexText = parameter;
+    SplitToken(kindWord, '.', indexText);
+    if (kindWord != "dbl") return ReportError("Invalid parameter");
+    // A fade without an index fades dbl.0.
+    const int32_t index = indexText.empty() ? 0 : IntegerValue(indexText);
+    if (!IndexFitsKind(ParamKind::Dbl, index)) return ReportError("Invalid index");
+
+    TimelineEvent* event = NewEvent(time);
+    if (!event) return;
+    event->effect = scene;
+    event->end = time + duration;
+    event->from = from;
+    event->to = to;
+    // A fade of no length jumps to its end value when it comes due.
+    event->ratePerMs = duration == 0 ? 0.0 : (to - from) / static_cast<double>(duration);
+    event->state = EventState::Fade;
+    event->kind = ParamKind::Dbl;
+    event->index = index;
+}
+
+void ScriptReader::UsePatternCommand(std::string_view rest, uint32_t time) {
+    int32_t number = 0;
+    if (TakePatternNumber(rest, number)) PatternSwitchCommand(number, time);
+}
+
+void ScriptReader::PatternSwitchCommand(int32_t number, uint32_t time) {
+    if (!TimeIsValid()) return;
+    TimelineEvent* event = NewEvent(time);
+    if (!event) return;
+    event->state = EventState::PendingPatternSwitch;
+    event->lngValue = number;
+}
+
+void ScriptReader::LoadMusicCommand(std::string_view rest) {
+    std::string_view file, bpmWord, beatsWord;
+    SplitToken(file, ' ', rest);
+    SplitToken(bpmWord, ' ', rest);
+    SplitToken(beatsWord, ' ', rest);
+    if (file.empty()) {
+        ReportError("Missing filename");
+        return;
+    }
+    SetTempo(IntegerValue(bpmWord), IntegerValue(beatsWord));
+    std::string path = DirectoryVariable("_MUSIC_DIR");
+    path += file;
+    script.music.push_back(MusicLine{std::move(path), lineNumber});
+}
+
+void ScriptReader::GotoOrEndCommand(std::string_view rest, uint32_t& position, int32_t& line) {
+    const int32_t time = ParseTime(rest);
+    if (time < 0) {
+        ReportError("Invalid time");
+        return;
+    }
+    position = static_cast<uint32_t>(time);
+    line = lineNumber;
+}
+
+bool ReadScriptFile(const char* path, ScriptReader& reader, std::string& problem,
+                    const std::function<void()>& afterLine) {
+    reader.BeginFile();
+    std::string bytes;
+    if (!ReadRegularFile(path, ScriptReader::kMaxFileBytes, bytes, problem)) return false;
+    std::string_view text = bytes;
+    // Some editors start UTF-8 text with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+
+    bool moreLines = true;
+    while (moreLines) {
+        // One line, without its LF and without the CR of a CR LF pair. Only
+        // the first 256 characters are kept: enough to tell a line that is
+        // too long.
+        const size_t feed = text.find('\n');
+        moreLines = feed != std::string_view::npos;
+        std::string_view line = text.substr(0, feed);
+        text = moreLines ? text.substr(feed + 1) : std::string_view();
+        size_t length = line.size();
+        std::string_view kept = line.substr(0, ParsedScript::kMaxLineLength + 1);
+        if (moreLines && length > 0 && line.back() == '\r') {
+            if (kept.size() == length) kept.remove_suffix(1);
+            --length;
+        }
+        reader.ReadLine(kept, length);
+        if (afterLine) afterLine();
+    }
+    return true;
+}
+
+ParsedScript ReadScript(const char* path, std::string& problem) {
+    ParsedScript script = NewParsedScript();
+    ScriptReader reader(script);
+    if (!ReadScriptFile(path, reader, problem)) return NewParsedScript();
+    return script;
+}

@@ -1,0 +1,107 @@
+// The script reader: turns the lines of a show script into a ParsedScript.
+//
+// Each line has the variables substituted into it and is then executed at
+// once: a timed line becomes an event at the tempo in force, a Define
+// changes the variables for the lines after it, and a LoadImage or
+// LoadMusic line is noted with its file for whoever loads the files
+// (script/ScriptLoader.h). Whatever is wrong with a line becomes a finding;
+// reading never stops at a bad line. Nothing here touches a file other than
+// the script, a GL or an audio device.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "script/ParsedScript.h"
+
+class ScriptReader {
+public:
+    // The largest script file that is read: far above any real show, low
+    // enough that a file that never ends is refused rather than read.
+    static constexpr uint64_t kMaxFileBytes = uint64_t{64} << 20;
+
+    // Reads into `script`, which keeps what it already holds; a script that
+    // is new should come with its predefined variables and tempo
+    // (NewParsedScript).
+    explicit ScriptReader(ParsedScript& script) : script(script) {}
+
+    // Reads one line of the file as it stands, without its line end, as the
+    // next line: `fullLength` is the line's length in the file, of which
+    // only the first kMaxLineLength + 1 characters need to be in `raw`.
+    void ReadLine(std::string_view raw, size_t fullLength);
+
+    // Executes one line whose time, in ms, is `time` (NO_TIME for none), as
+    // the current line.
+    void ExecuteLine(std::string_view line, uint32_t time);
+
+    // Reads `#bars.beats` or `=milliseconds` at the tempo in force; 0 for
+    // anything else. A value outside the signed 32-bit range gives the
+    // lowest 32-bit value, a negative time that every command refuses.
+    int32_t ParseTime(std::string_view text) const;
+
+    void SetTempo(int32_t bpm, int32_t beatsPerBar);
+
+    // Records `message` as an error of the current line.
+    void ReportError(std::string_view message);
+
+    // Starts reading a file: its first line is line 1.
+    void BeginFile() {
+        lineNumber = 1;
+        tableFullReported = false;
+    }
+
+    // The number of the line being read, from 1, and its text after
+    // substitution.
+    int32_t LineNumber() const { return lineNumber; }
+    const std::string& CurrentLine() const { return currentLine; }
+
+private:
+    // Replaces every variable in `line`; false when the result grows past
+    // the longest line.
+    bool SubstituteVariables(std::string& line) const;
+    // The value of a directory variable, defining it empty if it is new.
+    const std::string& DirectoryVariable(const char* name);
+    // The next free event slot, or null when the table is full. The first
+    // event line that finds the table full is reported; later ones are
+    // dropped without a finding of their own.
+    TimelineEvent* NewEvent(uint32_t time);
+    // Reports "Invalid time" for a line time that a prefix made negative.
+    bool TimeIsValid();
+    // Takes the pattern number off the front of `rest`; false, after
+    // reporting it, for a number outside 0 to 19.
+    bool TakePatternNumber(std::string_view& rest, int32_t& number);
+
+    void LoadImageCommand(std::string_view rest);
+    void DefineCommand(std::string_view rest);
+    void DefinePatternCommand(std::string_view rest);
+    void SetOrTrigCommand(std::string_view rest, uint32_t time, bool trigger);
+    void FadeCommand(std::string_view rest, uint32_t time);
+    void UsePatternCommand(std::string_view rest, uint32_t time);
+    void PatternSwitchCommand(int32_t number, uint32_t time);
+    void LoadMusicCommand(std::string_view rest);
+    void GotoOrEndCommand(std::string_view rest, uint32_t& position, int32_t& line);
+
+    ParsedScript& script;
+    int32_t lineNumber = 0;
+    std::string currentLine;
+    bool tableFullReported = false;
+    bool lineTimeInvalid = false;  // a time prefix of this line was negative
+};
+
+// A script with nothing read yet: the variables RUNNING, RUN and STOP and
+// the tempo of 125 beats per minute, four to the bar.
+ParsedScript NewParsedScript();
+
+// Reads the script file at `path` into `reader`, line by line, calling
+// `afterLine` (when set) after each line. A leading UTF-8 byte-order mark is
+// skipped. The file is opened once and must be a regular file of at most
+// ScriptReader::kMaxFileBytes. False, with `problem` saying why, when it
+// cannot be read; no line has then been read.
+bool ReadScriptFile(const char* path, ScriptReader& reader, std::string& problem,
+                    const std::function<void()>& afterLine = {});
+
+// The whole script at `path`, read into a new script. When the file cannot
+// be read, the script is empty and `problem` says why.
+ParsedScript ReadScript(const char* path, std::string& problem);
