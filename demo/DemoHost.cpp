@@ -58,7 +58,7 @@ int32_t DemoHost::Frame() {
             effect->pass = pass;
             effect->Update(dt);
             record.patternEvent = 0;
-            if (effect->params.boolParams[0]) effect->Render();
+            if (effect->params.Running()) effect->Render();
         }
         services.frameHooks.EndPass();
     }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "render/RenderToolkit.h"
+#include "scenes/SceneParameters.h"
 
 void CameraEffect::Reset() {
     eye = Vector3(0.0, 0.0, 10.0);
@@ -21,9 +22,10 @@ int32_t CameraEffect::Init() {
 int32_t CameraEffect::Uninit() { return 0; }
 
 int32_t CameraEffect::Update(uint32_t dt) {
-    if (params.boolParams[2]) Reset();
-    if (params.boolParams[1]) {
-        eye = Vector3(params.dblParams[0], params.dblParams[1], params.dblParams[2]);
+    if (Read(params, camera_param::kRestartOrbit)) Reset();
+    if (Read(params, camera_param::kScriptedEye)) {
+        eye = Vector3(Read(params, camera_param::kEyeX), Read(params, camera_param::kEyeY),
+                      Read(params, camera_param::kEyeZ));
     } else {
         orbitAngle += static_cast<float>(dt) * 0.0003f;
         const float bobAngle = 0.4f * orbitAngle;

@@ -6,6 +6,7 @@
 
 #include "model/gl/ModelDraw.h"
 #include "render/RenderToolkit.h"
+#include "scenes/SceneParameters.h"
 #include "textures/TextureRegistry.h"
 
 int32_t ModelEffect::Init() {
@@ -41,7 +42,7 @@ void ModelEffect::Render() {
     glEnable(GL_DEPTH_TEST);
     if (pass != 0) {
         skin->Bind();
-        toolkit->SetSphereMap(params.boolParams[1]);
+        toolkit->SetSphereMap(Read(params, model_param::kSphereMap));
         model.brightness = 1.0f;
         toolkit->ResetBlend();
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -49,7 +50,7 @@ void ModelEffect::Render() {
         model.scale = 5.0f;
         DrawModel(model);
     }
-    if (params.boolParams[2]) {
+    if (Read(params, model_param::kSwarm)) {
         buffer->Bind();
         model.scale = 0.1f;
         toolkit->SetSphereMap(true);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "render/RenderToolkit.h"
+#include "scenes/SceneParameters.h"
 #include "textures/TextureRegistry.h"
 
 namespace {
@@ -37,11 +38,11 @@ int32_t PictureEffect::Update(uint32_t dt) {
     }
     noiseAlpha -= static_cast<float>(dt) * 0.001f;
     if (noiseAlpha < 0.0f) noiseAlpha = 0.0f;
-    if (!params.boolParams[2]) {
+    if (!Read(params, picture_param::kHold)) {
         pictureAlpha -= static_cast<float>(dt) * 0.0003f;
         if (pictureAlpha < 0.0f) pictureAlpha = 0.0f;
     }
-    if (params.boolParams[3]) pictureAlpha = 1.0f;
+    if (Read(params, picture_param::kFullOpacity)) pictureAlpha = 1.0f;
     return 0;
 }
 
@@ -54,11 +55,11 @@ void PictureEffect::Render() {
         toolkit->SetBlend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         // Only 0 to 5 name a picture; everything else, negative values
         // included, shows none.
-        const uint32_t selected = static_cast<uint32_t>(params.lngParams[0]);
+        const uint32_t selected = static_cast<uint32_t>(Read(params, picture_param::kPicture));
         if (selected < kPictureCount) {
             Texture& picture = *pictures[selected];
             glColor4f(1.0f, 1.0f, 1.0f, pictureAlpha);
-            if (params.boolParams[1]) {
+            if (Read(params, picture_param::kZoom)) {
                 toolkit->DrawFullscreenShifted(picture, 0.0f, 0.0f, 1.0f - pictureAlpha);
             } else {
                 toolkit->DrawFullscreen(picture);

@@ -7,6 +7,7 @@
 #include "platform/Messages.h"
 #include "preview/PreviewMusic.h"
 #include "preview/ScriptReloader.h"
+#include "scenes/ShowScenes.h"
 #include "script/ScriptEngine.h"
 
 PreviewSession::PreviewSession(const PreviewServices& services) : services(services) {}
@@ -50,7 +51,7 @@ void PreviewSession::KeyPressed(int32_t key) {
             typedBar[typedDigits++] = static_cast<char>(key);
             typedBar[typedDigits] = '\0';
         }
-        if (key - '0' < kSceneCount) selectedScene = key - '0';
+        if (key - '0' < kShowSceneCount) selectedScene = key - '0';
         return;
     }
     if (key == vk::kReturn) {

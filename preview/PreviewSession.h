@@ -57,7 +57,6 @@ public:
     // A digit typed this long after the one before starts a new bar number,
     // so that a scene picked a while ago does not become part of it.
     static constexpr uint32_t kTypingPause = 1500;
-    static constexpr int32_t kSceneCount = 5;
 
     explicit PreviewSession(const PreviewServices& services);
 

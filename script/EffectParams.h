@@ -13,8 +13,13 @@ struct EffectParams {
     static constexpr int kLngCount = 5;
     static constexpr int kBoolCount = 10;
 
+    // bool.0, the running flag.
+    static constexpr int kRunningIndex = 0;
+
     double dblParams[kDblCount];
     int32_t lngParams[kLngCount];
     bool boolParams[kBoolCount];
     char patternEvent;  // 0 when no step character reached this frame
+
+    bool Running() const { return boolParams[kRunningIndex]; }
 };

@@ -17,15 +17,12 @@
 #include "audio/KaSounds.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlMixerAudio.h"
+#include "scenes/ShowScenes.h"
 #include "script/ScriptEngine.h"
 #include "textures/TextureFactory.h"
 #include "textures/TextureRegistry.h"
 
 namespace {
-
-// The host registers five effects and clears their step characters after
-// each frame.
-constexpr int kRegisteredEffects = 5;
 
 int Usage() {
     std::fprintf(stderr,
@@ -125,7 +122,8 @@ int main(int argc, char** argv) {
                 std::printf("%" PRIu32 " end\n", now);
                 break;
             }
-            for (int scene = 0; scene < kRegisteredEffects; ++scene) {
+            // The host clears the step character of every scene it plays.
+            for (int scene = 0; scene < kShowSceneCount; ++scene) {
                 engine->GetParams(scene).patternEvent = 0;
             }
         }

@@ -1,0 +1,93 @@
+#include "scenes/ShowScenes.h"
+
+#include <array>
+
+#include "scenes/SceneParameters.h"
+
+namespace {
+
+constexpr SceneParameter Parameter(BoolSlot slot, const char* name, const char* meaning,
+                                   const char* values = "true or false") {
+    return {ParamKind::Bool, slot.index, name, meaning, values};
+}
+constexpr SceneParameter Parameter(DblSlot slot, const char* name, const char* meaning,
+                                   const char* values) {
+    return {ParamKind::Dbl, slot.index, name, meaning, values};
+}
+constexpr SceneParameter Parameter(LngSlot slot, const char* name, const char* meaning,
+                                   const char* values) {
+    return {ParamKind::Lng, slot.index, name, meaning, values};
+}
+
+constexpr SceneParameter kRunningParameter =
+    Parameter(kRunning, "running", "the effect is drawn (it is updated either way)");
+
+constexpr std::array kRenderTargetParameters{kRunningParameter};
+
+constexpr std::array kCameraParameters{
+    kRunningParameter,
+    Parameter(camera_param::kScriptedEye, "scriptedEye",
+              "the eye sits at (eyeX, eyeY, eyeZ) instead of orbiting; the orbit waits"),
+    Parameter(camera_param::kRestartOrbit, "restartOrbit",
+              "the orbit starts again from its beginning, near (0, 1, 6), while it is true"),
+    Parameter(camera_param::kEyeX, "eyeX", "the eye's x while scriptedEye is true",
+              "scene units; the orbit has radius 6"),
+    Parameter(camera_param::kEyeY, "eyeY", "the eye's y while scriptedEye is true",
+              "scene units; y is up"),
+    Parameter(camera_param::kEyeZ, "eyeZ", "the eye's z while scriptedEye is true",
+              "scene units; the far plane is at 10000"),
+};
+
+constexpr std::array kModelParameters{
+    kRunningParameter,
+    Parameter(model_param::kSphereMap, "sphereMap",
+              "the large model is sphere-mapped with its skin instead of using its own texture "
+              "coordinates"),
+    Parameter(model_param::kSwarm, "swarm",
+              "50 small copies fly around it, reflecting the previous frame, and glow"),
+};
+
+constexpr std::array kPictureParameters{
+    kRunningParameter,
+    Parameter(picture_param::kPicture, "picture", "the picture that a \"*\" step flashes",
+              "0 to 5 for pic1 to pic6; any other value shows no picture"),
+    Parameter(picture_param::kZoom, "zoom", "the picture zooms into its centre as it fades"),
+    Parameter(picture_param::kHold, "hold", "the picture keeps the opacity it has reached"),
+    Parameter(picture_param::kFullOpacity, "fullOpacity", "the picture is held at full opacity"),
+};
+
+constexpr std::array kGlowParameters{kRunningParameter};
+
+constexpr std::array<SceneDescription, kShowSceneCount> kScenes{{
+    {0, "render targets",
+     "sets up the two passes of every frame: a 16 x 16 glow pass and a 512 x 512 main pass, each "
+     "cleared to black; must run for the rest to be seen",
+     kRenderTargetParameters, ""},
+    {1, "camera",
+     "the perspective and the eye for the 3D effects after it: an orbit of radius 6 around the "
+     "origin, once every 10.5 s, with a slow bob",
+     kCameraParameters, ""},
+    {2, "model",
+     "the model, skinned with the picture mallow, large and turning 20 degrees a second",
+     kModelParameters, ""},
+    {3, "pictures",
+     "full-screen pictures and flickering noise over the scene; a \"*\" step flashes the noise "
+     "(gone in 250 ms) and the picture (gone in about 1.7 s)",
+     kPictureParameters, "*"},
+    {4, "glow",
+     "puts the main pass on screen with six soft, warm glow layers of the glow pass; a \"*\" "
+     "step shrinks the picture for 100 ms",
+     kGlowParameters, "*"},
+}};
+
+}  // namespace
+
+std::span<const SceneDescription> ShowScenes() { return kScenes; }
+
+const SceneParameter* FindSceneParameter(int32_t scene, ParamKind kind, int32_t index) {
+    if (scene < 0 || scene >= kShowSceneCount) return nullptr;
+    for (const SceneParameter& parameter : kScenes[static_cast<size_t>(scene)].parameters) {
+        if (parameter.kind == kind && parameter.index == index) return &parameter;
+    }
+    return nullptr;
+}
