@@ -1,7 +1,7 @@
 // The show's program: wires the platform layer to the show's logic, asks the
 // startup question, assembles the demo host and plays it in the run loop.
-// It takes no arguments, reads data/ from the working directory and always
-// exits with 0.
+// It reads data/ from the working directory and exits with 0. It answers
+// --help and --version and ignores every other argument.
 #include <cstdio>
 #include <string>
 
@@ -15,6 +15,7 @@
 #include "demo/FrameHooks.h"
 #include "demo/LoadingScreen.h"
 #include "effects/ShowEffects.h"
+#include "platform/CommandLine.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
@@ -48,10 +49,20 @@ Keyboard& GetKeyboard() { return programWide.keyboard; }
 MusicPlayer& GetMusicPlayer() { return programWide.music; }
 RenderToolkit* GetRenderToolkit() { return &programWide.toolkit; }
 
-int main() {
+constexpr const char* kUsage =
+    "usage: demo\n"
+    "Plays the show in data/ of the working folder: asks \"Fullscreen?\", then plays\n"
+    "until the script's End, until Escape is held, or until the window is closed.\n"
+    "Options: --help, --version; other arguments are ignored.\n";
+
+int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "demo", kUsage)) return 0;
     MessageBoxes& boxes = programWide.boxes;
     if (!programWide.platformStarted) {
-        std::fprintf(stderr, "demo: cannot start SDL: %s\n", SdlSystem::LastError());
+        std::fprintf(stderr, "demo: %s.%s\n", programWide.sdl.Problem().c_str(),
+                     programWide.sdl.NoDisplay()
+                         ? " Play the show on a desktop, or render it to a video with demo-capture."
+                         : "");
         return 0;
     }
 

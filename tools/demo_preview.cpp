@@ -10,8 +10,6 @@
 // boxes goes to standard error, and script errors also to the HUD. Exit
 // status: 0 after the user quits, 1 when the preview cannot start, 2 for
 // wrong arguments.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,6 +26,8 @@
 #include "demo/SteppedClock.h"
 #include "effects/ShowEffects.h"
 #include "platform/ConsoleMessageBoxes.h"
+#include "platform/CommandLine.h"
+#include "platform/RegularFile.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
@@ -37,28 +37,29 @@
 #include "preview/PreviewSession.h"
 #include "preview/ScriptReloader.h"
 #include "render/RenderToolkit.h"
+#include "script/ScriptReader.h"
 #include "textures/gl/GlTextures.h"
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "usage: demo-preview [--fullscreen] [FILE]\n"
-                         "FILE defaults to data/script.txt.\n");
-    return 2;
-}
+constexpr const char* kUsage =
+    "usage: demo-preview [--fullscreen] [FILE]\n"
+    "Plays the show in a window while you edit it: saving the script or a picture\n"
+    "reloads it at the same show time. FILE is the script, data/script.txt by\n"
+    "default; everything else comes from data/ in the working folder.\n"
+    "Keys: Space pause/play, Left/Right a beat, Page Up/Down a bar, Home the start,\n"
+    "digits and Return a bar, L loop, H HUD, 0-4 the HUD's scene, Escape quit.\n"
+    "Options: --fullscreen, --help, --version.\n";
 
-bool IsReadableFile(const char* path) {
-    struct stat info;
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
+int Usage() {
+    std::fputs(kUsage, stderr);
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "demo-preview", kUsage)) return 0;
     bool fullscreen = false;
     const char* scriptPath = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -73,14 +74,17 @@ int main(int argc, char** argv) {
         }
     }
     if (!scriptPath) scriptPath = "data/script.txt";
-    if (!IsReadableFile(scriptPath)) {
-        std::fprintf(stderr, "demo-preview: cannot read the script %s\n", scriptPath);
+    // Opened once and closed again: the host reads it.
+    uint64_t size = 0;
+    std::string problem;
+    if (!OpenRegularFile(scriptPath, ScriptReader::kMaxFileBytes, size, problem)) {
+        std::fprintf(stderr, "demo-preview: cannot read the script: %s\n", problem.c_str());
         return 1;
     }
 
     SdlSystem sdl;
     if (!sdl.Start()) {
-        std::fprintf(stderr, "demo-preview: cannot start SDL: %s\n", SdlSystem::LastError());
+        std::fprintf(stderr, "demo-preview: %s\n", sdl.Problem().c_str());
         return 1;
     }
     // Nothing waits for a click: what the show would say in a box goes to

@@ -5,12 +5,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MessageQueue.h"
 
 // Starts SDL's video, event and timer parts and keeps the screen saver off
 // while the show runs; stops SDL when destroyed.
+//
+// SDL falls back to a video driver without a screen (offscreen, dummy) when
+// it finds no display; a show played there is seen by nobody. Start refuses
+// such a driver unless the environment asks for it by name
+// (SDL_VIDEODRIVER=offscreen, as the capture and the tests do).
 class SdlSystem {
 public:
     SdlSystem() = default;
@@ -19,11 +26,17 @@ public:
     SdlSystem& operator=(const SdlSystem&) = delete;
 
     bool Start();
+    // True when the last Start failed because there is no display.
+    bool NoDisplay() const { return noDisplay; }
+    // Why the last Start failed.
+    const std::string& Problem() const { return problem; }
     // SDL's description of the last failure.
     static const char* LastError();
 
 private:
     bool started = false;
+    bool noDisplay = false;
+    std::string problem;
 };
 
 // SDL events as window messages: size, close, key down (repeats included)
