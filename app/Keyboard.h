@@ -2,8 +2,9 @@
 // key went down since the last look.
 //
 // The window procedure feeds it with key-down and key-up messages; nothing
-// else changes it. Key codes are Win32 virtual-key codes; codes outside 0 to
-// 255 are ignored and read as not down.
+// else changes it. Key codes are the show's key numbers (namespace vk in
+// platform/Messages.h); codes outside 0 to 255 are ignored and read as not
+// down.
 #pragma once
 
 #include <array>

@@ -2,8 +2,8 @@
 //
 // The platform layer fills it from its native events; tests use a scripted
 // queue. Posting a quit puts a quit message into the queue, which is handed
-// out once every other pending message has been taken, as a quit posted to a
-// Win32 thread is.
+// out only once every other pending message has been taken, so that what the
+// user did before quitting is still handled.
 #pragma once
 
 #include "platform/Messages.h"

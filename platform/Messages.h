@@ -1,9 +1,10 @@
 // Window messages as the show's window procedure sees them.
 //
 // The platform layer translates its native events into these messages, so
-// the run loop and the window procedure stay free of any windowing API.
-// Message ids, system commands and key codes use the classic Win32 values,
-// which the show's logic and its key handling are written against.
+// the run loop and the window procedure stay free of any windowing API. A
+// message is an id and two words of facts; keys travel as the show's key
+// numbers (namespace vk), in which a letter or a digit is its upper-case
+// ASCII code.
 #pragma once
 
 #include <cstdint>
@@ -18,15 +19,15 @@ namespace msg {
 constexpr uint32_t kSize = 0x0005;        // lParam: width | height << 16
 constexpr uint32_t kClose = 0x0010;
 constexpr uint32_t kQuit = 0x0012;        // wParam: exit code
-constexpr uint32_t kKeyDown = 0x0100;     // wParam: virtual-key code
-constexpr uint32_t kKeyUp = 0x0101;       // wParam: virtual-key code
+constexpr uint32_t kKeyDown = 0x0100;     // wParam: key number
+constexpr uint32_t kKeyUp = 0x0101;       // wParam: key number
 constexpr uint32_t kSysCommand = 0x0112;  // wParam: system command
 
 constexpr uintptr_t kScreenSaveCommand = 0xF140;
 constexpr uintptr_t kMonitorPowerCommand = 0xF170;
 
-// Packs a client size the way WM_SIZE carries it: low 16 bits width,
-// high 16 bits height.
+// Packs a client size into a size message's lParam: low 16 bits width, high
+// 16 bits height.
 constexpr intptr_t PackSize(int width, int height) {
     return static_cast<intptr_t>((static_cast<uint32_t>(width) & 0xFFFFu) |
                                  ((static_cast<uint32_t>(height) & 0xFFFFu) << 16));
@@ -35,7 +36,7 @@ constexpr int SizeWidth(intptr_t lParam) { return static_cast<int>(lParam & 0xFF
 constexpr int SizeHeight(intptr_t lParam) { return static_cast<int>((lParam >> 16) & 0xFFFF); }
 }  // namespace msg
 
-// Virtual-key codes. Letters are 'A' to 'Z' (65 to 90) and digits '0' to '9'
+// Key numbers. Letters are 'A' to 'Z' (65 to 90) and digits '0' to '9'
 // (48 to 57); the named keys are below.
 namespace vk {
 constexpr int kBack = 8;

@@ -35,10 +35,9 @@ struct WindowCreateRequest {
     WindowStyle style = WindowStyle::Normal;
 };
 
-// Attributes of a multisampled format search, in the published order of the
-// pixel-format extension: draw to window, OpenGL, full acceleration, colour
-// 24, alpha 8, depth 16, stencil 0, double buffer, one sample buffer, and
-// the number of samples.
+// What a multisampled format must offer: drawing into a window with OpenGL,
+// accelerated, 24 colour and 8 alpha bits, a 16-bit depth buffer, no
+// stencil, double buffering, one sample buffer and `samples` samples.
 struct MultisampleRequest {
     int32_t colorBits = 24;
     int32_t alphaBits = 8;

@@ -12,7 +12,7 @@
 // music there. While the music plays the show time follows it; otherwise
 // it follows the system clock.
 //
-// Keys are Win32 virtual-key codes:
+// Keys (the show's key numbers, platform/Messages.h):
 //   Space          pause / play (at the show's end: play from the start)
 //   Left, Right    one beat back / on
 //   Page Up, Down  one bar back / on

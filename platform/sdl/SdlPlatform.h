@@ -40,7 +40,7 @@ private:
 };
 
 // SDL events as window messages: size, close, key down (repeats included)
-// and key up with virtual-key codes, and quit. A posted quit is handed out
+// and key up with the show's key numbers, and quit. A posted quit is handed out
 // once no other message is waiting.
 class SdlMessageQueue : public MessageQueue {
 public:
@@ -53,7 +53,7 @@ private:
     int quitCode = 0;
 };
 
-// The virtual-key code of an SDL key code, or 0 for a key without one.
+// The show's key number for an SDL key code, or 0 for a key without one.
 int VirtualKeyFromSdlKey(int32_t sdlKey);
 
 // Message boxes drawn by SDL. Without a display the text goes to standard
