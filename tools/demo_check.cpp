@@ -1,9 +1,11 @@
 // demo-check: loads a show script exactly as the show does, without a
 // window, and prints every error box the show would show. With --play it
-// also plays the timeline frame by frame and prints each parameter change.
+// also plays the timeline frame by frame and prints each parameter change;
+// with --timeline it draws the whole show's timeline as an SVG picture.
 //
 //   demo-check [FILE]
 //   demo-check --play DT FRAMES [FILE]
+//   demo-check --timeline OUT.svg [FILE]
 //
 // Exit status: 0 when the script loads cleanly, 1 when it reported errors,
 // 2 when the file cannot be read or the arguments are wrong.
@@ -17,10 +19,12 @@
 #include "audio/KaSounds.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlMixerAudio.h"
+#include "platform/sdl/SdlSoundDecoder.h"
 #include "scenes/ShowScenes.h"
 #include "script/ScriptEngine.h"
 #include "textures/TextureFactory.h"
 #include "textures/TextureRegistry.h"
+#include "timeline/TimelineSvg.h"
 
 namespace {
 
@@ -28,6 +32,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: demo-check [FILE]\n"
                  "       demo-check --play DT FRAMES [FILE]\n"
+                 "       demo-check --timeline OUT.svg [FILE]\n"
                  "FILE defaults to data/script.txt; DT is in milliseconds.\n");
     return 2;
 }
@@ -90,6 +95,12 @@ int main(int argc, char** argv) {
         play = true;
         next += 3;
     }
+    const char* timelinePath = nullptr;
+    if (!play && next < argc && std::strcmp(argv[next], "--timeline") == 0) {
+        if (argc < next + 2 || argv[next + 1][0] == '\0') return Usage();
+        timelinePath = argv[next + 1];
+        next += 2;
+    }
     if (argc > next + 1 || (next < argc && argv[next][0] == '-' && argv[next][1] != '\0')) {
         return Usage();
     }
@@ -107,6 +118,17 @@ int main(int argc, char** argv) {
     if (!engine->ReadProblem().empty()) {
         std::fprintf(stderr, "demo-check: %s\n", engine->ReadProblem().c_str());
         return 2;
+    }
+
+    if (timelinePath) {
+        SdlSoundDecoder decoder;
+        std::string warning, problem;
+        const bool written = WriteTimelineSvg(timelinePath, engine->Script(), path, decoder, warning, problem);
+        if (!warning.empty()) std::fprintf(stderr, "demo-check: the timeline has no loudness: %s\n", warning.c_str());
+        if (!written) {
+            std::fprintf(stderr, "demo-check: %s\n", problem.c_str());
+            return 2;
+        }
     }
 
     if (play) {

@@ -28,6 +28,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils libx11-dev
   ffmpeg valgrind
+  libxml2-utils chromium
 )
 
 missing=()
