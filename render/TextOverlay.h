@@ -2,9 +2,8 @@
 // preview's HUD: each line on a darkened band as long as its text, from the
 // top left of the viewport, in whole screen pixels.
 //
-// Drawing leaves every piece of GL state as it found it (attributes,
-// matrices, matrix mode), since the show's effects rely on the state that
-// the frame before them left behind.
+// Drawing leaves every piece of GL state as it found it
+// (render/OverlayCanvas.h).
 #pragma once
 
 #include <cstdint>
