@@ -10,6 +10,10 @@
 
 #include "audio/SoundDecoder.h"
 
+// The window that pictures of a show measure in, in ms: fine enough for
+// every step of a pattern.
+constexpr double kLoudnessWindowMs = 10.0;
+
 struct LoudnessEnvelope {
     static constexpr double kFloorDecibels = -60.0;
 

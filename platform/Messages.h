@@ -22,6 +22,14 @@ constexpr uint32_t kQuit = 0x0012;        // wParam: exit code
 constexpr uint32_t kKeyDown = 0x0100;     // wParam: key number
 constexpr uint32_t kKeyUp = 0x0101;       // wParam: key number
 constexpr uint32_t kSysCommand = 0x0112;  // wParam: system command
+// The mouse, in client pixels from the client area's top left; lParam:
+// x | y << 16, each a signed 16-bit number (PackPoint). The pointer's
+// position while the left button is held reaches the window also outside it.
+constexpr uint32_t kMouseMove = 0x0200;
+constexpr uint32_t kLeftButtonDown = 0x0201;
+constexpr uint32_t kLeftButtonUp = 0x0202;
+constexpr uint32_t kMouseWheel = 0x020A;  // wParam: signed turn << 16, 120 a notch, away from the user > 0
+constexpr uint32_t kMouseLeave = 0x02A3;  // the pointer left the client area
 
 constexpr uintptr_t kScreenSaveCommand = 0xF140;
 constexpr uintptr_t kMonitorPowerCommand = 0xF170;
@@ -34,6 +42,15 @@ constexpr intptr_t PackSize(int width, int height) {
 }
 constexpr int SizeWidth(intptr_t lParam) { return static_cast<int>(lParam & 0xFFFF); }
 constexpr int SizeHeight(intptr_t lParam) { return static_cast<int>((lParam >> 16) & 0xFFFF); }
+
+// Packs a pointer position the way mouse messages carry it.
+constexpr intptr_t PackPoint(int x, int y) { return PackSize(x, y); }
+constexpr int PointX(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
+constexpr int PointY(intptr_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }
+// The turn of the wheel, in 120ths of a notch, from kMouseWheel's wParam.
+constexpr intptr_t PackWheel(int turn) { return static_cast<intptr_t>(static_cast<uint32_t>(turn & 0xFFFF) << 16); }
+constexpr int WheelTurn(uintptr_t wParam) { return static_cast<int16_t>((wParam >> 16) & 0xFFFF); }
+constexpr int kWheelNotch = 120;
 }  // namespace msg
 
 // Key numbers. Letters are 'A' to 'Z' (65 to 90) and digits '0' to '9'

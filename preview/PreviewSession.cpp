@@ -73,6 +73,7 @@ void PreviewSession::KeyPressed(int32_t key) {
         case vk::kHome: SeekTo(0); break;
         case 'L': LoopKey(); break;
         case 'H': hudVisible = !hudVisible; break;
+        case 'T': timelineVisible = !timelineVisible; break;
         case vk::kEscape:
             if (loop == LoopState::Off) {
                 quit = true;
@@ -102,6 +103,11 @@ void PreviewSession::SeekTo(uint32_t milliseconds) {
     services.script.Restart(milliseconds);
     keeper.Reset(milliseconds, services.systemClock.Milliseconds());
     if (!paused) services.music.PlayFrom(milliseconds);
+}
+
+void PreviewSession::ScrubTo(uint32_t milliseconds) {
+    scrubTarget = milliseconds;
+    scrubPending = true;
 }
 
 void PreviewSession::LoopKey() {
@@ -171,6 +177,11 @@ void PreviewSession::PrepareFrame() {
     if (system - lastPoll >= kPollInterval) {
         lastPoll = system;
         Poll();
+    }
+
+    if (scrubPending) {
+        scrubPending = false;
+        SeekTo(scrubTarget);
     }
 
     ScriptEngine& script = services.script;

@@ -22,6 +22,7 @@
 //   L              loop start at this bar; again: loop end after this bar
 //   Escape         clear the loop; with no loop, quit
 //   H              HUD on / off
+//   T              timeline strip on / off (preview/TimelineStrip.h)
 #pragma once
 
 #include <cstdint>
@@ -75,10 +76,14 @@ public:
 
     // Restarts the show at `milliseconds`, up to the show's end.
     void SeekTo(uint32_t milliseconds);
+    // Seeks as SeekTo does, before the next frame: of several scrubs
+    // between two frames only the last one seeks.
+    void ScrubTo(uint32_t milliseconds);
 
     bool QuitRequested() const { return quit; }
     bool Paused() const { return paused; }
     bool HudVisible() const { return hudVisible; }
+    bool TimelineVisible() const { return timelineVisible; }
     int32_t SelectedScene() const { return selectedScene; }
     LoopState Loop() const { return loop; }
     uint32_t LoopStart() const { return loopStart; }
@@ -107,6 +112,9 @@ private:
     bool paused = false;
     bool quit = false;
     bool hudVisible = true;
+    bool timelineVisible = false;
+    bool scrubPending = false;
+    uint32_t scrubTarget = 0;
     int32_t selectedScene = 0;
     LoopState loop = LoopState::Off;
     uint32_t loopStartBar = 0;

@@ -31,8 +31,6 @@ constexpr int kMargin = 12;
 constexpr int kFooterHeight = 20;  // the Goto's and the End's times
 }  // namespace timeline_svg
 
-// The loudness is measured in windows of this many ms.
-constexpr double kLoudnessWindowMs = 10.0;
 
 // The picture of `model`. `title` names the script; `loudness` may be null
 // (no music, or music that could not be decoded).

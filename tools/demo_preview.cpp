@@ -1,6 +1,7 @@
 // demo-preview: the show in a window for its authors, from the same host,
 // effects and data, with live reloading of the script and its pictures,
-// seeking, looping and a HUD (keys: preview/PreviewSession.h).
+// seeking, looping, a HUD and a timeline strip to scrub (keys:
+// preview/PreviewSession.h; the strip: preview/TimelineStrip.h).
 //
 //   demo-preview [--fullscreen] [FILE]
 //
@@ -30,12 +31,15 @@
 #include "platform/RegularFile.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SdlSoundDecoder.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "preview/HudOverlay.h"
+#include "preview/OverlayStack.h"
 #include "preview/PreviewLoop.h"
 #include "preview/PreviewMusic.h"
 #include "preview/PreviewSession.h"
 #include "preview/ScriptReloader.h"
+#include "preview/TimelineStrip.h"
 #include "render/RenderToolkit.h"
 #include "script/ScriptReader.h"
 #include "textures/gl/GlTextures.h"
@@ -126,12 +130,15 @@ int main(int argc, char** argv) {
         previewServices.startupProblems = &messages.Texts();
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);
+        SdlSoundDecoder soundDecoder;
+        TimelineStrip timeline(session, host.Script(), window, &soundDecoder, scriptPath);
+        OverlayStack overlays(timeline, hud);
 
         SdlMessageQueue queue;
         Keyboard keyboard;
         WindowProcedure procedure(keyboard, window, queue);
         PreviewLoopServices loop{queue, procedure, window};
-        result = RunPreview(host, session, hud, loop);
+        result = RunPreview(host, session, overlays, loop);
         ReportRunResult(messages, result);
     }
     const bool failed = result == run_result::kInitFailed || result == run_result::kUninitFailed ||

@@ -1,110 +1,24 @@
-// The preview's HUD on a real GL context: the text lands where the font
-// puts it, drawing it leaves the GL state as it was, and the show under it
-// draws exactly as without it, in the window outside the HUD and in its
-// render targets. A preview frame, HUD included, allocates nothing.
+// The preview's HUD and timeline strip on a real GL context: the text
+// lands where the font puts it, drawing either leaves the GL state as it
+// was, and the show under them draws exactly as without them, in the
+// window outside them and in its render targets. The strip scrubs, zooms
+// around the pointer and names the line of the mark under it. A preview
+// frame, HUD and strip included, allocates nothing.
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/GlWindow.h"
-#include "demo/DemoHost.h"
-#include "demo/FrameHooks.h"
-#include "demo/NullLoadingView.h"
-#include "demo/SteppedClock.h"
-#include "effects/ShowEffects.h"
 #include "gl/GlTestContext.h"
-#include "platform/ConsoleMessageBoxes.h"
-#include "preview/HudOverlay.h"
-#include "preview/PreviewMusic.h"
-#include "preview/PreviewSession.h"
-#include "preview/ScriptReloader.h"
-#include "render/RenderToolkit.h"
+#include "gl/PreviewStack.h"
 #include "render/TextOverlay.h"
 #include "support/AllocationCounter.h"
-#include "support/Doubles.h"
-#include "textures/gl/GlTextures.h"
 
 namespace {
-
-class SilentMusic : public PreviewMusic {
-public:
-    bool IsPlaying() override { return false; }
-    int64_t PositionMilliseconds() override { return -1; }
-    void Pause() override {}
-    void PlayFrom(uint32_t) override {}
-};
-
-// The show as the preview plays it, without a window system of its own:
-// the real host and effects on the test's GL context, against a system
-// clock that moves 16 ms a frame.
-class PreviewStack {
-public:
-    explicit PreviewStack(GlWindow& window) : toolkit(window) {
-        HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
-        services.toolkit = &toolkit;
-        services.stopOnScriptErrors = false;
-        host = std::make_unique<DemoHost>(services);
-        effects.RegisterWith(*host);
-        reloader = std::make_unique<ScriptReloader>("data/script.txt", host->Textures());
-        session = std::make_unique<PreviewSession>(PreviewServices{
-            host->Script(), previewMusic, systemClock, frameClock, *reloader});
-        hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);
-    }
-    ~PreviewStack() {
-        if (started) host->Uninit();
-    }
-
-    bool Start(uint32_t at) {
-        started = host->Init() == 0;
-        session->Begin();
-        session->SeekTo(at);
-        return started;
-    }
-    void Frame(bool withHud) {
-        systemClock.now += 16;
-        session->PrepareFrame();
-        host->Frame();
-        if (withHud) hud->Draw();
-    }
-
-    ManualClock systemClock;
-    SteppedClock frameClock;
-    RecordingMusicPlayer music;
-    SilentMusic previewMusic;
-    ConsoleMessageBoxes messages{nullptr};
-    GlTextureFactory textureFactory;
-    NullLoadingViewFactory loadingViews;
-    GlFrameHooks frameHooks;
-    RenderToolkit toolkit;
-    std::unique_ptr<DemoHost> host;
-    ShowEffects effects;  // after the host: destroyed before it
-    std::unique_ptr<ScriptReloader> reloader;
-    std::unique_ptr<PreviewSession> session;
-    std::unique_ptr<HudOverlay> hud;
-    bool started = false;
-};
-
-std::vector<uint8_t> ReadWindowPixels() {
-    std::vector<uint8_t> pixels(800 * 600 * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-std::vector<uint8_t> ReadTexture(Texture* texture) {
-    glBindTexture(GL_TEXTURE_2D, texture->glName);
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<uint8_t> texels(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
 
 class PreviewHud : public GlTest {
 protected:
@@ -118,40 +32,11 @@ protected:
 }  // namespace
 
 TEST_F(PreviewHud, DrawingTextLeavesEveryGlStateAsItFoundIt) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glEnable(GL_DEPTH_TEST);
-    glViewport(10, 20, 512, 256);
-    glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
-    glTranslatef(1.0f, 2.0f, 3.0f);
-
-    auto snapshot = [] {
-        std::vector<float> state(16 * 2 + 4 + 4);
-        glGetFloatv(GL_MODELVIEW_MATRIX, state.data());
-        glGetFloatv(GL_PROJECTION_MATRIX, state.data() + 16);
-        glGetFloatv(GL_CURRENT_COLOR, state.data() + 32);
-        GLint viewport[4];
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        for (int i = 0; i < 4; ++i) state[36 + i] = static_cast<float>(viewport[i]);
-        GLint value = 0;
-        for (const GLenum query : {GL_MATRIX_MODE, GL_TEXTURE_BINDING_2D, GL_BLEND_SRC, GL_BLEND_DST,
-                                   GL_POLYGON_MODE}) {
-            glGetIntegerv(query, &value);
-            state.push_back(static_cast<float>(value));
-        }
-        for (const GLenum capability : {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE}) {
-            state.push_back(glIsEnabled(capability) ? 1.0f : 0.0f);
-        }
-        return state;
-    };
-    const std::vector<float> before = snapshot();
+    SetUnusualGlState();
+    const std::vector<float> before = GlStateSnapshot();
     const TextOverlay::Line lines[] = {{"#12.3  23040 ms  60 fps", 1.0f, 1.0f, 0.8f}};
     TextOverlay::Draw(lines, 1, kWidth, kHeight);
-    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(GlStateSnapshot(), before);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -191,7 +76,7 @@ TEST_F(PreviewHud, TextLandsInTheFontAndNothingOutsideItsExtentChanges) {
     }
 }
 
-TEST_F(PreviewHud, TheShowUnderTheHudDrawsAsWithoutIt) {
+TEST_F(PreviewHud, TheShowUnderTheHudAndTheTimelineDrawsAsWithoutThem) {
     // From bar 16: the swarm, the beat and the glow all at work.
     constexpr uint32_t kStart = 16 * 1920;
     constexpr int kFrames = 40;
@@ -205,41 +90,113 @@ TEST_F(PreviewHud, TheShowUnderTheHudDrawsAsWithoutIt) {
     const std::vector<uint8_t> plainGlow = ReadTexture(plain.host->Textures().Find("glowbuffer"));
 
     std::srand(1);
-    PreviewStack withHud(Window());
-    ASSERT_TRUE(withHud.Start(kStart));
-    for (int i = 0; i < kFrames; ++i) withHud.Frame(true);
-    const std::vector<uint8_t> hudWindow = ReadWindowPixels();
-    EXPECT_EQ(ReadTexture(withHud.host->Textures().Find("buffer")), plainBuffer);
-    EXPECT_EQ(ReadTexture(withHud.host->Textures().Find("glowbuffer")), plainGlow);
-    ASSERT_EQ(withHud.host->Script().Now(), plain.host->Script().Now());
+    PreviewStack overlaid(Window());
+    ASSERT_TRUE(overlaid.Start(kStart));
+    overlaid.session->KeyPressed('T');
+    for (int i = 0; i < kFrames; ++i) overlaid.Frame(true);
+    const std::vector<uint8_t> overlaidWindow = ReadWindowPixels();
+    EXPECT_EQ(ReadTexture(overlaid.host->Textures().Find("buffer")), plainBuffer);
+    EXPECT_EQ(ReadTexture(overlaid.host->Textures().Find("glowbuffer")), plainGlow);
+    ASSERT_EQ(overlaid.host->Script().Now(), plain.host->Script().Now());
 
-    const HudText& text = withHud.hud->Text();
+    const HudText& text = overlaid.hud->Text();
     ASSERT_GE(text.count, 3);
     std::vector<TextOverlay::Line> lines;
     for (int32_t i = 0; i < text.count; ++i) lines.push_back({text.lines[i].text, 1, 1, 1});
     int32_t width = 0, height = 0;
     TextOverlay::Extent(lines.data(), text.count, width, height);
 
-    size_t differentInside = 0;
+    size_t differentInHud = 0;
+    size_t differentInStrip = 0;
     size_t differentOutside = 0;
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const size_t at = (static_cast<size_t>(y) * kWidth + x) * 4;
-            const bool same = std::equal(&hudWindow[at], &hudWindow[at] + 3, &plainWindow[at]);
-            const bool inside = x < width && kHeight - 1 - y < height;
-            if (!same) ++(inside ? differentInside : differentOutside);
+            if (std::equal(&overlaidWindow[at], &overlaidWindow[at] + 3, &plainWindow[at])) continue;
+            if (x < width && kHeight - 1 - y < height) {
+                ++differentInHud;
+            } else if (y < TimelineStrip::kHeight) {
+                ++differentInStrip;
+            } else {
+                ++differentOutside;
+            }
         }
     }
     EXPECT_EQ(differentOutside, 0u);
-    EXPECT_GT(differentInside, 1000u);
+    EXPECT_GT(differentInHud, 1000u);
+    EXPECT_GT(differentInStrip, 20000u);
 }
 
-TEST_F(PreviewHud, APreviewFrameWithItsHudAllocatesNothing) {
+TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt) {
+    PreviewStack stack(Window());
+    ASSERT_TRUE(stack.Start(0));
+    stack.session->KeyPressed(vk::kSpace);
+    stack.session->KeyPressed('T');
+    stack.Frame(true);
+    TimelineStrip& strip = *stack.timeline;
+    ASSERT_EQ(strip.ViewSpan(), 66 * 1920.0);
+    const int stripTop = kHeight - TimelineStrip::kHeight;
+    const auto mouse = [&](uint32_t id, int x, int y, uintptr_t wParam = 0) {
+        return strip.HandleMessage(Message{id, wParam, msg::PackPoint(x, y)});
+    };
+
+    // A click, then a drag: the paused show goes where the pointer is.
+    EXPECT_FALSE(mouse(msg::kLeftButtonDown, 400, stripTop - 1)) << "a click above the strip";
+    EXPECT_TRUE(mouse(msg::kLeftButtonDown, 400, stripTop + 3));
+    stack.Frame(true);
+    EXPECT_EQ(stack.host->Script().Now(), static_cast<uint32_t>(std::lround(strip.TimeAt(400))));
+    EXPECT_TRUE(mouse(msg::kMouseMove, 500, stripTop - 50));
+    EXPECT_TRUE(mouse(msg::kLeftButtonUp, 500, stripTop - 50));
+    stack.Frame(true);
+    EXPECT_EQ(stack.host->Script().Now(), static_cast<uint32_t>(std::lround(strip.TimeAt(500))));
+    EXPECT_TRUE(stack.session->Paused());
+
+    // Two notches of the wheel: a view 1.25 x 1.25 times narrower, with the
+    // same time under the pointer.
+    const double under = strip.TimeAt(500);
+    EXPECT_TRUE(mouse(msg::kMouseWheel, 500, stripTop + 3, msg::PackWheel(2 * msg::kWheelNotch)));
+    EXPECT_NEAR(strip.ViewSpan(), 66 * 1920.0 / (1.25 * 1.25), 1e-6);
+    EXPECT_NEAR(strip.TimeAt(500), under, 1e-6);
+
+    // Pointing at the first Set of bar 32 in scene 1's lane names its line,
+    // above the strip, in the tooltip's near-white.
+    const int x = static_cast<int>(std::lround(TimelineStrip::kLabelWidth +
+                                               (32 * 1920.0 - strip.ViewStart()) / strip.ViewSpan() *
+                                                   (kWidth - TimelineStrip::kLabelWidth - TimelineStrip::kRightMargin)));
+    const int sceneOneY = stripTop + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight +
+                          TimelineStrip::kLaneHeight + TimelineStrip::kLaneHeight / 2;
+    mouse(msg::kMouseMove, x + 2, sceneOneY);
+    const TimelineMark* mark = strip.Hovered();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->start, 32u * 1920u);
+    EXPECT_EQ(strip.Model().LineText(mark->line), "#32.0 Set scene.1.bool.1 true");
+    stack.Frame(true);
+    int tooltipInk = 0;
+    for (int y = kHeight - stripTop; y < kHeight - stripTop + 22; ++y) {
+        for (int column = 0; column < kWidth; ++column) {
+            tooltipInk += PixelAt(column, y) == std::array<uint8_t, 4>{242, 242, 242, 255};
+        }
+    }
+    EXPECT_GT(tooltipInk, 100);
+
+    // Drawing the strip, tooltip and all, leaves the GL state as it was.
+    SetUnusualGlState();
+    const std::vector<float> before = GlStateSnapshot();
+    strip.Draw();
+    EXPECT_EQ(GlStateSnapshot(), before);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(PreviewHud, APreviewFrameWithItsHudAndTimelineAllocatesNothing) {
     std::srand(1);
     PreviewStack stack(Window());
     ASSERT_TRUE(stack.Start(16 * 1920));
+    stack.session->KeyPressed('T');
     stack.session->KeyPressed('2');  // the model's scene, with parameters set
+    // The pointer on the marks of bar 32 in scene 1's lane: a tooltip.
+    stack.timeline->HandleMessage(Message{msg::kMouseMove, 0, msg::PackPoint(397, kHeight - 64)});
     for (int i = 0; i < 10; ++i) stack.Frame(true);
+    ASSERT_NE(stack.timeline->Hovered(), nullptr);
 
     // A second of frames: the files are looked at four times.
     size_t allocations = 0;

@@ -1,0 +1,84 @@
+// The show as the preview plays it, for GL tests, without a window system
+// of its own: the real host and effects on the test's GL context, against a
+// system clock that moves 16 ms a frame, with the HUD over the timeline
+// strip, and the window's pixels, textures and GL state read back.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/GlWindow.h"
+#include "demo/DemoHost.h"
+#include "demo/FrameHooks.h"
+#include "demo/NullLoadingView.h"
+#include "demo/SteppedClock.h"
+#include "effects/ShowEffects.h"
+#include "platform/ConsoleMessageBoxes.h"
+#include "preview/HudOverlay.h"
+#include "preview/OverlayStack.h"
+#include "preview/PreviewMusic.h"
+#include "preview/PreviewSession.h"
+#include "preview/ScriptReloader.h"
+#include "preview/TimelineStrip.h"
+#include "render/RenderToolkit.h"
+#include "support/Doubles.h"
+#include "textures/gl/GlTextures.h"
+
+class SilentMusic : public PreviewMusic {
+public:
+    bool IsPlaying() override { return false; }
+    int64_t PositionMilliseconds() override { return -1; }
+    void Pause() override {}
+    void PlayFrom(uint32_t) override {}
+};
+
+// Music that is a steady tone for its first ten seconds, then silence.
+class ToneDecoder : public SoundDecoder {
+public:
+    bool DecodeFile(const char* path, DecodedSound& sound, std::string& problem) override;
+};
+
+// The preview of data/script.txt, from the working folder.
+class PreviewStack {
+public:
+    explicit PreviewStack(GlWindow& window);
+    ~PreviewStack();
+
+    bool Start(uint32_t at);
+    // One frame: the session's, the host's and, with `withOverlays`, the
+    // timeline strip and the HUD as the keys left them.
+    void Frame(bool withOverlays);
+
+    ManualClock systemClock;
+    SteppedClock frameClock;
+    RecordingMusicPlayer music;
+    SilentMusic previewMusic;
+    ConsoleMessageBoxes messages{nullptr};
+    GlTextureFactory textureFactory;
+    NullLoadingViewFactory loadingViews;
+    GlFrameHooks frameHooks;
+    RenderToolkit toolkit;
+    ToneDecoder decoder;
+    std::unique_ptr<DemoHost> host;
+    ShowEffects effects;  // after the host: destroyed before it
+    std::unique_ptr<ScriptReloader> reloader;
+    std::unique_ptr<PreviewSession> session;
+    std::unique_ptr<HudOverlay> hud;
+    std::unique_ptr<TimelineStrip> timeline;
+    std::unique_ptr<OverlayStack> overlays;
+    bool started = false;
+};
+
+// The window's 800 x 600 RGBA pixels, bottom row first.
+std::vector<uint8_t> ReadWindowPixels();
+// The RGBA texels of level 0 of a texture.
+std::vector<uint8_t> ReadTexture(Texture* texture);
+// The GL state that overlays must leave as they found it: matrices, colour,
+// viewport, matrix mode, texture binding, blending, polygon mode and the
+// capabilities the show switches.
+std::vector<float> GlStateSnapshot();
+// Sets every part of that state to something other than its default.
+void SetUnusualGlState();
