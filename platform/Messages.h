@@ -23,13 +23,14 @@ constexpr uint32_t kKeyDown = 0x0100;     // wParam: key number
 constexpr uint32_t kKeyUp = 0x0101;       // wParam: key number
 constexpr uint32_t kSysCommand = 0x0112;  // wParam: system command
 // The mouse, in client pixels from the client area's top left; lParam:
-// x | y << 16, each a signed 16-bit number (PackPoint). The pointer's
-// position while the left button is held reaches the window also outside it.
-constexpr uint32_t kMouseMove = 0x0200;
+// x | y << 16, each a signed 16-bit number (PackPoint). While the left
+// button is held, moves reach the window also from outside it.
+constexpr uint32_t kMouseMove = 0x0200;       // wParam: kLeftButtonHeld while held
 constexpr uint32_t kLeftButtonDown = 0x0201;
 constexpr uint32_t kLeftButtonUp = 0x0202;
-constexpr uint32_t kMouseWheel = 0x020A;  // wParam: signed turn << 16, 120 a notch, away from the user > 0
-constexpr uint32_t kMouseLeave = 0x02A3;  // the pointer left the client area
+constexpr uint32_t kMouseWheel = 0x020A;      // wParam: the turn (PackWheel)
+constexpr uint32_t kMouseLeave = 0x02A3;      // the pointer left the client area
+constexpr uintptr_t kLeftButtonHeld = 0x0001;
 
 constexpr uintptr_t kScreenSaveCommand = 0xF140;
 constexpr uintptr_t kMonitorPowerCommand = 0xF170;
@@ -47,7 +48,8 @@ constexpr int SizeHeight(intptr_t lParam) { return static_cast<int>((lParam >> 1
 constexpr intptr_t PackPoint(int x, int y) { return PackSize(x, y); }
 constexpr int PointX(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
 constexpr int PointY(intptr_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }
-// The turn of the wheel, in 120ths of a notch, from kMouseWheel's wParam.
+// The turn of the wheel in 120ths of a notch, away from the user positive,
+// as kMouseWheel's wParam carries it in its high 16 bits.
 constexpr intptr_t PackWheel(int turn) { return static_cast<intptr_t>(static_cast<uint32_t>(turn & 0xFFFF) << 16); }
 constexpr int WheelTurn(uintptr_t wParam) { return static_cast<int16_t>((wParam >> 16) & 0xFFFF); }
 constexpr int kWheelNotch = 120;

@@ -11,6 +11,10 @@ public:
         lower.Draw();
         upper.Draw();
     }
+    void MessageTaken(const Message& message) override {
+        lower.MessageTaken(message);
+        upper.MessageTaken(message);
+    }
 
 private:
     FrameOverlay& lower;

@@ -20,6 +20,7 @@ int32_t RunPreview(Application& host, PreviewSession& session, FrameOverlay& ove
             // Presses are taken as they come: a quick tap may be over
             // before the next frame looks at the keyboard.
             if (message.id == msg::kKeyDown) session.KeyPressed(static_cast<int32_t>(message.wParam));
+            overlay.MessageTaken(message);
             services.procedure.Handle(message);
         }
         if (result != 0) break;

@@ -1,6 +1,6 @@
 // The preview's run loop: like the show's, but every key press goes to the
-// preview session, the session prepares each frame, an overlay is drawn
-// over each finished frame before the swap, and the show's end does not
+// preview session and every message to the overlay, the session prepares
+// each frame, the overlay is drawn over each finished frame before the swap, and the show's end does not
 // end the loop. It ends on a quit message (the window closed) or when the
 // session asks to quit.
 #pragma once
@@ -19,6 +19,9 @@ class FrameOverlay {
 public:
     virtual ~FrameOverlay() = default;
     virtual void Draw() = 0;
+    // Every message the loop takes, before the window procedure sees it:
+    // the mouse for an overlay that the user points at.
+    virtual void MessageTaken(const Message&) {}
 };
 
 struct PreviewLoopServices {

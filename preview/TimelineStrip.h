@@ -49,6 +49,7 @@ public:
                   SoundDecoder* decoder, std::string scriptPath);
 
     void Draw() override;
+    void MessageTaken(const Message& message) override { HandleMessage(message); }
 
     // A mouse message, or a size message, which places the strip at the
     // bottom of the client area; true when the strip acted on it.

@@ -63,6 +63,21 @@ void DrawableSize(const SDL_WindowEvent& event, int& width, int& height) {
     }
 }
 
+// A pointer position in window coordinates, in the drawable pixels that the
+// viewport counts (more of them on a high-density display).
+intptr_t PointInPixels(Uint32 windowID, int x, int y) {
+    if (SDL_Window* window = SDL_GetWindowFromID(windowID)) {
+        int width = 0, height = 0, pixelsWide = 0, pixelsHigh = 0;
+        SDL_GetWindowSize(window, &width, &height);
+        if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) SDL_GL_GetDrawableSize(window, &pixelsWide, &pixelsHigh);
+        if (width > 0 && height > 0 && pixelsWide > 0 && pixelsHigh > 0) {
+            x = static_cast<int>(static_cast<int64_t>(x) * pixelsWide / width);
+            y = static_cast<int>(static_cast<int64_t>(y) * pixelsHigh / height);
+        }
+    }
+    return msg::PackPoint(x, y);
+}
+
 bool Translate(const SDL_Event& event, Message& out) {
     switch (event.type) {
         case SDL_QUIT:
@@ -79,7 +94,33 @@ bool Translate(const SDL_Event& event, Message& out) {
                 out = Message{msg::kClose, 0, 0};
                 return true;
             }
+            if (event.window.event == SDL_WINDOWEVENT_LEAVE) {
+                out = Message{msg::kMouseLeave, 0, 0};
+                return true;
+            }
             return false;
+        case SDL_MOUSEMOTION:
+            out = Message{msg::kMouseMove, (event.motion.state & SDL_BUTTON_LMASK) ? msg::kLeftButtonHeld : 0u,
+                          PointInPixels(event.motion.windowID, event.motion.x, event.motion.y)};
+            return true;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button != SDL_BUTTON_LEFT) return false;
+            out = Message{event.type == SDL_MOUSEBUTTONDOWN ? msg::kLeftButtonDown : msg::kLeftButtonUp,
+                          event.type == SDL_MOUSEBUTTONDOWN ? msg::kLeftButtonHeld : 0u,
+                          PointInPixels(event.button.windowID, event.button.x, event.button.y)};
+            return true;
+        case SDL_MOUSEWHEEL: {
+            // Turned away from the user is positive, whichever way the
+            // system flips the wheel; the message says where the pointer is.
+            const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+            if (notches == 0) return false;
+            int x = 0, y = 0;
+            SDL_GetMouseState(&x, &y);
+            out = Message{msg::kMouseWheel, static_cast<uintptr_t>(msg::PackWheel(notches * msg::kWheelNotch)),
+                          PointInPixels(event.wheel.windowID, x, y)};
+            return true;
+        }
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const int key = VirtualKeyFromSdlKey(event.key.keysym.sym);

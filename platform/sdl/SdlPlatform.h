@@ -40,8 +40,9 @@ private:
 };
 
 // SDL events as window messages: size, close, key down (repeats included)
-// and key up with the show's key numbers, and quit. A posted quit is handed out
-// once no other message is waiting.
+// and key up with the show's key numbers, the mouse (moves, the left button,
+// the wheel, leaving the window) in the drawable pixels of the client area,
+// and quit. A posted quit is handed out once no other message is waiting.
 class SdlMessageQueue : public MessageQueue {
 public:
     bool Peek(Message& out) override;

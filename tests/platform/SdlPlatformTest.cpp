@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/sdl/SdlPlatform.h"
 
 namespace {
@@ -95,6 +97,57 @@ TEST_F(SdlPlatform, WindowEventsBecomeSizeAndCloseMessages) {
     ASSERT_TRUE(queue.Peek(message));
     EXPECT_EQ(message.id, msg::kClose);
     EXPECT_FALSE(queue.Peek(message));
+}
+
+TEST_F(SdlPlatform, MouseEventsBecomeMouseMessagesAtThePointer) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = 300;
+    event.motion.y = -2;  // above the window while dragging
+    event.motion.state = SDL_BUTTON_LMASK;
+    SDL_PushEvent(&event);
+    for (const Uint8 button : {SDL_BUTTON_RIGHT, SDL_BUTTON_LEFT}) {  // the right one is no message
+        event = SDL_Event{};
+        event.type = SDL_MOUSEBUTTONDOWN;
+        event.button.button = button;
+        event.button.x = 12;
+        event.button.y = 590;
+        SDL_PushEvent(&event);
+    }
+    event.type = SDL_MOUSEBUTTONUP;
+    SDL_PushEvent(&event);
+    for (const Uint32 direction : {SDL_MOUSEWHEEL_NORMAL, SDL_MOUSEWHEEL_FLIPPED}) {
+        event = SDL_Event{};
+        event.type = SDL_MOUSEWHEEL;
+        event.wheel.y = 2;
+        event.wheel.direction = direction;
+        SDL_PushEvent(&event);
+    }
+    PushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+
+    const std::vector<Message> expected{
+        {msg::kMouseMove, msg::kLeftButtonHeld, msg::PackPoint(300, -2)},
+        {msg::kLeftButtonDown, msg::kLeftButtonHeld, msg::PackPoint(12, 590)},
+        {msg::kLeftButtonUp, 0, msg::PackPoint(12, 590)},
+        {msg::kMouseWheel, static_cast<uintptr_t>(msg::PackWheel(240)), 0},
+        {msg::kMouseWheel, static_cast<uintptr_t>(msg::PackWheel(-240)), 0},
+        {msg::kMouseLeave, 0, 0},
+    };
+    for (const Message& wanted : expected) {
+        Message message;
+        ASSERT_TRUE(queue.Peek(message));
+        EXPECT_EQ(message.id, wanted.id);
+        EXPECT_EQ(message.wParam, wanted.wParam);
+        // The wheel's message carries where the pointer is now.
+        if (wanted.id != msg::kMouseWheel) {
+            EXPECT_EQ(message.lParam, wanted.lParam);
+        }
+    }
+    Message message;
+    EXPECT_FALSE(queue.Peek(message));
+    // Positions and turns come back with their signs.
+    EXPECT_EQ(msg::PointY(msg::PackPoint(300, -2)), -2);
+    EXPECT_EQ(msg::WheelTurn(static_cast<uintptr_t>(msg::PackWheel(-240))), -240);
 }
 
 TEST_F(SdlPlatform, PostedQuitComesAfterEveryOtherMessage) {
