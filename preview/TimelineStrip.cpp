@@ -258,10 +258,10 @@ void TimelineStrip::Draw() {
         int64_t every = 1;
         while (every * bar / msPerPixel < 24.0 && every < (int64_t{1} << 30)) every *= 2;
         const bool beats = beat / msPerPixel >= 6.0;
-        const int64_t first = static_cast<int64_t>(std::floor(viewStart / bar));
-        for (int64_t b = first; b * bar <= viewStart + viewSpan; ++b) {
+        const int64_t first = static_cast<int64_t>(std::floor(viewStart / bar)) / every * every;
+        for (int64_t b = first; b * bar <= viewStart + viewSpan; b += every) {
             const double x = XOf(b * bar);
-            if (b % every == 0 && x >= left) {
+            if (x >= left) {
                 canvas.Rectangle(static_cast<float>(x), top, static_cast<float>(x + 1.0), bottom, kBarLine);
                 std::snprintf(text, sizeof text, "%lld", static_cast<long long>(b));
                 canvas.Text(text, static_cast<int32_t>(x) + 2, layout.RulerTop() + 4, 1, kLabelInk);

@@ -109,17 +109,17 @@ void Tooltip(SvgWriter& svg, const TimelineModel& model, const TimelineMark& mar
 }
 
 void Ruler(SvgWriter& svg, const TimelineModel& model, const Geometry& at, int bottom) {
-    const int bars = static_cast<int>(std::lround(at.extent / model.BarLength()));
+    const int64_t bars = std::llround(at.extent / model.BarLength());
     // Bar numbers at least 24 pixels apart: every 1, 2, 4, 8 ... bars.
-    int every = 1;
-    while (every * at.barWidth < 24.0 && every < (1 << 20)) every *= 2;
+    int64_t every = 1;
+    while (every * at.barWidth < 24.0) every *= 2;
     const int top = kHeadingHeight;
     svg.Add("<g class=\"ruler\">\n");
-    for (int bar = 0; bar <= bars; bar += every) {
-        const double x = at.X(bar * model.BarLength());
+    for (int64_t bar = 0; bar <= bars; bar += every) {
+        const double x = at.X(static_cast<double>(bar) * model.BarLength());
         svg.Add("<line%s x1=\"%.1f\" y1=\"%d\" x2=\"%.1f\" y2=\"%d\"/>", bar % (4 * every) == 0 ? " class=\"four\"" : "",
                 x, top + 4, x, bottom);
-        if (bar < bars) svg.Add("<text x=\"%.1f\" y=\"%d\">%d</text>\n", x + 2.0, top + 13, bar);
+        if (bar < bars) svg.Add("<text x=\"%.1f\" y=\"%d\">%lld</text>\n", x + 2.0, top + 13, static_cast<long long>(bar));
     }
     svg.Add("</g>\n");
 }
@@ -318,7 +318,7 @@ bool WriteTimelineSvg(const char* outPath, const ParsedScript& script, const cha
     const std::string partial = std::string(outPath) + ".partial";
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (!file) {
-        problem = std::string("cannot write ") + partial + ": " + std::strerror(errno);
+        problem = std::string("cannot write ") + outPath + ": " + std::strerror(errno);
         return false;
     }
     const bool written = std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
