@@ -8,7 +8,8 @@
 //   demo-check --timeline OUT.svg [FILE]
 //
 // Exit status: 0 when the script loads cleanly, 1 when it reported errors,
-// 2 when the file cannot be read or the arguments are wrong.
+// 2 when the file cannot be read, the picture cannot be written or the
+// arguments are wrong.
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
