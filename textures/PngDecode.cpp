@@ -139,6 +139,10 @@ bool DecodePngMemory(const uint8_t* fileData, size_t fileSize, PngAlphaMode alph
     PngReader reader;
     png_image& image = reader.image;
     if (!png_image_begin_read_from_memory(&image, bytes.data, bytes.size)) return false;
+    // A 16-bit file without gamma information holds the same encoding as an
+    // 8-bit one: 0x8000 is the grey that 128 is in 8 bits. (libpng would
+    // otherwise take such samples as linear and brighten them.)
+    image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
 
     PngInfo& info = pixels->info;
     info.width = static_cast<int32_t>(image.width);

@@ -51,7 +51,8 @@ constexpr uint64_t kMaxPngPixels = uint64_t{1} << 28;
 constexpr uint64_t kMaxPngFileBytes = uint64_t{1} << 30;
 
 // Decodes `fileName` into `pixels`. Colour is converted to 8-bit sRGB with
-// libpng's gamma handling; greyscale becomes RGB. Returns false when the file
+// libpng's gamma handling, where samples without gamma information count as
+// sRGB at every bit depth (16-bit 0x8000 gives 128); greyscale becomes RGB. Returns false when the file
 // cannot be read or is not a valid PNG, or when the picture is larger than
 // kMaxPngPixels or the file than kMaxPngFileBytes; `pixels` then holds no
 // data. Its info is filled once the chunks before the image data have been
