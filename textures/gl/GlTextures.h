@@ -34,6 +34,19 @@ public:
     bool Create(int32_t size, int32_t components, int32_t wrapMode);
 };
 
+// How a texture is filtered where it is drawn smaller than it is.
+enum class Minification {
+    Linear,     // bilinear, from level 0 alone
+    Mipmapped,  // trilinear, across the mipmap levels
+};
+
+// Sets the sampling of the texture bound to GL_TEXTURE_2D: linear
+// magnification, `minification`, and `wrapMode` (kWrapClamp or kWrapRepeat)
+// on both axes. A clamped texture shows its edge texels stretched over
+// everything outside it (GL_CLAMP_TO_EDGE): GL_CLAMP itself would blend the
+// edges with the black border colour into a dark fringe.
+void SetBoundTextureSampling(Minification minification, int32_t wrapMode);
+
 class GlTextureFactory : public TextureFactory {
 public:
     std::unique_ptr<Texture> NewImageTexture() override;

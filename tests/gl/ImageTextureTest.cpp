@@ -1,0 +1,72 @@
+// Picture textures on a real GL context, as the show draws them: clamped
+// edges, and a picture read again into the same texture.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "gl/GlTestContext.h"
+#include "support/RgbPicture.h"
+#include "textures/TextureRegistry.h"
+#include "textures/gl/GlTextures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Rgb = std::array<uint8_t, 3>;
+
+class ImageTextureGl : public GlTest {
+protected:
+    void TearDown() override { fs::remove(path); }
+
+    // Writes a `width` x `height` picture of one colour and returns its path.
+    const char* WriteSolidPicture(int width, int height, Rgb colour) {
+        RgbPicture picture;
+        picture.width = width;
+        picture.height = height;
+        for (int i = 0; i < width * height; ++i) {
+            picture.rgb.insert(picture.rgb.end(), colour.begin(), colour.end());
+        }
+        EXPECT_TRUE(WriteRgbPng(path, picture));
+        return path.c_str();
+    }
+
+    // Draws the bound texture over the whole viewport with texture
+    // coordinates from `from` to `to` on both axes.
+    static void DrawOverViewport(float from, float to) {
+        glEnable(GL_TEXTURE_2D);
+        glBegin(GL_QUADS);
+        glTexCoord2f(from, from), glVertex2f(-1, -1);
+        glTexCoord2f(to, from), glVertex2f(1, -1);
+        glTexCoord2f(to, to), glVertex2f(1, 1);
+        glTexCoord2f(from, to), glVertex2f(-1, 1);
+        glEnd();
+        glDisable(GL_TEXTURE_2D);
+    }
+
+    static Rgb RgbAt(int x, int y) {
+        const auto pixel = PixelAt(x, y);
+        return {pixel[0], pixel[1], pixel[2]};
+    }
+
+    std::string path =
+        (fs::temp_directory_path() / ("image_texture_" + std::to_string(getpid()) + ".png")).string();
+};
+
+}  // namespace
+
+TEST_F(ImageTextureGl, ClampedPictureStretchesItsEdgeTexelsWithoutAFringe) {
+    const Rgb orange = {200, 120, 40};
+    ImageTexture texture;
+    texture.Load(WriteSolidPicture(8, 8, orange), kWrapClamp);
+    texture.Bind();
+    // The picture fills the middle third; everything around it lies
+    // outside the texture.
+    DrawOverViewport(-1.0f, 2.0f);
+    for (const auto& [x, y] : {std::pair{2, 2}, {kWidth / 3, kHeight / 2}, {kWidth - 3, kHeight - 3},
+                               {kWidth / 2, kHeight / 3 - 1}}) {
+        EXPECT_EQ(RgbAt(x, y), orange) << x << "," << y;
+    }
+}
