@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 // What was learnt about a picture. All zero when nothing could be read.
@@ -60,6 +61,11 @@ constexpr uint64_t kMaxPngFileBytes = uint64_t{1} << 30;
 // earlier leaves all zero. A file cut short after its image data still reads.
 bool DecodePngFile(const char* fileName, PngAlphaMode alphaMode, PngRowOrder rowOrder,
                    PngPixels* pixels);
+
+// Decodes the PNG file open for reading as `file`, from its first byte, as
+// DecodePngFile decodes a file. The file stays open.
+bool DecodePngOpenFile(std::FILE* file, PngAlphaMode alphaMode, PngRowOrder rowOrder,
+                       PngPixels* pixels);
 
 // Decodes the PNG file held in `fileData` (`fileSize` bytes) as DecodePngFile
 // decodes a file with those bytes.

@@ -1,13 +1,15 @@
 // Picture textures on a real GL context, as the show draws them: clamped
-// edges, and a picture read again into the same texture.
+// edges, and a picture too large for the GL.
 #include <GL/gl.h>
 #include <unistd.h>
 
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "gl/GlTestContext.h"
+#include "support/PngBytes.h"
 #include "support/RgbPicture.h"
 #include "textures/TextureRegistry.h"
 #include "textures/gl/GlTextures.h"
@@ -46,6 +48,12 @@ protected:
         glDisable(GL_TEXTURE_2D);
     }
 
+    static GLint LevelWidth(GLint level) {
+        GLint width = -1;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        return width;
+    }
+
     static Rgb RgbAt(int x, int y) {
         const auto pixel = PixelAt(x, y);
         return {pixel[0], pixel[1], pixel[2]};
@@ -69,4 +77,25 @@ TEST_F(ImageTextureGl, ClampedPictureStretchesItsEdgeTexelsWithoutAFringe) {
                                {kWidth / 2, kHeight / 3 - 1}}) {
         EXPECT_EQ(RgbAt(x, y), orange) << x << "," << y;
     }
+}
+
+TEST_F(ImageTextureGl, PictureWiderThanTheLargestTextureIsTurnedAwayWithItsSize) {
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    const uint32_t wide = uint32_t(maxSide) + 1;
+    const PngBytes png = PngWithOneRow(wide, 1, 8, 2, PngBytes(size_t(wide) * 3, 200));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+                                                std::streamsize(png.size()));
+
+    ImageTexture texture;
+    EXPECT_TRUE(texture.Load(path.c_str(), kWrapClamp));
+    EXPECT_EQ(texture.loadProblem, path + ": the picture is " + std::to_string(wide) +
+                                       " x 1 pixels, larger than the " + std::to_string(maxSide) +
+                                       " x " + std::to_string(maxSide) + " that the GL can hold");
+    EXPECT_EQ(texture.width, int32_t(wide));
+    EXPECT_EQ(texture.height, 1);
+    EXPECT_EQ(LevelWidth(0), 0);
+
+    texture.Load(WriteSolidPicture(4, 4, {1, 2, 3}), kWrapClamp);
+    EXPECT_EQ(texture.loadProblem, "");
 }

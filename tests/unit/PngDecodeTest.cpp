@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "support/PngBytes.h"
 #include "textures/PngDecode.h"
 
 namespace {
@@ -56,10 +57,6 @@ uint32_t BigEndian32(const uint8_t* bytes) {
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
 }
 
-void AppendBigEndian32(Bytes& bytes, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(uint8_t(value >> shift));
-}
-
 // `damaged` with the CRC of each chunk of `original` recomputed over the
 // same bytes, so that only the damage itself can be noticed.
 Bytes WithChunkCrcsOf(const Bytes& original, Bytes damaged) {
@@ -86,34 +83,15 @@ bool TaggedLinear(const Bytes& file) {
 }
 
 // A PNG file of one row of `samples` (`bitDepth` 8 or 16 bits each, colour
-// type `colourType`, no filtering) that says nothing about its gamma.
+// type `colourType`) that says nothing about its gamma.
 Bytes UntaggedPng(uint8_t bitDepth, uint8_t colourType, uint32_t width,
                   const std::vector<uint16_t>& samples) {
-    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    auto chunk = [&](const char* type, const Bytes& data) {
-        AppendBigEndian32(file, uint32_t(data.size()));
-        const size_t typeAt = file.size();
-        file.insert(file.end(), type, type + 4);
-        file.insert(file.end(), data.begin(), data.end());
-        AppendBigEndian32(file, uint32_t(crc32(0, &file[typeAt], uInt(data.size() + 4))));
-    };
-    Bytes header;
-    AppendBigEndian32(header, width);
-    AppendBigEndian32(header, 1);
-    header.insert(header.end(), {bitDepth, colourType, 0, 0, 0});
-    chunk("IHDR", header);
-    Bytes row = {0};  // filter type None
+    Bytes row;
     for (const uint16_t sample : samples) {
         if (bitDepth == 16) row.push_back(uint8_t(sample >> 8));
         row.push_back(uint8_t(sample));
     }
-    Bytes compressed(compressBound(uLong(row.size())));
-    uLongf compressedSize = uLongf(compressed.size());
-    EXPECT_EQ(compress(compressed.data(), &compressedSize, row.data(), uLong(row.size())), Z_OK);
-    compressed.resize(compressedSize);
-    chunk("IDAT", compressed);
-    chunk("IEND", {});
-    return file;
+    return PngWithOneRow(width, 1, bitDepth, colourType, row);
 }
 
 // Decoded pixels as RGBA, top row first (opaque when there is no alpha).

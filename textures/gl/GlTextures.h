@@ -15,9 +15,10 @@ class ImageTexture : public Texture {
 public:
     ImageTexture();
     // Loads the picture into a new texture name with linear filtering, a
-    // mipmap chain and the wrap mode. A file that cannot be read leaves the
-    // name without an image and the size it was known to have (0 when
-    // missing); the result is true either way.
+    // mipmap chain and the wrap mode. A file that cannot be read, or a
+    // picture wider or taller than the GL's maximum texture size, leaves the
+    // name without an image, the size that its header gave (0 without one)
+    // and loadProblem saying why; the result is true either way.
     bool Load(const char* fileName, int32_t wrapMode) override;
     void Bind() override;
 };
