@@ -1,5 +1,6 @@
 // Picture textures on a real GL context, as the show draws them: clamped
-// edges, and a picture too large for the GL.
+// edges, a picture read again into the same texture, and a picture too large
+// for the GL.
 #include <GL/gl.h>
 #include <unistd.h>
 
@@ -77,6 +78,32 @@ TEST_F(ImageTextureGl, ClampedPictureStretchesItsEdgeTexelsWithoutAFringe) {
                                {kWidth / 2, kHeight / 3 - 1}}) {
         EXPECT_EQ(RgbAt(x, y), orange) << x << "," << y;
     }
+}
+
+TEST_F(ImageTextureGl, ReadingAPictureAgainKeepsTheNameAndLeavesNothingOfTheLastOne) {
+    // The preview reads a changed picture into the texture the effects
+    // hold: a new name each time would keep every earlier picture alive.
+    const Rgb red = {220, 20, 20};
+    const Rgb blue = {20, 20, 220};
+    ImageTexture texture;
+    texture.Load(WriteSolidPicture(64, 32, red), kWrapClamp);
+    const uint32_t name = texture.glName;
+
+    texture.Load(WriteSolidPicture(8, 8, blue), kWrapRepeat);
+    EXPECT_EQ(texture.glName, name);
+    EXPECT_EQ(texture.width, 8);
+    EXPECT_EQ(LevelWidth(0), 8);
+    EXPECT_EQ(LevelWidth(4), 0);  // the 64 x 32 picture's smaller levels are gone
+    texture.Bind();
+    DrawOverViewport(0.0f, 1.0f);
+    EXPECT_EQ(RgbAt(kWidth / 2, kHeight / 2), blue);
+
+    // A file that cannot be read empties the texture, as a first load would.
+    texture.Load("no/such/picture.png", kWrapClamp);
+    EXPECT_EQ(texture.glName, name);
+    EXPECT_EQ(LevelWidth(0), 0);
+    EXPECT_EQ(texture.width, 0);
+    EXPECT_FALSE(texture.loadProblem.empty());
 }
 
 TEST_F(ImageTextureGl, PictureWiderThanTheLargestTextureIsTurnedAwayWithItsSize) {

@@ -1,6 +1,7 @@
 // The texture objects of the show on OpenGL: pictures read from PNG files
 // with a full mipmap chain, and empty square render targets. Neither deletes
-// its GL texture name: names live until the context ends.
+// its GL texture name: names live until the context ends, and a picture read
+// again reuses its name.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,9 @@
 class ImageTexture : public Texture {
 public:
     ImageTexture();
-    // Loads the picture into a new texture name with linear filtering, a
-    // mipmap chain and the wrap mode. A file that cannot be read, or a
+    // Loads the picture with linear filtering, a mipmap chain and the wrap
+    // mode, into a new texture name the first time and into the same name,
+    // replacing every level, after that. A file that cannot be read, or a
     // picture wider or taller than the GL's maximum texture size, leaves the
     // name without an image, the size that its header gave (0 without one)
     // and loadProblem saying why; the result is true either way.
