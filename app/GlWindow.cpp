@@ -158,6 +158,8 @@ void GlWindow::Resize(int32_t width, int32_t height) {
 
 void GlWindow::Swap() { system.SwapBuffers(); }
 
+int32_t GlWindow::RefreshRate() { return system.DisplayRefreshRate(); }
+
 bool GlWindow::HasExtension(const char* name) {
     const char* list = system.PlatformExtensions();
     if (!list) list = system.GlExtensions();

@@ -87,6 +87,9 @@ public:
     // Shows the window, brings it to the front and gives it the keyboard focus.
     virtual void ShowAndFocus() = 0;
     virtual void SwapBuffers() = 0;
+    // The refresh rate, in Hz, of the display that the window is on; 0 when
+    // it cannot be told.
+    virtual int32_t DisplayRefreshRate() = 0;
     // Sets the GL viewport at the origin and resets the current matrix.
     virtual void SetViewport(int32_t width, int32_t height) = 0;
 };

@@ -248,6 +248,14 @@ void SdlWindowSystem::SwapBuffers() {
     if (state->window) SDL_GL_SwapWindow(state->window);
 }
 
+int32_t SdlWindowSystem::DisplayRefreshRate() {
+    // The display's current mode: in full screen, the mode switched to.
+    const int display = state->window ? SDL_GetWindowDisplayIndex(state->window) : 0;
+    SDL_DisplayMode mode{};
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
+}
+
 void SdlWindowSystem::SetViewport(int32_t width, int32_t height) {
     glViewport(0, 0, width, height);
     glLoadIdentity();

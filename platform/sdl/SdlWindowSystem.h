@@ -36,6 +36,7 @@ public:
                                uint32_t& count) override;
     void ShowAndFocus() override;
     void SwapBuffers() override;
+    int32_t DisplayRefreshRate() override;
     void SetViewport(int32_t width, int32_t height) override;
 
 private:

@@ -40,7 +40,9 @@ public:
     void FadeIn() override {}
     void FadeOut() override {}
     void Tick() override { ++ticks; }
+    void Finish() override { ticksAtFinish.push_back(ticks); }
     int ticks = 0;
+    std::vector<int> ticksAtFinish;
 };
 
 class HostileScript : public ::testing::Test {
@@ -77,8 +79,10 @@ TEST_F(HostileScript, AHundredThousandEventLinesKeepTheFirstThousandAndSayItOnce
     ASSERT_EQ(engine->EventCount(), ScriptEngine::kMaxEvents);
     EXPECT_EQ(engine->Event(999).start, 999u);
     EXPECT_EQ(engine->Event(999).value, 999.0);
-    // Every line was read, the empty one after the last line end included.
+    // Every line was read, the empty one after the last line end included,
+    // and then the end of the script was told once.
     EXPECT_EQ(view.ticks, kLines + 1);
+    EXPECT_EQ(view.ticksAtFinish, std::vector<int>{kLines + 1});
     EXPECT_EQ(engine->LineNumber(), kLines + 2);
 
     // The table plays as usual.
