@@ -45,6 +45,8 @@ bool GlWindow::Create(const WindowSettings& settings) {
     if (fullscreen) system.ShowCursor(false);
     WindowCreateRequest request;
     request.title = settings.title;
+    request.left = 0;  // the top left of the screen, not where the window manager likes
+    request.top = 0;
     request.clientWidth = settings.width;
     request.clientHeight = settings.height;
     request.style = fullscreen ? WindowStyle::Popup : WindowStyle::Normal;

@@ -30,6 +30,8 @@ enum class WindowStyle { Normal, Popup };
 
 struct WindowCreateRequest {
     std::string title;
+    int32_t left = 0;  // the window's position on the screen
+    int32_t top = 0;
     int32_t clientWidth = 0;
     int32_t clientHeight = 0;
     WindowStyle style = WindowStyle::Normal;
@@ -39,6 +41,7 @@ struct WindowCreateRequest {
 // accelerated, 24 colour and 8 alpha bits, a 16-bit depth buffer, no
 // stencil, double buffering, one sample buffer and `samples` samples.
 struct MultisampleRequest {
+    bool fullAcceleration = true;
     int32_t colorBits = 24;
     int32_t alphaBits = 8;
     int32_t depthBits = 16;

@@ -3,7 +3,8 @@
 // SDL fixes a window's pixel format when it creates the window, so the
 // window is created hidden and, when the format set on it differs from the
 // one it was made with, made again with that format before anyone sees it.
-// Pixel format numbers: 1 is the standard format, 100 + n the n-sample one.
+// Pixel format numbers: 1 is the standard format, 100 + n the n-sample one,
+// made with the rest of the attributes of the search that found it.
 #pragma once
 
 #include <memory>
