@@ -1,7 +1,6 @@
 #include "textures/PictureFile.h"
 
 #include <png.h>
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <cerrno>
@@ -40,34 +39,22 @@ PictureFile::PictureFile(const char* path, int32_t maxSide) : path(path ? path :
     Inspect(maxSide);
 }
 
-PictureFile::~PictureFile() {
-    if (file) std::fclose(file);
-}
-
 void PictureFile::Refuse(const std::string& reason) {
     problem = path + ": " + reason;
-    if (file) std::fclose(file);
-    file = nullptr;
+    file.reset();
 }
 
 void PictureFile::Inspect(int32_t maxSide) {
-    // Looked at before it is opened, so that a FIFO or a device is never
-    // opened (which could block or never end).
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0) return Refuse(std::string("cannot open it: ") + std::strerror(errno));
-    if (S_ISDIR(status.st_mode)) return Refuse("it is a folder, not a picture");
-    if (!S_ISREG(status.st_mode)) return Refuse("it is not a regular file");
-    if (status.st_size == 0) return Refuse("the file is empty");
-    if (static_cast<uint64_t>(status.st_size) > kMaxPngFileBytes) {
-        return Refuse("the file is " + std::to_string(status.st_size) + " bytes, more than the " +
-                      std::to_string(kMaxPngFileBytes) + " that a picture may have");
-    }
-    file = std::fopen(path.c_str(), "rb");
-    if (!file) return Refuse(std::string("cannot open it: ") + std::strerror(errno));
+    // Only a regular file is opened, and never read past its first bytes
+    // unless they show a PNG.
+    uint64_t size = 0;
+    file = OpenRegularFile(path.c_str(), kMaxPngFileBytes, size, problem);
+    if (!file) return;
+    if (size == 0) return Refuse("the file is empty");
 
     uint8_t bytes[kHeaderLength];
-    const size_t length = std::fread(bytes, 1, sizeof bytes, file);
-    if (std::ferror(file)) return Refuse(std::string("cannot read it: ") + std::strerror(errno));
+    const size_t length = std::fread(bytes, 1, sizeof bytes, file.get());
+    if (std::ferror(file.get())) return Refuse(std::string("cannot read it: ") + std::strerror(errno));
     if (png_sig_cmp(bytes, 0, length < kSignatureLength ? length : kSignatureLength) != 0) {
         return Refuse(NotPngReason(bytes, length));
     }
@@ -106,7 +93,7 @@ bool PictureFile::Decode(PngRowOrder rowOrder, PngPixels* pixels) {
         pixels->rowOrder = rowOrder;
         return false;
     }
-    if (DecodePngOpenFile(file, PngAlphaMode::FromFile, rowOrder, pixels)) return true;
+    if (DecodePngOpenFile(file.get(), PngAlphaMode::FromFile, rowOrder, pixels)) return true;
     Refuse("it cannot be decoded: the file is cut short or damaged");
     return false;
 }

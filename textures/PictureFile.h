@@ -10,9 +10,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "platform/RegularFile.h"
 #include "textures/PngDecode.h"
 
 class PictureFile {
@@ -21,13 +21,12 @@ public:
     // height accepted, such as the GL's maximum texture size; 0 leaves only
     // decoding's own limits (kMaxPngPixels, kMaxPngFileBytes).
     PictureFile(const char* path, int32_t maxSide);
-    ~PictureFile();
 
     PictureFile(const PictureFile&) = delete;
     PictureFile& operator=(const PictureFile&) = delete;
 
-    // Why the file cannot be shown, naming it ("PATH: reason"); empty while
-    // nothing speaks against it.
+    // Why the file cannot be shown, naming it; empty while nothing speaks
+    // against it.
     const std::string& Problem() const { return problem; }
 
     // What the header says (size, bit depth, and alpha from the colour
@@ -44,7 +43,7 @@ private:
     void Inspect(int32_t maxSide);
 
     std::string path;
-    std::FILE* file = nullptr;
+    FileHandle file;
     std::string problem;
     PngInfo header;
 };

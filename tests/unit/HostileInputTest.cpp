@@ -292,18 +292,19 @@ TEST(HostilePicture, EveryFileThatCannotBeAPictureIsTurnedAwayWithItsReason) {
         EXPECT_EQ(picture.Header().height, c.height);
     }
 
-    // Files that are no files: nothing is opened, so a FIFO cannot block.
+    // Files that are no files; a FIFO without a writer must not block.
     const fs::path folder = fs::temp_directory_path();
     ScratchPicture fifo("fifo.png");
     ASSERT_EQ(mkfifo(fifo.path.c_str(), 0600), 0);
-    const std::pair<std::string, const char*> others[] = {
-        {folder.string(), "it is a folder, not a picture"},
-        {fifo.path.string(), "it is not a regular file"},
-        {(folder / "no-such-picture.png").string(), "cannot open it: No such file or directory"},
+    const std::string missing = (folder / "no-such-picture.png").string();
+    const std::pair<std::string, std::string> others[] = {
+        {folder.string(), folder.string() + " is a folder"},
+        {fifo.path.string(), fifo.path.string() + " is not a regular file"},
+        {missing, "cannot open " + missing + ": No such file or directory"},
     };
     for (const auto& [path, reason] : others) {
         PictureFile picture(path.c_str(), 0);
-        EXPECT_EQ(picture.Problem(), path + ": " + reason);
+        EXPECT_EQ(picture.Problem().rfind(reason, 0), 0u) << picture.Problem();
     }
 }
 
