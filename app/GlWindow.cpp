@@ -45,6 +45,8 @@ bool GlWindow::Create(const WindowSettings& settings) {
     if (fullscreen) system.ShowCursor(false);
     WindowCreateRequest request;
     request.title = settings.title;
+    request.left = 0;  // the top left of the screen, not where the window manager likes
+    request.top = 0;
     request.clientWidth = settings.width;
     request.clientHeight = settings.height;
     request.style = fullscreen ? WindowStyle::Popup : WindowStyle::Normal;
@@ -157,6 +159,8 @@ void GlWindow::Resize(int32_t width, int32_t height) {
 }
 
 void GlWindow::Swap() { system.SwapBuffers(); }
+
+int32_t GlWindow::RefreshRate() { return system.DisplayRefreshRate(); }
 
 bool GlWindow::HasExtension(const char* name) {
     const char* list = system.PlatformExtensions();

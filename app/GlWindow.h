@@ -29,6 +29,7 @@ public:
     bool Kill();
     void Resize(int32_t width, int32_t height) override;
     void Swap() override;
+    int32_t RefreshRate() override;
 
     int32_t GetViewportWidth() const override { return viewportWidth; }
     int32_t GetViewportHeight() const override { return viewportHeight; }

@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "model/Model.h"
+#include "textures/TextureRegistry.h"
+#include "textures/gl/GlTextures.h"
 
 namespace {
 
@@ -17,16 +19,12 @@ constexpr int kGlowSide = 16;
 constexpr int kGlowLayers = 6;
 constexpr uint32_t kBarMs = 1920;  // one flash a bar, as the show's pattern 0 in that stretch
 
-// A new texture name, bound, with linear magnification and the given
-// minification filter and wrap mode.
-GLuint NewTexture(GLint minFilter, GLint wrap) {
+// A new texture name, bound, sampled as the show samples its textures.
+GLuint NewTexture(Minification minification, int32_t wrap) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    SetBoundTextureSampling(minification, wrap);
     return name;
 }
 
@@ -38,7 +36,7 @@ int NextPowerOfTwo(int side) {
 
 // Decodes a PNG bottom row first, stretches it to power-of-two sides
 // (nearest texel) and uploads it with a box-filtered mipmap chain.
-GLuint UploadPicture(const char* path, GLint wrap) {
+GLuint UploadPicture(const char* path, int32_t wrap) {
     stbi_set_flip_vertically_on_load(1);
     int width = 0, height = 0, fileChannels = 0;
     stbi_uc* decoded = stbi_load(path, &width, &height, &fileChannels, 0);
@@ -62,7 +60,7 @@ GLuint UploadPicture(const char* path, GLint wrap) {
     }
     stbi_image_free(decoded);
 
-    const GLuint name = NewTexture(GL_LINEAR_MIPMAP_LINEAR, wrap);
+    const GLuint name = NewTexture(Minification::Mipmapped, wrap);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const GLenum format = channels == 4 ? GL_RGBA : GL_RGB;
     const GLint internalFormat = channels == 4 ? GL_RGBA8 : GL_RGB8;
@@ -97,7 +95,7 @@ GLuint UploadPicture(const char* path, GLint wrap) {
 }
 
 GLuint MakeCopyTarget(int side) {
-    const GLuint name = NewTexture(GL_LINEAR, GL_REPEAT);
+    const GLuint name = NewTexture(Minification::Linear, kWrapRepeat);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     return name;
 }
@@ -142,9 +140,9 @@ bool RawGlFrame::Load(int width, int height) {
         if (!mesh.groups.empty()) meshes.push_back(std::move(mesh));
     }
 
-    skin = UploadPicture("data/png/mallow.png", GL_CLAMP);
-    noise = UploadPicture("data/png/noise.png", GL_REPEAT);
-    picture = UploadPicture("data/png/pic3.png", GL_CLAMP);
+    skin = UploadPicture("data/png/mallow.png", kWrapClamp);
+    noise = UploadPicture("data/png/noise.png", kWrapRepeat);
+    picture = UploadPicture("data/png/pic3.png", kWrapClamp);
     mainCopy = MakeCopyTarget(kMainSide);
     glowCopy = MakeCopyTarget(kGlowSide);
 

@@ -562,11 +562,12 @@ int main(int argc, char** argv) {
     PrintGoal("Start-up, mean of 10 starts", startup < 0 ? startup : startup / 1000.0, "ms", 150.0);
     if (startup > 0) {
         std::printf("  of which: to main %.1f, SDL and window %.1f, loading screen redraws for the\n"
-                    "  script's lines %.1f, script, pictures, music, model and effects %.1f,\n"
-                    "  first frame %.1f ms; waits left out: %.1f ms\n",
+                    "  script's lines %.1f (%.0f frames), script, pictures, music, model and\n"
+                    "  effects %.1f, first frame %.1f ms; waits left out: %.1f ms\n",
                     reporter.Counter("exec_ms"), reporter.Counter("window_ms"),
-                    reporter.Counter("lines_ms"), reporter.Counter("loading_ms"),
-                    reporter.Counter("frame_ms"), reporter.Counter("waits_ms"));
+                    reporter.Counter("lines_ms"), reporter.Counter("redraws"),
+                    reporter.Counter("loading_ms"), reporter.Counter("frame_ms"),
+                    reporter.Counter("waits_ms"));
     }
 
     std::printf("\nRatios (CPU time, same run):\n");

@@ -8,9 +8,9 @@
 // an 800 x 600 window, the music player, the host with the five effects,
 // the loading screen, the script with its pictures and music), draws and
 // shows the first frame, waits for the GL to finish it, and prints one line
-// of times in ms:
+// of times in ms and, last, a count:
 //
-//   FIRST_FRAME WAITS TO_MAIN WINDOW SCRIPT_LINES LOADING FRAME
+//   FIRST_FRAME WAITS TO_MAIN WINDOW SCRIPT_LINES LOADING FRAME REDRAWS
 //
 // FIRST_FRAME is the time from SPAWN_NS to the finished first frame, less
 // WAITS, the start-up's fixed waits: the loading screen's two fades, timed
@@ -18,7 +18,8 @@
 // rather than slept. The rest split FIRST_FRAME into its steps: starting the
 // process up to main, SDL with the window and its GL context, the loading
 // screen's redraws for the script's lines, the rest of the host's start
-// (script, pictures, music, model, effects), and the first frame.
+// (script, pictures, music, model, effects), and the first frame. REDRAWS
+// is how many frames the loading screen showed for the script's lines.
 //
 // The startup question is not asked (the window is windowed), the window is
 // on SDL's offscreen driver and the music opens on the no-sound device, so
@@ -64,24 +65,51 @@ private:
     Clock& inner;
 };
 
-// Where the loading screen's time went, in ns.
+// The window, counting the frames shown.
+class CountingSurface : public WindowSurface {
+public:
+    explicit CountingSurface(WindowSurface& inner) : inner(inner) {}
+    void Swap() override {
+        ++swaps;
+        inner.Swap();
+    }
+    void Resize(int32_t width, int32_t height) override { inner.Resize(width, height); }
+    int32_t RefreshRate() override { return inner.RefreshRate(); }
+    int swaps = 0;
+
+private:
+    WindowSurface& inner;
+};
+
+// Where the loading screen's time went, in ns, and the frames it showed for
+// the script's lines.
 struct LoadingTimes {
     uint64_t fades = 0;
     uint64_t ticks = 0;
+    int redraws = 0;
 };
 
-// The real loading screen, with the time its fades and its redraws for
-// each script line take kept apart.
+// The real loading screen, with the time its fades and its redraws for the
+// script's lines take kept apart.
 class TimedLoadingView : public LoadingView {
 public:
-    TimedLoadingView(std::unique_ptr<LoadingView> inner, LoadingTimes& times)
-        : inner(std::move(inner)), times(times) {}
+    TimedLoadingView(std::unique_ptr<LoadingView> inner, LoadingTimes& times,
+                     const CountingSurface& window)
+        : inner(std::move(inner)), times(times), window(window) {}
     bool Load(const char* path) override { return inner->Load(path); }
     void FadeIn() override { Timed(times.fades, [this] { inner->FadeIn(); }); }
     void FadeOut() override { Timed(times.fades, [this] { inner->FadeOut(); }); }
-    void Tick() override { Timed(times.ticks, [this] { inner->Tick(); }); }
+    void Tick() override { Redraws([this] { inner->Tick(); }); }
+    void Finish() override { Redraws([this] { inner->Finish(); }); }
 
 private:
+    template <typename Step>
+    void Redraws(Step step) {
+        const int before = window.swaps;
+        Timed(times.ticks, step);
+        times.redraws += window.swaps - before;
+    }
+
     template <typename Step>
     void Timed(uint64_t& total, Step step) {
         // The step's frames must be drawn before its time is counted, and
@@ -95,18 +123,21 @@ private:
 
     std::unique_ptr<LoadingView> inner;
     LoadingTimes& times;
+    const CountingSurface& window;
 };
 
 class TimedLoadingViews : public LoadingViewFactory {
 public:
-    TimedLoadingViews(LoadingViewFactory& inner, LoadingTimes& times) : inner(inner), times(times) {}
+    TimedLoadingViews(LoadingViewFactory& inner, LoadingTimes& times, const CountingSurface& window)
+        : inner(inner), times(times), window(window) {}
     std::unique_ptr<LoadingView> NewLoadingView() override {
-        return std::make_unique<TimedLoadingView>(inner.NewLoadingView(), times);
+        return std::make_unique<TimedLoadingView>(inner.NewLoadingView(), times, window);
     }
 
 private:
     LoadingViewFactory& inner;
     LoadingTimes& times;
+    const CountingSurface& window;
 };
 
 double Ms(uint64_t nanoseconds) { return static_cast<double>(nanoseconds) / 1e6; }
@@ -150,8 +181,9 @@ int main(int argc, char** argv) {
     NoWaitClock clock(systemClock);
     LoadingTimes loadingTimes;
     GlTextureFactory textureFactory;
-    LoadingScreenFactory loadingScreens(window, window, clock);
-    TimedLoadingViews loadingViews(loadingScreens, loadingTimes);
+    CountingSurface countingWindow(window);
+    LoadingScreenFactory loadingScreens(countingWindow, window, clock);
+    TimedLoadingViews loadingViews(loadingScreens, loadingTimes, countingWindow);
     GlFrameHooks frameHooks;
     HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
     services.toolkit = &toolkit;
@@ -171,8 +203,9 @@ int main(int argc, char** argv) {
     host.Uninit();
 
     const uint64_t loading = started - windowOpen - loadingTimes.fades - loadingTimes.ticks;
-    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", Ms(firstFrame - spawned - loadingTimes.fades),
-                Ms(loadingTimes.fades), Ms(mainEntered - spawned), Ms(windowOpen - mainEntered),
-                Ms(loadingTimes.ticks), Ms(loading), Ms(firstFrame - started));
+    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f %d\n",
+                Ms(firstFrame - spawned - loadingTimes.fades), Ms(loadingTimes.fades),
+                Ms(mainEntered - spawned), Ms(windowOpen - mainEntered), Ms(loadingTimes.ticks),
+                Ms(loading), Ms(firstFrame - started), loadingTimes.redraws);
     return 0;
 }

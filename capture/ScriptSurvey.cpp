@@ -27,27 +27,6 @@ bool IsReadableFile(const char* path, std::string& why) {
     return true;
 }
 
-class CheckedPicture : public Texture {
-public:
-    explicit CheckedPicture(std::vector<std::string>& unreadable) : unreadable(unreadable) {}
-    bool Load(const char* fileName, int32_t) override {
-        std::string why;
-        if (IsReadableFile(fileName, why)) return true;
-        unreadable.push_back(std::string(fileName) + ": " + why);
-        return false;
-    }
-    void Bind() override {}
-
-private:
-    std::vector<std::string>& unreadable;
-};
-
-class NoTarget : public Texture {
-public:
-    bool Load(const char*, int32_t) override { return true; }
-    void Bind() override {}
-};
-
 bool AllDigits(std::string_view text) {
     if (text.empty()) return false;
     for (const char c : text) {
@@ -57,14 +36,6 @@ bool AllDigits(std::string_view text) {
 }
 
 }  // namespace
-
-std::unique_ptr<Texture> FileCheckingTextureFactory::NewImageTexture() {
-    return std::make_unique<CheckedPicture>(unreadable);
-}
-
-std::unique_ptr<Texture> FileCheckingTextureFactory::NewTargetTexture(int32_t, int32_t, int32_t) {
-    return std::make_unique<NoTarget>();
-}
 
 ScriptSurvey::ScriptSurvey(MessageBoxes& boxes) : engine(boxes, music) {}
 
@@ -78,9 +49,9 @@ bool ScriptSurvey::Load(const char* path, std::string& error) {
         error = std::string("the script ") + path + " has errors (above)";
         return false;
     }
-    if (!textureFactory.UnreadableFiles().empty()) {
+    if (!textureFactory.Problems().empty()) {
         error = "cannot read the pictures that the script names:";
-        for (const std::string& file : textureFactory.UnreadableFiles()) error += "\n  " + file;
+        for (const std::string& problem : textureFactory.Problems()) error += "\n  " + problem;
         return false;
     }
     return true;

@@ -5,29 +5,14 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "capture/MusicPathRecorder.h"
 #include "platform/MessageBoxes.h"
 #include "script/ScriptEngine.h"
 #include "textures/TextureFactory.h"
 #include "textures/TextureRegistry.h"
-
-// Picture textures that only check that their file can be read.
-class FileCheckingTextureFactory : public TextureFactory {
-public:
-    std::unique_ptr<Texture> NewImageTexture() override;
-    std::unique_ptr<Texture> NewTargetTexture(int32_t side, int32_t components,
-                                              int32_t wrapMode) override;
-    // The picture files that could not be opened for reading, in script order.
-    const std::vector<std::string>& UnreadableFiles() const { return unreadable; }
-
-private:
-    std::vector<std::string> unreadable;
-};
 
 class ScriptSurvey {
 public:
@@ -52,7 +37,7 @@ public:
 
 private:
     MusicPathRecorder music{nullptr};
-    FileCheckingTextureFactory textureFactory;
+    HeadlessTextureFactory textureFactory;
     TextureRegistry textures{textureFactory};
     ScriptEngine engine;
 };

@@ -5,8 +5,17 @@
 #include "render/RenderToolkit.h"
 #include "textures/TextureRegistry.h"
 
+namespace {
+
+// The refresh rate assumed where the platform cannot tell.
+constexpr int32_t kDefaultRefreshRate = 60;
+
+}  // namespace
+
 LoadingScreen::LoadingScreen(WindowSurface& window, const ViewportSize& viewport, Clock& clock)
-    : window(window), viewport(viewport), clock(clock) {}
+    : window(window), viewport(viewport), clock(clock), refreshRate(window.RefreshRate()) {
+    if (refreshRate <= 0) refreshRate = kDefaultRefreshRate;
+}
 
 bool LoadingScreen::Load(const char* path) {
     picture = std::make_unique<ImageTexture>();
@@ -32,7 +41,7 @@ void LoadingScreen::FadeIn() {
     // 0.9999993.
     for (float x = 0.0f; x <= 1.0f; x += 0.01f) {
         Draw(x);
-        window.Swap();
+        Present();
         clock.Sleep(1);
     }
 }
@@ -40,13 +49,30 @@ void LoadingScreen::FadeIn() {
 void LoadingScreen::FadeOut() {
     for (float x = 1.0f; x > 0.0f; x -= 0.01f) {
         Draw(x);
-        window.Swap();
+        Present();
         clock.Sleep(1);
     }
 }
 
 void LoadingScreen::Tick() {
     scale += 0.005f;
+    grownSinceFrame = true;
+    // A frame each line would wait for a display refresh each line.
+    const uint64_t sinceLastFrame = clock.Milliseconds() - presentedAt;
+    if (presented && sinceLastFrame * static_cast<uint64_t>(refreshRate) < 1000) return;
     Draw(1.0f);
+    Present();
+}
+
+void LoadingScreen::Finish() {
+    if (!grownSinceFrame) return;
+    Draw(1.0f);
+    Present();
+}
+
+void LoadingScreen::Present() {
     window.Swap();
+    presented = true;
+    presentedAt = clock.Milliseconds();
+    grownSinceFrame = false;
 }

@@ -13,6 +13,7 @@ public:
     void FadeIn() override {}
     void FadeOut() override {}
     void Tick() override {}
+    void Finish() override {}
 };
 
 class NullLoadingViewFactory : public LoadingViewFactory {

@@ -30,6 +30,8 @@ enum class WindowStyle { Normal, Popup };
 
 struct WindowCreateRequest {
     std::string title;
+    int32_t left = 0;  // the window's position on the screen
+    int32_t top = 0;
     int32_t clientWidth = 0;
     int32_t clientHeight = 0;
     WindowStyle style = WindowStyle::Normal;
@@ -39,6 +41,7 @@ struct WindowCreateRequest {
 // accelerated, 24 colour and 8 alpha bits, a 16-bit depth buffer, no
 // stencil, double buffering, one sample buffer and `samples` samples.
 struct MultisampleRequest {
+    bool fullAcceleration = true;
     int32_t colorBits = 24;
     int32_t alphaBits = 8;
     int32_t depthBits = 16;
@@ -87,6 +90,9 @@ public:
     // Shows the window, brings it to the front and gives it the keyboard focus.
     virtual void ShowAndFocus() = 0;
     virtual void SwapBuffers() = 0;
+    // The refresh rate, in Hz, of the display that the window is on; 0 when
+    // it cannot be told.
+    virtual int32_t DisplayRefreshRate() = 0;
     // Sets the GL viewport at the origin and resets the current matrix.
     virtual void SetViewport(int32_t width, int32_t height) = 0;
 };

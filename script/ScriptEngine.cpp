@@ -16,6 +16,7 @@ bool ScriptEngine::Load(const char* path, TextureRegistry* textures) {
         ActOnLinesRead();
         if (loadingScreen) loadingScreen->Tick();
     });
+    if (loadingScreen) loadingScreen->Finish();
     if (!read) return false;
     readProblem.clear();
     for (size_t i = findingsBefore; i < script.findings.size(); ++i) {

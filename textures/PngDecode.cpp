@@ -42,21 +42,19 @@ struct ByteView {
     size_t size;
 };
 
-// Reads the file whole, once its first bytes have shown a PNG signature: a
-// large file that is no PNG at all is refused before any of its body is
-// read or memory is set aside for it.
-bool ReadWholeFile(const char* fileName, FileBytes* bytes) {
+// Reads the open file whole from its start, once its first bytes have
+// shown a PNG signature: a large file that is no PNG at all is refused
+// before any of its body is read or memory is set aside for it.
+bool ReadWholeFile(std::FILE* file, FileBytes* bytes) {
     constexpr size_t kSignatureLength = 8;
-    FileHandle file(std::fopen(fileName, "rb"));
-    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
-    const long length = std::ftell(file.get());
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long length = std::ftell(file);
     if (length < static_cast<long>(kSignatureLength) ||
-        static_cast<uint64_t>(length) > kMaxPngFileBytes ||
-        std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        static_cast<uint64_t>(length) > kMaxPngFileBytes || std::fseek(file, 0, SEEK_SET) != 0) {
         return false;
     }
     png_byte signature[kSignatureLength];
-    if (std::fread(signature, 1, kSignatureLength, file.get()) != kSignatureLength ||
+    if (std::fread(signature, 1, kSignatureLength, file) != kSignatureLength ||
         png_sig_cmp(signature, 0, kSignatureLength) != 0) {
         return false;
     }
@@ -65,7 +63,7 @@ bool ReadWholeFile(const char* fileName, FileBytes* bytes) {
     std::memcpy(bytes->data.get(), signature, kSignatureLength);
     bytes->size = kSignatureLength + std::fread(bytes->data.get() + kSignatureLength, 1,
                                                 static_cast<size_t>(length) - kSignatureLength,
-                                                file.get());
+                                                file);
     return true;
 }
 
@@ -118,10 +116,20 @@ bool DecodePngFile(const char* fileName, PngAlphaMode alphaMode, PngRowOrder row
     if (pixels == nullptr) return false;
     *pixels = PngPixels{};
     pixels->rowOrder = rowOrder;
-    if (fileName == nullptr || alphaMode != PngAlphaMode::FromFile) return false;
+    if (fileName == nullptr) return false;
+    FileHandle file(std::fopen(fileName, "rb"));
+    return file && DecodePngOpenFile(file.get(), alphaMode, rowOrder, pixels);
+}
+
+bool DecodePngOpenFile(std::FILE* file, PngAlphaMode alphaMode, PngRowOrder rowOrder,
+                       PngPixels* pixels) {
+    if (pixels == nullptr) return false;
+    *pixels = PngPixels{};
+    pixels->rowOrder = rowOrder;
+    if (file == nullptr || alphaMode != PngAlphaMode::FromFile) return false;
 
     FileBytes bytes;
-    if (!ReadWholeFile(fileName, &bytes)) return false;
+    if (!ReadWholeFile(file, &bytes)) return false;
     return DecodePngMemory(bytes.data.get(), bytes.size, alphaMode, rowOrder, pixels);
 }
 
@@ -139,6 +147,10 @@ bool DecodePngMemory(const uint8_t* fileData, size_t fileSize, PngAlphaMode alph
     PngReader reader;
     png_image& image = reader.image;
     if (!png_image_begin_read_from_memory(&image, bytes.data, bytes.size)) return false;
+    // A 16-bit file without gamma information holds the same encoding as an
+    // 8-bit one: 0x8000 is the grey that 128 is in 8 bits. (libpng would
+    // otherwise take such samples as linear and brighten them.)
+    image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
 
     PngInfo& info = pixels->info;
     info.width = static_cast<int32_t>(image.width);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 // What was learnt about a picture. All zero when nothing could be read.
@@ -51,7 +52,8 @@ constexpr uint64_t kMaxPngPixels = uint64_t{1} << 28;
 constexpr uint64_t kMaxPngFileBytes = uint64_t{1} << 30;
 
 // Decodes `fileName` into `pixels`. Colour is converted to 8-bit sRGB with
-// libpng's gamma handling; greyscale becomes RGB. Returns false when the file
+// libpng's gamma handling, where samples without gamma information count as
+// sRGB at every bit depth (16-bit 0x8000 gives 128); greyscale becomes RGB. Returns false when the file
 // cannot be read or is not a valid PNG, or when the picture is larger than
 // kMaxPngPixels or the file than kMaxPngFileBytes; `pixels` then holds no
 // data. Its info is filled once the chunks before the image data have been
@@ -59,6 +61,11 @@ constexpr uint64_t kMaxPngFileBytes = uint64_t{1} << 30;
 // earlier leaves all zero. A file cut short after its image data still reads.
 bool DecodePngFile(const char* fileName, PngAlphaMode alphaMode, PngRowOrder rowOrder,
                    PngPixels* pixels);
+
+// Decodes the PNG file open for reading as `file`, from its first byte, as
+// DecodePngFile decodes a file. The file stays open.
+bool DecodePngOpenFile(std::FILE* file, PngAlphaMode alphaMode, PngRowOrder rowOrder,
+                       PngPixels* pixels);
 
 // Decodes the PNG file held in `fileData` (`fileSize` bytes) as DecodePngFile
 // decodes a file with those bytes.

@@ -1,11 +1,13 @@
 // Makes the texture objects that the registry hands out.
 //
 // The show uses a factory that talks to OpenGL; tools that load a script
-// without a window use one that only looks at the files.
+// without a window use one that reads the pictures without keeping them.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "textures/Texture.h"
 
@@ -20,11 +22,20 @@ public:
                                                       int32_t wrapMode) = 0;
 };
 
-// A factory for running without a GL context: picture textures only record
-// whether their file could be opened and do nothing when bound.
+// A factory for running without a GL context. Its picture textures read
+// and decode their file as the show would, so that a file the show could
+// not show is caught, but keep no pixels: they take the picture's size and
+// loadProblem as a GL texture would (there is no limit on the sides here
+// but decoding's own), and do nothing when bound.
 class HeadlessTextureFactory : public TextureFactory {
 public:
     std::unique_ptr<Texture> NewImageTexture() override;
     std::unique_ptr<Texture> NewTargetTexture(int32_t side, int32_t components,
                                               int32_t wrapMode) override;
+
+    // The loadProblem of every picture load that had one, in load order.
+    const std::vector<std::string>& Problems() const { return problems; }
+
+private:
+    std::vector<std::string> problems;
 };

@@ -13,17 +13,23 @@ constexpr int32_t kStandardFormat = 1;
 constexpr int32_t kMultisampleFormatBase = 100;
 
 struct FormatAttributes {
-    int colorBits = 24;
+    int alphaBits = 0;
     int depthBits = 16;
+    int stencilBits = 0;
     bool doubleBuffer = true;
+    bool accelerated = false;  // ask for a hardware-accelerated visual
     int samples = 0;
 };
 
-FormatAttributes AttributesOf(int32_t format, const PixelFormatRequest& request) {
+// The attributes of a multisampled format search, which the format found
+// is made with.
+FormatAttributes MultisampleAttributes(const MultisampleRequest& request) {
     FormatAttributes attributes;
+    attributes.alphaBits = request.alphaBits;
     attributes.depthBits = request.depthBits;
-    attributes.doubleBuffer = request.doubleBuffer;
-    if (format > kMultisampleFormatBase) attributes.samples = format - kMultisampleFormatBase;
+    attributes.stencilBits = request.stencilBits;
+    attributes.accelerated = request.fullAcceleration;
+    attributes.samples = request.samples;
     return attributes;
 }
 
@@ -32,9 +38,10 @@ void ApplyAttributes(const FormatAttributes& attributes) {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, attributes.alphaBits);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, attributes.depthBits);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, attributes.stencilBits);
+    if (attributes.accelerated) SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
@@ -77,8 +84,22 @@ struct SdlWindowSystem::State {
     SDL_Surface* icon = nullptr;
     WindowCreateRequest request;
     int32_t windowFormat = kStandardFormat;
+    // The search that last found a multisampled format.
+    MultisampleRequest multisampleFound;
     bool fullscreenMode = false;
     SDL_DisplayMode displayMode{};
+
+    FormatAttributes AttributesOf(int32_t format, const PixelFormatRequest& pixelFormat) const {
+        if (format > kMultisampleFormatBase) {
+            MultisampleRequest request = multisampleFound;
+            request.samples = format - kMultisampleFormatBase;
+            return MultisampleAttributes(request);
+        }
+        FormatAttributes attributes;
+        attributes.depthBits = pixelFormat.depthBits;
+        attributes.doubleBuffer = pixelFormat.doubleBuffer;
+        return attributes;
+    }
 
     bool MakeWindow(const FormatAttributes& attributes) {
         ApplyAttributes(attributes);
@@ -88,9 +109,8 @@ struct SdlWindowSystem::State {
         } else {
             flags |= SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
         }
-        window = SDL_CreateWindow(request.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                  SDL_WINDOWPOS_UNDEFINED, request.clientWidth,
-                                  request.clientHeight, flags);
+        window = SDL_CreateWindow(request.title.c_str(), request.left, request.top,
+                                  request.clientWidth, request.clientHeight, flags);
         if (!window) return false;
         if (request.style == WindowStyle::Popup) SDL_SetWindowDisplayMode(window, &displayMode);
         if (icon) SDL_SetWindowIcon(window, icon);
@@ -137,7 +157,7 @@ void SdlWindowSystem::ShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_EN
 bool SdlWindowSystem::CreateWindow(const WindowCreateRequest& request) {
     state->request = request;
     state->windowFormat = kStandardFormat;
-    return state->MakeWindow(AttributesOf(kStandardFormat, PixelFormatRequest{32, 16, true}));
+    return state->MakeWindow(state->AttributesOf(kStandardFormat, PixelFormatRequest{32, 16, true}));
 }
 
 bool SdlWindowSystem::DestroyWindow() {
@@ -157,7 +177,7 @@ int32_t SdlWindowSystem::ChoosePixelFormat(const PixelFormatRequest&) {
 
 bool SdlWindowSystem::SetPixelFormat(int32_t format, const PixelFormatRequest& request) {
     if (!state->window) return false;
-    const FormatAttributes attributes = AttributesOf(format, request);
+    const FormatAttributes attributes = state->AttributesOf(format, request);
     if (format != state->windowFormat) {
         SDL_DestroyWindow(state->window);
         state->window = nullptr;
@@ -218,10 +238,7 @@ bool SdlWindowSystem::FindMultisampleFormat(const MultisampleRequest& request, i
                                             uint32_t& count) {
     // A format is there when a small hidden window with it takes a context.
     count = 0;
-    FormatAttributes attributes;
-    attributes.depthBits = request.depthBits;
-    attributes.samples = request.samples;
-    ApplyAttributes(attributes);
+    ApplyAttributes(MultisampleAttributes(request));
     SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!probe) return true;
     if (SDL_GLContext context = SDL_GL_CreateContext(probe)) {
@@ -231,6 +248,7 @@ bool SdlWindowSystem::FindMultisampleFormat(const MultisampleRequest& request, i
         if (samples >= request.samples) {
             format = kMultisampleFormatBase + request.samples;
             count = 1;
+            state->multisampleFound = request;
         }
     }
     SDL_DestroyWindow(probe);
@@ -246,6 +264,14 @@ void SdlWindowSystem::ShowAndFocus() {
 
 void SdlWindowSystem::SwapBuffers() {
     if (state->window) SDL_GL_SwapWindow(state->window);
+}
+
+int32_t SdlWindowSystem::DisplayRefreshRate() {
+    // The display's current mode: in full screen, the mode switched to.
+    const int display = state->window ? SDL_GetWindowDisplayIndex(state->window) : 0;
+    SDL_DisplayMode mode{};
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
 }
 
 void SdlWindowSystem::SetViewport(int32_t width, int32_t height) {

@@ -3,7 +3,8 @@
 // SDL fixes a window's pixel format when it creates the window, so the
 // window is created hidden and, when the format set on it differs from the
 // one it was made with, made again with that format before anyone sees it.
-// Pixel format numbers: 1 is the standard format, 100 + n the n-sample one.
+// Pixel format numbers: 1 is the standard format, 100 + n the n-sample one,
+// made with the rest of the attributes of the search that found it.
 #pragma once
 
 #include <memory>
@@ -36,6 +37,7 @@ public:
                                uint32_t& count) override;
     void ShowAndFocus() override;
     void SwapBuffers() override;
+    int32_t DisplayRefreshRate() override;
     void SetViewport(int32_t width, int32_t height) override;
 
 private:

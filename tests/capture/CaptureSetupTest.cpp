@@ -1,7 +1,10 @@
 // What the capture decides before it draws: its command line, which frames
 // it draws when, and the script's times and files as it reads them.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "capture/FrameSchedule.h"
 #include "capture/ScriptSurvey.h"
 #include "support/Doubles.h"
+#include "support/PngBytes.h"
 
 namespace {
 
@@ -96,15 +100,26 @@ TEST(ScriptSurvey, ReadsTimesAtTheScriptsTempoAndRefusesOthers) {
 }
 
 TEST(ScriptSurvey, NamesEveryPictureThatCannotBeRead) {
+    // A picture cut short after its first row opens but does not decode.
+    const std::string cut = (std::filesystem::temp_directory_path() /
+                             ("survey_cut_" + std::to_string(getpid()) + ".png"))
+                                .string();
+    const PngBytes png = PngWithOneRow(4, 4, 8, 2, PngBytes(12, 90));
+    std::ofstream(cut, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     TempScript script(
-        "Define _IMG_DIR=/nonexistent-folder/\n"
-        "LoadImage pic1 one.png\n"
-        "LoadImage pic2 two.bmp\n");
+        "Define _IMG_DIR=/\n"
+        "LoadImage pic1 nonexistent-folder/one.png\n"
+        "LoadImage pic2 nonexistent-folder/two.bmp\n"
+        "LoadImage pic3 " +
+        cut.substr(1) + "\n");
     RecordingMessageBoxes boxes;
     ScriptSurvey survey(boxes);
     std::string error;
     EXPECT_FALSE(survey.Load(script.Path(), error));
+    std::filesystem::remove(cut);
     // The .bmp name is served by the .png file, as in the show.
-    EXPECT_NE(error.find("/nonexistent-folder/one.png"), std::string::npos) << error;
-    EXPECT_NE(error.find("/nonexistent-folder/two.png"), std::string::npos) << error;
+    EXPECT_NE(error.find("/nonexistent-folder/one.png: No such file"), std::string::npos) << error;
+    EXPECT_NE(error.find("/nonexistent-folder/two.png: No such file"), std::string::npos) << error;
+    EXPECT_NE(error.find(cut + ": it cannot be decoded"), std::string::npos) << error;
 }

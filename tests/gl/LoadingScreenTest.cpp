@@ -19,6 +19,8 @@ public:
         ++swaps;
     }
     void Resize(int32_t, int32_t) override {}
+    int32_t RefreshRate() override { return refreshRate; }
+    int32_t refreshRate = 0;
     int swaps = 0;
     uint8_t first = 0;
     uint8_t last = 0;
@@ -53,12 +55,37 @@ TEST_F(LoadingScreenGl, FadesTakeOneHundredAndOneFramesEach) {
     EXPECT_EQ(frames.last, 0);
 }
 
-TEST_F(LoadingScreenGl, EveryTickGrowsThePictureAndShowsOneFrame) {
-    LoadingScreen screen(frames, Window(), clock);
-    for (int line = 0; line < 150; ++line) screen.Tick();
-    EXPECT_EQ(frames.swaps, 150);
-    EXPECT_TRUE(clock.sleeps.empty());
-    EXPECT_FLOAT_EQ(screen.Scale(), 0.9999993f);
+TEST_F(LoadingScreenGl, TicksShowAFrameOncePerDisplayRefreshAndAfterTheLastLine) {
+    // 150 script lines read `msPerLine` apart on a display of `refreshRate`
+    // Hz (0: unknown, taken as 60). Each line grows the picture; a frame
+    // shows it when a refresh has passed since the last frame, and the end
+    // of the script shows the final size unless the last line's frame did.
+    struct Case {
+        int32_t refreshRate;
+        uint32_t msPerLine;
+        int frames;
+    };
+    const Case cases[] = {
+        {60, 0, 2},     // the first line, then the end
+        {60, 5, 39},    // every fourth line (20 ms), and the end
+        {0, 5, 39},     // the same
+        {144, 5, 76},   // every other line (10 ms), and the end
+        {60, 20, 150},  // every line, the last one included
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.refreshRate << " Hz, " << c.msPerLine << " ms");
+        frames = FrameCounter();
+        frames.refreshRate = c.refreshRate;
+        LoadingScreen screen(frames, Window(), clock);
+        for (int line = 0; line < 150; ++line) {
+            screen.Tick();
+            clock.now += c.msPerLine;
+        }
+        screen.Finish();
+        EXPECT_EQ(frames.swaps, c.frames);
+        EXPECT_TRUE(clock.sleeps.empty());
+        EXPECT_FLOAT_EQ(screen.Scale(), 0.9999993f);
+    }
 }
 
 TEST_F(LoadingScreenGl, DrawLeavesTheMatrixStackAsItWas) {

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "gl/GlTestContext.h"
+#include "textures/TextureRegistry.h"
+#include "textures/gl/GlTextures.h"
 #include "textures/gl/PngUpload.h"
 
 namespace {
@@ -29,8 +31,7 @@ protected:
         GlTest::SetUp();
         glGenTextures(1, &textureName);
         glBindTexture(GL_TEXTURE_2D, textureName);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        SetBoundTextureSampling(Minification::Mipmapped, kWrapRepeat);
     }
 
     void TearDown() override {

@@ -1,11 +1,13 @@
 // The SDL stand-ins under SDL's headless drivers: events become the right
-// window messages, the clock ticks and sleeps.
+// window messages, the clock ticks and sleeps, windows are made as asked.
+#include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SdlWindowSystem.h"
 
 namespace {
 
@@ -178,4 +180,36 @@ TEST_F(SdlPlatform, ClockSleepsAtLeastAsLongAsAsked) {
     const uint32_t before = clock.Milliseconds();
     clock.Sleep(20);
     EXPECT_GE(clock.Milliseconds() - before, 20u);
+}
+
+TEST_F(SdlPlatform, WindowIsWhereAskedWithTheMultisampledFormatItsSearchFound) {
+    SdlWindowSystem windows;
+    ASSERT_TRUE(windows.RegisterWindowClass());
+    WindowCreateRequest request;
+    request.title = "format";
+    request.clientWidth = 64;
+    request.clientHeight = 48;
+    ASSERT_TRUE(windows.CreateWindow(request));
+    MultisampleRequest search;
+    search.samples = 4;
+    int32_t format = 0;
+    uint32_t count = 0;
+    ASSERT_TRUE(windows.FindMultisampleFormat(search, format, count));
+    ASSERT_EQ(count, 1u) << "Mesa offers four samples";
+    ASSERT_TRUE(windows.SetPixelFormat(format, PixelFormatRequest{32, 16, true}));
+    ASSERT_TRUE(windows.CreateContext());
+    ASSERT_TRUE(windows.MakeContextCurrent(true));
+
+    int x = -1, y = -1;
+    SDL_GetWindowPosition(SDL_GL_GetCurrentWindow(), &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    GLint samples = 0, alphaBits = 0;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
+    EXPECT_EQ(samples, 4);
+    EXPECT_EQ(alphaBits, search.alphaBits);
+    windows.MakeContextCurrent(false);
+    windows.DeleteContext();
+    windows.DestroyWindow();
 }

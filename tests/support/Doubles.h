@@ -150,6 +150,7 @@ public:
             ++owner.ticks;
             owner.log.push_back("loading:tick");
         }
+        void Finish() override {}
         RecordingLoadingViewFactory& owner;
     };
     explicit RecordingLoadingViewFactory(std::vector<std::string>& log) : log(log) {}
@@ -198,6 +199,7 @@ public:
     void Resize(int32_t width, int32_t height) override {
         resizes.push_back({width, height});
     }
+    int32_t RefreshRate() override { return 0; }
     struct Size {
         int32_t width;
         int32_t height;

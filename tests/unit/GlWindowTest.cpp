@@ -65,6 +65,7 @@ public:
     }
     void ShowAndFocus() override { Call("show", false); }
     void SwapBuffers() override { Call("swap", false); }
+    int32_t DisplayRefreshRate() override { return 0; }
     void SetViewport(int32_t width, int32_t height) override {
         Call("viewport:" + std::to_string(width) + "x" + std::to_string(height), false);
     }

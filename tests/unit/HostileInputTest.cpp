@@ -4,8 +4,8 @@
 // Each has one clear outcome, reached without reading or setting aside more
 // than the input really holds.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
@@ -21,6 +21,8 @@
 #include "support/ChunkWriter.h"
 #include "support/Doubles.h"
 #include "support/ModelInvariants.h"
+#include "support/PngBytes.h"
+#include "textures/PictureFile.h"
 #include "textures/TextureRegistry.h"
 #include "textures/gl/PngUpload.h"
 
@@ -38,7 +40,9 @@ public:
     void FadeIn() override {}
     void FadeOut() override {}
     void Tick() override { ++ticks; }
+    void Finish() override { ticksAtFinish.push_back(ticks); }
     int ticks = 0;
+    std::vector<int> ticksAtFinish;
 };
 
 class HostileScript : public ::testing::Test {
@@ -75,8 +79,10 @@ TEST_F(HostileScript, AHundredThousandEventLinesKeepTheFirstThousandAndSayItOnce
     ASSERT_EQ(engine->EventCount(), ScriptEngine::kMaxEvents);
     EXPECT_EQ(engine->Event(999).start, 999u);
     EXPECT_EQ(engine->Event(999).value, 999.0);
-    // Every line was read, the empty one after the last line end included.
+    // Every line was read, the empty one after the last line end included,
+    // and then the end of the script was told once.
     EXPECT_EQ(view.ticks, kLines + 1);
+    EXPECT_EQ(view.ticksAtFinish, std::vector<int>{kLines + 1});
     EXPECT_EQ(engine->LineNumber(), kLines + 2);
 
     // The table plays as usual.
@@ -160,35 +166,10 @@ public:
     const fs::path path;
 };
 
-void AppendChunk(Bytes& png, const char* type, const Bytes& data) {
-    const uint32_t length = uint32_t(data.size());
-    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(length >> shift));
-    const size_t typeAt = png.size();
-    png.insert(png.end(), type, type + 4);
-    png.insert(png.end(), data.begin(), data.end());
-    const uLong crc = crc32(0, png.data() + typeAt, uInt(4 + data.size()));
-    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(crc >> shift));
-}
-
 // A well-formed PNG whose header claims `width` x `height` RGBA pixels and
 // whose image data holds one row of them.
 Bytes PngClaiming(uint32_t width, uint32_t height) {
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Bytes header;
-    for (uint32_t value : {width, height}) {
-        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(uint8_t(value >> shift));
-    }
-    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, no interlace
-    AppendChunk(png, "IHDR", header);
-    Bytes row(1 + size_t(std::min(width, 1000u)) * 4, 0x7F);
-    row[0] = 0;  // filter: none
-    uLongf packedSize = compressBound(uLong(row.size()));
-    Bytes packed(packedSize);
-    compress(packed.data(), &packedSize, row.data(), uLong(row.size()));
-    packed.resize(packedSize);
-    AppendChunk(png, "IDAT", packed);
-    AppendChunk(png, "IEND", {});
-    return png;
+    return PngWithOneRow(width, height, 8, 6, Bytes(size_t(std::min(width, 1000u)) * 4, 0x7F));
 }
 
 TEST(HostilePicture, ATwoGigabyteSparseFileFailsWithoutBeingRead) {
@@ -265,6 +246,66 @@ TEST(HostilePicture, APictureClaimingTenBillionPixelsIsRefusedWithItsSize) {
     const Bytes one = PngClaiming(1000, 1);
     EXPECT_TRUE(DecodePngMemory(one.data(), one.size(), PngAlphaMode::FromFile,
                                 PngRowOrder::TopRowFirst, &fromMemory));
+}
+
+TEST(HostilePicture, EveryFileThatCannotBeAPictureIsTurnedAwayWithItsReason) {
+    const Bytes good = PngClaiming(64, 1);
+    Bytes badHeaderChecksum = good;
+    badHeaderChecksum[29] ^= 1;
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int32_t maxSide;
+        const char* reason;  // empty: a picture
+        int32_t width, height;  // what the header says
+    };
+    const Case cases[] = {
+        {"good", good, 64, "", 64, 1},
+        {"empty", {}, 0, "the file is empty", 0, 0},
+        {"jpeg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'}, 0, "it is a JPEG picture", 0, 0},
+        {"gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, 0, "it is a GIF picture", 0, 0},
+        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, 0, "it is not a PNG picture", 0, 0},
+        {"signature cut", Bytes(good.begin(), good.begin() + 5), 0, "ends after 5 bytes", 0, 0},
+        {"header cut", Bytes(good.begin(), good.begin() + 20), 0, "ends after 20 bytes", 0, 0},
+        {"header damaged", badHeaderChecksum, 0, "its PNG header is damaged", 0, 0},
+        {"wider than allowed", PngClaiming(20000, 10), 16384,
+         "20000 x 10 pixels, larger than the 16384 x 16384", 20000, 10},
+        {"ten billion pixels", PngClaiming(100000, 100000), 0, "100000 x 100000 pixels, more than",
+         100000, 100000},
+        {"rows missing", PngClaiming(64, 2), 0, "cut short or damaged", 64, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchPicture file("inspected.png");
+        file.Write(c.bytes);
+        PictureFile picture(file.path.c_str(), c.maxSide);
+        PngPixels pixels;
+        EXPECT_EQ(picture.Decode(PngRowOrder::TopRowFirst, &pixels), *c.reason == 0);
+        if (*c.reason == 0) {
+            EXPECT_EQ(picture.Problem(), "");
+        } else {
+            EXPECT_EQ(pixels.data, nullptr);
+            EXPECT_EQ(picture.Problem().rfind(file.path.string() + ": ", 0), 0u) << picture.Problem();
+            EXPECT_NE(picture.Problem().find(c.reason), std::string::npos) << picture.Problem();
+        }
+        EXPECT_EQ(picture.Header().width, c.width);
+        EXPECT_EQ(picture.Header().height, c.height);
+    }
+
+    // Files that are no files; a FIFO without a writer must not block.
+    const fs::path folder = fs::temp_directory_path();
+    ScratchPicture fifo("fifo.png");
+    ASSERT_EQ(mkfifo(fifo.path.c_str(), 0600), 0);
+    const std::string missing = (folder / "no-such-picture.png").string();
+    const std::pair<std::string, std::string> others[] = {
+        {folder.string(), folder.string() + " is a folder"},
+        {fifo.path.string(), fifo.path.string() + " is not a regular file"},
+        {missing, "cannot open " + missing + ": No such file or directory"},
+    };
+    for (const auto& [path, reason] : others) {
+        PictureFile picture(path.c_str(), 0);
+        EXPECT_EQ(picture.Problem().rfind(reason, 0), 0u) << picture.Problem();
+    }
 }
 
 // --- Models -----------------------------------------------------------------

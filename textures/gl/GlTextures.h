@@ -1,6 +1,7 @@
 // The texture objects of the show on OpenGL: pictures read from PNG files
 // with a full mipmap chain, and empty square render targets. Neither deletes
-// its GL texture name: names live until the context ends.
+// its GL texture name: names live until the context ends, and a picture read
+// again reuses its name.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +15,12 @@
 class ImageTexture : public Texture {
 public:
     ImageTexture();
-    // Loads the picture into a new texture name with linear filtering, a
-    // mipmap chain and the wrap mode. A file that cannot be read leaves the
-    // name without an image and the size it was known to have (0 when
-    // missing); the result is true either way.
+    // Loads the picture with linear filtering, a mipmap chain and the wrap
+    // mode, into a new texture name the first time and into the same name,
+    // replacing every level, after that. A file that cannot be read, or a
+    // picture wider or taller than the GL's maximum texture size, leaves the
+    // name without an image, the size that its header gave (0 without one)
+    // and loadProblem saying why; the result is true either way.
     bool Load(const char* fileName, int32_t wrapMode) override;
     void Bind() override;
 };
@@ -33,6 +36,19 @@ public:
     // gives RGB.
     bool Create(int32_t size, int32_t components, int32_t wrapMode);
 };
+
+// How a texture is filtered where it is drawn smaller than it is.
+enum class Minification {
+    Linear,     // bilinear, from level 0 alone
+    Mipmapped,  // trilinear, across the mipmap levels
+};
+
+// Sets the sampling of the texture bound to GL_TEXTURE_2D: linear
+// magnification, `minification`, and `wrapMode` (kWrapClamp or kWrapRepeat)
+// on both axes. A clamped texture shows its edge texels stretched over
+// everything outside it (GL_CLAMP_TO_EDGE): GL_CLAMP itself would blend the
+// edges with the black border colour into a dark fringe.
+void SetBoundTextureSampling(Minification minification, int32_t wrapMode);
 
 class GlTextureFactory : public TextureFactory {
 public:

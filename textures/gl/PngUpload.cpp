@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "textures/PictureFile.h"
 #include "textures/TextureLevels.h"
 
 namespace {
@@ -72,14 +73,24 @@ bool PngStandardOrientation() {
 }
 
 bool LoadPngIntoBoundTexture(const char* fileName, PngMipmapMode mipmapMode, PngAlphaMode alphaMode,
-                             PngInfo* info) {
+                             PngInfo* info, std::string* problem) {
     if (info != nullptr) *info = PngInfo{};
-    if (mipmapMode != PngMipmapMode::BuildFullChain) return false;
+    if (problem != nullptr) problem->clear();
+    if (mipmapMode != PngMipmapMode::BuildFullChain || alphaMode != PngAlphaMode::FromFile) {
+        return false;
+    }
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    PictureFile file(fileName, maxTextureSize);
     PngPixels pixels;
     const PngRowOrder rowOrder =
         standardOrientation ? PngRowOrder::BottomRowFirst : PngRowOrder::TopRowFirst;
-    const bool decoded = DecodePngFile(fileName, alphaMode, rowOrder, &pixels);
-    if (info != nullptr) *info = pixels.info;
-    if (!decoded) return false;
-    return UploadPngPixelsToBoundTexture(std::move(pixels), mipmapMode);
+    const bool decoded = file.Decode(rowOrder, &pixels);
+    if (info != nullptr) *info = decoded ? pixels.info : file.Header();
+    if (decoded && UploadPngPixelsToBoundTexture(std::move(pixels), mipmapMode)) return true;
+    if (problem != nullptr) {
+        *problem = decoded ? std::string(fileName) + ": there is not enough memory for its texture"
+                           : file.Problem();
+    }
+    return false;
 }

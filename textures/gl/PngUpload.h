@@ -5,6 +5,8 @@
 // nothing is uploaded.
 #pragma once
 
+#include <string>
+
 #include "textures/PngDecode.h"
 
 // How the mipmap levels are made. The values are the ones picture loading
@@ -30,8 +32,12 @@ void SetPngStandardOrientation(bool on);
 bool PngStandardOrientation();
 
 // Decodes `fileName` and uploads it into the texture bound to GL_TEXTURE_2D,
-// in the orientation set above. Fills `info` (when not null) even on
-// failure, with what was known, as DecodePngFile does: all zero for a
-// missing file. Returns false, with nothing uploaded, on any failure.
+// in the orientation set above. The file is looked at first (PictureFile.h):
+// one that cannot be a picture, or whose sides exceed the GL's maximum
+// texture size, is turned away before it is decoded. Fills `info` (when not
+// null) even on failure, with what was known: the header's values once a
+// sound header was read, all zero before. Returns false, with nothing
+// uploaded, on any failure; `problem` (when not null) then says why, naming
+// the file, and is empty on success.
 bool LoadPngIntoBoundTexture(const char* fileName, PngMipmapMode mipmapMode, PngAlphaMode alphaMode,
-                             PngInfo* info);
+                             PngInfo* info, std::string* problem = nullptr);
