@@ -50,7 +50,7 @@ bool GlWindow::Create(const WindowSettings& settings) {
     request.clientWidth = settings.width;
     request.clientHeight = settings.height;
     request.style = fullscreen ? WindowStyle::Popup : WindowStyle::Normal;
-    if (!system.CreateWindow(request)) {
+    if (!system.OpenWindow(request)) {
         Kill();
         return false;
     }

@@ -60,7 +60,9 @@ public:
     virtual bool ChangeDisplayMode(const DisplayModeRequest* mode) = 0;
     virtual void ShowCursor(bool visible) = 0;
 
-    virtual bool CreateWindow(const WindowCreateRequest& request) = 0;
+    // Creates the window (named so, and not CreateWindow, because Windows'
+    // headers make that name a macro).
+    virtual bool OpenWindow(const WindowCreateRequest& request) = 0;
     virtual bool DestroyWindow() = 0;
     virtual bool AcquireDeviceContext() = 0;
     virtual bool ReleaseDeviceContext() = 0;

@@ -20,7 +20,7 @@ public:
     bool UnregisterWindowClass() override;
     bool ChangeDisplayMode(const DisplayModeRequest* mode) override;
     void ShowCursor(bool visible) override;
-    bool CreateWindow(const WindowCreateRequest& request) override;
+    bool OpenWindow(const WindowCreateRequest& request) override;
     bool DestroyWindow() override;
     bool AcquireDeviceContext() override;
     bool ReleaseDeviceContext() override;

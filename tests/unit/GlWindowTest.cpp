@@ -24,7 +24,7 @@ public:
                     failDisplayMode);
     }
     void ShowCursor(bool visible) override { Call(visible ? "cursor:show" : "cursor:hide", false); }
-    bool CreateWindow(const WindowCreateRequest& request) override {
+    bool OpenWindow(const WindowCreateRequest& request) override {
         lastWindow = request;
         ++windowsCreated;
         return Call(request.style == WindowStyle::Popup ? "window:popup" : "window:normal",
