@@ -11,7 +11,7 @@ struct FileStamp {
     int64_t size = 0;
     int64_t modifiedSeconds = 0;
     int64_t modifiedNanoseconds = 0;
-    uint64_t inode = 0;
+    uint64_t inode = 0;  // on Windows, the file's index on its volume
 
     bool operator==(const FileStamp&) const = default;
 };

@@ -8,6 +8,14 @@
 #include "preview/PreviewSession.h"
 #include "script/ScriptEngine.h"
 
+// The formats that vsnprintf takes: on MinGW, whose "printf" means
+// Microsoft's, the C++ library's vsnprintf is the GNU-style one.
+#if defined(__MINGW32__)
+#define SHOW_PRINTF gnu_printf
+#else
+#define SHOW_PRINTF printf
+#endif
+
 namespace {
 
 // Writes lines into a HudText, wrapping words that do not fit.
@@ -28,7 +36,7 @@ public:
     }
 
     // Appends formatted text to the current line, cut at the line's width.
-    void Append(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    void Append(const char* format, ...) __attribute__((format(SHOW_PRINTF, 2, 3))) {
         if (out.count == 0) return;
         HudText::Line& line = out.lines[out.count - 1];
         va_list arguments;

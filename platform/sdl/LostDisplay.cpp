@@ -1,5 +1,13 @@
 #include "platform/sdl/LostDisplay.h"
 
+#if defined(_WIN32)
+
+// Windows has no display connection to lose: the windows go with the
+// program.
+void EndAtOnceWhenTheDisplayIsLost() {}
+
+#else
+
 #include <X11/Xlib.h>
 #include <errno.h>
 #include <unistd.h>
@@ -21,3 +29,5 @@ int EndAtOnce(Display*) {
 }  // namespace
 
 void EndAtOnceWhenTheDisplayIsLost() { XSetIOErrorHandler(EndAtOnce); }
+
+#endif

@@ -76,6 +76,13 @@ SDL_Surface* MakeIcon() {
     return icon;
 }
 
+// The windowing system that `window` lives in, with its handles; false
+// when SDL cannot tell.
+bool WindowSystemInfo(SDL_Window* window, SDL_SysWMinfo& info) {
+    SDL_VERSION(&info.version);
+    return window && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE;
+}
+
 }  // namespace
 
 struct SdlWindowSystem::State {
@@ -154,7 +161,7 @@ bool SdlWindowSystem::ChangeDisplayMode(const DisplayModeRequest* mode) {
 
 void SdlWindowSystem::ShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
-bool SdlWindowSystem::CreateWindow(const WindowCreateRequest& request) {
+bool SdlWindowSystem::OpenWindow(const WindowCreateRequest& request) {
     state->request = request;
     state->windowFormat = kStandardFormat;
     return state->MakeWindow(state->AttributesOf(kStandardFormat, PixelFormatRequest{32, 16, true}));
@@ -208,13 +215,22 @@ bool SdlWindowSystem::DeleteContext() {
 const char* SdlWindowSystem::PlatformExtensions() {
     if (!state->window) return nullptr;
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(state->window, &info) && info.subsystem == SDL_SYSWM_X11) {
+    const bool known = WindowSystemInfo(state->window, info);
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (known && info.subsystem == SDL_SYSWM_X11) {
         using QueryGlx = const char* (*)(void*, int);
         auto query = reinterpret_cast<QueryGlx>(SDL_GL_GetProcAddress("glXQueryExtensionsString"));
         if (query) return query(info.info.x11.display, SDL_GetWindowDisplayIndex(state->window));
         return nullptr;
     }
+#endif
+#if defined(SDL_VIDEO_DRIVER_WINDOWS)
+    if (known && info.subsystem == SDL_SYSWM_WINDOWS) {
+        using QueryWgl = const char*(WINAPI*)(HDC);
+        auto query = reinterpret_cast<QueryWgl>(SDL_GL_GetProcAddress("wglGetExtensionsStringARB"));
+        return query ? query(info.info.win.hdc) : nullptr;
+    }
+#endif
     using CurrentDisplay = void* (*)();
     using QueryEgl = const char* (*)(void*, int);
     auto currentDisplay = reinterpret_cast<CurrentDisplay>(SDL_GL_GetProcAddress("eglGetCurrentDisplay"));
@@ -230,7 +246,14 @@ const char* SdlWindowSystem::GlExtensions() {
     return reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
 }
 
-const char* SdlWindowSystem::MultisampleExtensionName() { return "GLX_ARB_multisample"; }
+const char* SdlWindowSystem::MultisampleExtensionName() {
+    // Each windowing system announces multisampled formats in its own list.
+    SDL_SysWMinfo info;
+    if (WindowSystemInfo(state->window, info) && info.subsystem == SDL_SYSWM_WINDOWS) {
+        return "WGL_ARB_multisample";
+    }
+    return "GLX_ARB_multisample";
+}
 
 bool SdlWindowSystem::HasMultisampleFormatSearch() { return true; }
 
