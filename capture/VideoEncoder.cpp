@@ -1,18 +1,19 @@
 #include "capture/VideoEncoder.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-extern char** environ;
-
 namespace {
+
+#if defined(_WIN32)
+constexpr const char* kFfmpegMissing =
+    "ffmpeg.exe is not on PATH; put the folder that holds ffmpeg.exe on PATH, or capture PNG "
+    "frames with --frames DIR";
+#else
+constexpr const char* kFfmpegMissing =
+    "ffmpeg is not installed (or not on PATH); install it with: sudo apt-get install ffmpeg";
+#endif
 
 // Where the file name's extension starts, or npos without one. A leading
 // dot (".mp4" as a whole name) is not an extension.
@@ -88,65 +89,22 @@ VideoEncoder::~VideoEncoder() {
 }
 
 bool VideoEncoder::Start(std::string& error) {
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
-        return false;
+    switch (ffmpeg.Start(FfmpegArguments(settings, partialPath), error)) {
+        case ChildProcess::StartResult::Started:
+            started = true;
+            return true;
+        case ChildProcess::StartResult::NotFound:
+            error = kFfmpegMissing;
+            return false;
+        case ChildProcess::StartResult::Failed:
+            return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // The read end becomes ffmpeg's standard input; dup2 clears its
-    // close-on-exec flag, and both original ends close on exec.
-    posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
-
-    const std::vector<std::string> arguments = FfmpegArguments(settings, partialPath);
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(ends[0]);
-    if (spawned != 0) {
-        close(ends[1]);
-        child = -1;
-        if (spawned == ENOENT) {
-            error = "ffmpeg is not installed (or not on PATH); install it with: "
-                    "sudo apt-get install ffmpeg";
-        } else {
-            error = std::string("cannot start ffmpeg: ") + std::strerror(spawned);
-        }
-        return false;
-    }
-    pipeToChild = ends[1];
-    started = true;
-    return true;
+    return false;
 }
 
 bool VideoEncoder::WriteFrame(const uint8_t* pixels, uint64_t) {
-    if (pipeToChild < 0) return false;
-    size_t done = 0;
-    while (done < frameBytes) {
-        const ssize_t wrote = write(pipeToChild, pixels + done, frameBytes - done);
-        if (wrote < 0) {
-            if (errno == EINTR) continue;
-            return false;  // EPIPE: ffmpeg has stopped; Finish tells why
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
-}
-
-int VideoEncoder::WaitForChild() {
-    if (child < 0) return -1;
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = waitpid(child, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    child = -1;
-    if (waited < 0 || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    // False once ffmpeg has stopped reading; Finish tells why.
+    return ffmpeg.Write(pixels, frameBytes);
 }
 
 bool VideoEncoder::Finish(std::string& error) {
@@ -154,21 +112,17 @@ bool VideoEncoder::Finish(std::string& error) {
         error = "ffmpeg is not running";
         return false;
     }
-    if (pipeToChild >= 0) {
-        close(pipeToChild);
-        pipeToChild = -1;
-    }
-    const int status = WaitForChild();
+    const int status = ffmpeg.Wait();
     finished = true;
     if (status != 0) {
         error = DescribeExit(status);
-        unlink(partialPath.c_str());
+        std::remove(partialPath.c_str());
         return false;
     }
     if (std::rename(partialPath.c_str(), settings.output.c_str()) != 0) {
         error = "cannot rename " + partialPath + " to " + settings.output + ": " +
                 std::strerror(errno);
-        unlink(partialPath.c_str());
+        std::remove(partialPath.c_str());
         return false;
     }
     return true;
@@ -177,25 +131,14 @@ bool VideoEncoder::Finish(std::string& error) {
 void VideoEncoder::Cancel(std::string& error) {
     error.clear();
     if (!started || finished) return;
-    if (pipeToChild >= 0) {
-        close(pipeToChild);
-        pipeToChild = -1;
-    }
-    const int status = WaitForChild();
+    const int status = ffmpeg.Wait();
     if (status != 0) error = DescribeExit(status);
-    unlink(partialPath.c_str());
+    std::remove(partialPath.c_str());
     finished = true;
 }
 
 void VideoEncoder::Abandon() {
-    if (pipeToChild >= 0) {
-        close(pipeToChild);
-        pipeToChild = -1;
-    }
-    if (child >= 0) {
-        kill(child, SIGTERM);
-        WaitForChild();
-    }
-    unlink(partialPath.c_str());
+    ffmpeg.Terminate();
+    std::remove(partialPath.c_str());
     finished = true;
 }

@@ -1,5 +1,6 @@
-// Encodes the captured frames into a video with Debian's ffmpeg, run as a
-// child process that reads raw RGB frames from a pipe on its standard input:
+// Encodes the captured frames into a video with ffmpeg (Debian's; on
+// Windows, ffmpeg.exe from PATH), run as a child process that reads raw RGB
+// frames from a pipe on its standard input:
 // H.264 in yuv420p at the capture's frame rate, and the show's music from
 // the capture's start, cut to the video's length, as AAC.
 //
@@ -8,12 +9,11 @@
 // a truncated OUTPUT behind or destroys an older one.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "capture/ChildProcess.h"
 #include "capture/FrameRing.h"
 
 struct VideoSettings {
@@ -57,16 +57,13 @@ public:
     void Cancel(std::string& error);
 
 private:
-    // Waits for ffmpeg; its exit status, or -1 when it did not exit normally.
-    int WaitForChild();
     // Stops ffmpeg at once and removes the partial video.
     void Abandon();
 
     VideoSettings settings;
     std::string partialPath;
     size_t frameBytes;
-    int pipeToChild = -1;
-    pid_t child = -1;
+    ChildProcess ffmpeg;
     bool started = false;  // ffmpeg ran, so the partial file is ours
     bool finished = false;
 };

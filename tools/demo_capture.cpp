@@ -1,8 +1,9 @@
 // demo-capture: renders the show offline at a fixed frame rate, frame-exact
 // however slow each frame is, to PNG frames or to a video with the music.
 // It needs no display: the show draws into an 800 x 600 window on SDL's
-// offscreen driver, against a clock that moves by exactly one frame's
-// milliseconds per frame.
+// offscreen driver (on Windows, which has none with OpenGL, an ordinary
+// window), against a clock that moves by exactly one frame's milliseconds
+// per frame.
 //
 //   demo-capture [--fps N] [--from TIME] [--to TIME] [--script FILE]
 //                [--frames DIR | OUTPUT] [--benchmark]
@@ -10,8 +11,6 @@
 // Exit status: 0 when every frame was written, 1 when the capture failed
 // (script errors, missing files, an encoder that fails), 2 for a wrong
 // command line.
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +22,7 @@
 #include "app/GlWindow.h"
 #include "audio/KaSounds.h"
 #include "capture/CaptureOptions.h"
+#include "capture/ChildProcess.h"
 #include "capture/FrameLoop.h"
 #include "capture/FrameRing.h"
 #include "capture/FrameSchedule.h"
@@ -69,19 +69,6 @@ struct PassResult {
     double cpuSeconds = 0.0;  // of every thread, ffmpeg's included
 };
 
-// Processor time used so far by this process's threads and by its children
-// that have ended.
-double CpuSeconds() {
-    double total = 0.0;
-    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
-        rusage usage{};
-        getrusage(who, &usage);
-        total += usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
-                 usage.ru_stime.tv_usec * 1e-6;
-    }
-    return total;
-}
-
 class Capture {
 public:
     Capture(const CaptureOptions& options, const FrameSchedule& schedule, Platform& platform,
@@ -111,14 +98,14 @@ public:
         const bool interactive = isatty(STDERR_FILENO) != 0;
         ProgressMeter progress(stderr, interactive, schedule.FrameCount());
         const auto start = std::chrono::steady_clock::now();
-        const double cpuAtStart = CpuSeconds();
+        const double cpuAtStart = ProcessorSeconds();
         if (!write) {
             const FrameLoopResult drawn =
                 RunFrameLoop(show, schedule, nullptr, kWidth, kHeight, progress);
             progress.Close();
             result.frames = drawn.frames;
             result.seconds = drawn.seconds;
-            result.cpuSeconds = CpuSeconds() - cpuAtStart;
+            result.cpuSeconds = ProcessorSeconds() - cpuAtStart;
             return true;
         }
 
@@ -158,7 +145,7 @@ public:
         if (!allWritten) return Failed(pictures->Error());
         result.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        result.cpuSeconds = CpuSeconds() - cpuAtStart;
+        result.cpuSeconds = ProcessorSeconds() - cpuAtStart;
         return true;
     }
 
@@ -179,10 +166,6 @@ double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pas
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A failing ffmpeg closes the pipe; writing to it must report EPIPE, not
-    // end the program.
-    signal(SIGPIPE, SIG_IGN);
-
     CaptureOptions options;
     std::string error;
     if (!ParseCaptureOptions(argc, argv, options, error)) {
@@ -223,8 +206,9 @@ int main(int argc, char** argv) {
     }
     const FrameSchedule schedule(from, to, options.fps);
 
-    // No window on screen, whatever display there is.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // No window on screen, whatever display there is (where SDL can draw
+    // without one).
+    SdlSystem::DrawOffscreen();
     Platform platform;
     if (!platform.sdl.Start()) return Fail(std::string("cannot start SDL: ") + SdlSystem::LastError());
     platform.window = std::make_unique<GlWindow>(platform.windowSystem, boxes);

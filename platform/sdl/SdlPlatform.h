@@ -30,6 +30,11 @@ public:
     bool NoDisplay() const { return noDisplay; }
     // Why the last Start failed.
     const std::string& Problem() const { return problem; }
+    // Before Start: asks for SDL's offscreen driver by name, so that windows
+    // are drawn off the screen, with no display. Only where that driver has
+    // OpenGL (through EGL): Windows has no EGL, so there the windows stay
+    // ordinary ones.
+    static void DrawOffscreen();
     // SDL's description of the last failure.
     static const char* LastError();
 

@@ -40,6 +40,12 @@ bool SdlSystem::Start() {
     return true;
 }
 
+void SdlSystem::DrawOffscreen() {
+#if !defined(_WIN32)
+    SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
+#endif
+}
+
 const char* SdlSystem::LastError() { return SDL_GetError(); }
 
 uint32_t SdlClock::Milliseconds() { return SDL_GetTicks(); }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/ChildProcess.h"
 #include "capture/FrameRing.h"
 #include "capture/ProgressMeter.h"
 #include "capture/VideoEncoder.h"
@@ -155,6 +156,29 @@ TEST(VideoEncoder, WritesAPartialFileBesideTheOutputAndNamesFilesAsFiles) {
     EXPECT_FALSE(has(silent, "-c:a"));
     EXPECT_EQ(silent[silent.size() - 3], "-f");
     EXPECT_EQ(silent[silent.size() - 2], "mp4");
+}
+
+TEST(ChildProcess, QuotesAWindowsCommandLineSoThatEachArgumentComesBackAsItWas) {
+    // Quotes only where needed; inside quotes, backslashes double only
+    // before a quote, their own or the closing one.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"ffmpeg", "ffmpeg"},
+        {"", "\"\""},
+        {"file:C:\\my videos\\show.partial.mp4", "\"file:C:\\my videos\\show.partial.mp4\""},
+        {"C:\\plain\\path", "C:\\plain\\path"},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"a\\\"b", "\"a\\\\\\\"b\""},
+        {"ends in a folder\\", "\"ends in a folder\\\\\""},
+        {"tab\there", "\"tab\there\""},
+    };
+    std::vector<std::string> arguments;
+    std::string expected;
+    for (const auto& [argument, quoted] : cases) {
+        EXPECT_EQ(WindowsCommandLine({argument}), quoted) << argument;
+        arguments.push_back(argument);
+        expected += (expected.empty() ? "" : " ") + quoted;
+    }
+    EXPECT_EQ(WindowsCommandLine(arguments), expected);
 }
 
 TEST(ProgressMeter, ShowsFramesSpeedAndTimeLeftInPlaceOnlyOnATerminal) {

@@ -1,0 +1,47 @@
+// A program run as a child process that reads, through a pipe on its
+// standard input, what we write to it; its standard output and error are
+// ours. The capture feeds ffmpeg so. Each system has its own
+// implementation (ChildProcessPosix.cpp, ChildProcessWin32.cpp); the
+// compiler's target picks one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ChildProcess {
+public:
+    ChildProcess();
+    // Ends a child that still runs, as Terminate does.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    enum class StartResult { Started, NotFound, Failed };
+    // Starts the program `arguments[0]`, looked up on PATH (on Windows as
+    // NAME.exe), with the rest as its arguments. When it is not Started,
+    // `error` says why.
+    StartResult Start(const std::vector<std::string>& arguments, std::string& error);
+    // Writes all `size` bytes to the child; false once it has stopped
+    // reading (the program goes on).
+    bool Write(const uint8_t* data, size_t size);
+    // Closes the pipe, waits for the child to end and returns its exit
+    // status: -1 when none runs or it did not exit normally.
+    int Wait();
+    // Ends the child at once and waits for it.
+    void Terminate();
+
+private:
+    struct Native;
+    std::unique_ptr<Native> native;
+};
+
+// Processor time used so far by this process's threads and by its children
+// that have been waited for, in seconds.
+double ProcessorSeconds();
+
+// `arguments` as one Windows command line, quoted so that the C library's
+// parsing of the child gives back each argument unchanged.
+std::string WindowsCommandLine(const std::vector<std::string>& arguments);

@@ -1,0 +1,147 @@
+// The child process on Windows: CreateProcess with an anonymous pipe.
+#if defined(_WIN32)
+
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <string>
+
+#include "capture/ChildProcess.h"
+
+namespace {
+
+// Processor time of the children waited for, in 100-ns steps.
+std::atomic<uint64_t> endedChildrenSteps{0};
+
+uint64_t Steps(const FILETIME& time) {
+    return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+uint64_t ProcessorStepsOf(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return Steps(kernel) + Steps(user);
+}
+
+std::string SystemMessage(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == '.' || message.back() == ' ')) {
+        message.pop_back();
+    }
+    return message;
+}
+
+// The program file NAME.exe in one of PATH's folders, or "" when none has it.
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    if (!path || !*path) return "";
+    char found[MAX_PATH];
+    const DWORD length = SearchPathA(path, name.c_str(), ".exe", MAX_PATH, found, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(found, length) : "";
+}
+
+}  // namespace
+
+struct ChildProcess::Native {
+    HANDLE pipe = nullptr;
+    HANDLE process = nullptr;
+
+    void ClosePipe() {
+        if (pipe) CloseHandle(pipe);
+        pipe = nullptr;
+    }
+};
+
+ChildProcess::ChildProcess() : native(std::make_unique<Native>()) {}
+
+ChildProcess::~ChildProcess() { Terminate(); }
+
+ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& arguments,
+                                              std::string& error) {
+    const std::string program = FindOnPath(arguments[0]);
+    if (program.empty()) {
+        error = "cannot find " + arguments[0] + ".exe on PATH";
+        return StartResult::NotFound;
+    }
+    // Only the read end is inherited, so that the child sees the end of its
+    // input once we close the write end.
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0) ||
+        !SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0)) {
+        error = "cannot make a pipe: " + SystemMessage(GetLastError());
+        if (readEnd) CloseHandle(readEnd);
+        if (writeEnd) CloseHandle(writeEnd);
+        return StartResult::Failed;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = readEnd;
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::string commandLine = WindowsCommandLine(arguments);
+    PROCESS_INFORMATION child{};
+    const bool created = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        0, nullptr, nullptr, &startup, &child) != 0;
+    const DWORD failure = GetLastError();
+    CloseHandle(readEnd);
+    if (!created) {
+        CloseHandle(writeEnd);
+        error = "cannot start " + program + ": " + SystemMessage(failure);
+        return StartResult::Failed;
+    }
+    CloseHandle(child.hThread);
+    native->process = child.hProcess;
+    native->pipe = writeEnd;
+    return StartResult::Started;
+}
+
+bool ChildProcess::Write(const uint8_t* data, size_t size) {
+    if (!native->pipe) return false;
+    size_t done = 0;
+    while (done < size) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
+        DWORD wrote = 0;
+        // Fails once the child has closed its end.
+        if (!WriteFile(native->pipe, data + done, chunk, &wrote, nullptr)) return false;
+        done += wrote;
+    }
+    return true;
+}
+
+int ChildProcess::Wait() {
+    native->ClosePipe();
+    if (!native->process) return -1;
+    DWORD status = 0;
+    const bool ended = WaitForSingleObject(native->process, INFINITE) == WAIT_OBJECT_0 &&
+                       GetExitCodeProcess(native->process, &status);
+    endedChildrenSteps += ProcessorStepsOf(native->process);
+    CloseHandle(native->process);
+    native->process = nullptr;
+    return ended ? static_cast<int>(status) : -1;
+}
+
+void ChildProcess::Terminate() {
+    native->ClosePipe();
+    if (!native->process) return;
+    TerminateProcess(native->process, 1);
+    Wait();
+}
+
+double ProcessorSeconds() {
+    return (ProcessorStepsOf(GetCurrentProcess()) + endedChildrenSteps) * 1e-7;
+}
+
+#endif
