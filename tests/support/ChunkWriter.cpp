@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <stdexcept>
 
@@ -103,15 +105,13 @@ std::vector<uint8_t> ModelFileBytes(const std::vector<TestMesh>& objects) {
 }
 
 TempFile::TempFile(const std::vector<uint8_t>& bytes, std::string_view suffix) {
-    const char* folder = std::getenv("TMPDIR");
-    std::string pattern = std::string(folder && *folder ? folder : "/tmp") + "/model-test-XXXXXX";
-    pattern += suffix;
-    const int descriptor = mkstemps(pattern.data(), static_cast<int>(suffix.size()));
-    if (descriptor < 0) throw std::runtime_error("cannot create a temporary file");
-    const ssize_t written = write(descriptor, bytes.data(), bytes.size());
-    close(descriptor);
-    path_ = pattern;
-    if (written != static_cast<ssize_t>(bytes.size())) throw std::runtime_error("cannot write " + path_);
+    static std::atomic<int> made{0};
+    const std::string name =
+        "model-test-" + std::to_string(getpid()) + "-" + std::to_string(made++) + std::string(suffix);
+    path_ = (std::filesystem::temp_directory_path() / name).string();
+    std::ofstream file(path_, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!file.flush()) throw std::runtime_error("cannot write " + path_);
 }
 
 TempFile::~TempFile() {

@@ -2,22 +2,19 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 TempScript::TempScript(const std::string& text) {
-    char name[] = "/tmp/show-test-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) throw std::runtime_error("cannot create a temporary script");
-    path = name;
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n <= 0) break;
-        written += static_cast<size_t>(n);
-    }
-    close(fd);
+    static std::atomic<int> made{0};
+    const std::string name = "show-test-" + std::to_string(getpid()) + "-" + std::to_string(made++);
+    path = (std::filesystem::temp_directory_path() / name).string();
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!(file << text).flush()) throw std::runtime_error("cannot write the temporary script " + path);
 }
 
 TempScript::~TempScript() { std::remove(path.c_str()); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "effects/CameraEffect.h"
 #include "effects/GlowEffect.h"
@@ -51,9 +52,9 @@ TEST(CameraEffect, OneOrbitTakesAboutTenAndAHalfSeconds) {
     camera.params = EffectParams{};
     camera.Init();
     PlayFrames(camera, 10, 1047);  // 10.47 s of show time
-    EXPECT_NEAR(camera.orbitAngle, 2.0 * M_PI, 0.01);
+    EXPECT_NEAR(camera.orbitAngle, 2.0 * std::numbers::pi, 0.01);
     EXPECT_NEAR(camera.eye.x, 0.0, 0.06);
-    EXPECT_NEAR(camera.eye.y, std::cos(0.8 * M_PI), 0.01);
+    EXPECT_NEAR(camera.eye.y, std::cos(0.8 * std::numbers::pi), 0.01);
     EXPECT_NEAR(camera.eye.z, 6.0, 0.01);
 }
 

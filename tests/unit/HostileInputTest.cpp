@@ -157,13 +157,14 @@ long long BytesReadByProcess() {
 class ScratchPicture {
 public:
     explicit ScratchPicture(const char* name)
-        : path(fs::temp_directory_path() / ("hostile_" + std::to_string(getpid()) + "_" + name)) {}
+        : path((fs::temp_directory_path() / ("hostile_" + std::to_string(getpid()) + "_" + name))
+                   .string()) {}
     ~ScratchPicture() { fs::remove(path); }
     void Write(const Bytes& bytes) const {
         std::ofstream(path, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
-    const fs::path path;
+    const std::string path;
 };
 
 // A well-formed PNG whose header claims `width` x `height` RGBA pixels and

@@ -44,7 +44,8 @@ Bytes ReadBytes(const fs::path& file) {
 
 // A scratch file, removed when the test ends.
 struct ScratchFile {
-    fs::path path = fs::temp_directory_path() / ("png_decode_" + std::to_string(getpid()) + ".png");
+    std::string path =
+        (fs::temp_directory_path() / ("png_decode_" + std::to_string(getpid()) + ".png")).string();
     ~ScratchFile() { fs::remove(path); }
     const char* Write(const Bytes& bytes) {
         std::ofstream(path, std::ios::binary | std::ios::trunc)
@@ -124,7 +125,7 @@ Reference ReadReference(const fs::path& file) {
     Reference reference;
     int fileChannels = 0;
     stbi_us* samples =
-        stbi_load_16(file.c_str(), &reference.width, &reference.height, &fileChannels, 4);
+        stbi_load_16(file.string().c_str(), &reference.width, &reference.height, &fileChannels, 4);
     if (samples == nullptr) return reference;
     const bool linear = TaggedLinear(ReadBytes(file));
     reference.hasAlpha = fileChannels == 2 || fileChannels == 4;
@@ -156,7 +157,7 @@ bool DecodesLikeReference(const fs::path& file, Check check = Check::SizeAndPixe
     bool decoded = false;
     for (const PngRowOrder order : {PngRowOrder::TopRowFirst, PngRowOrder::BottomRowFirst}) {
         PngPixels pixels;
-        decoded = DecodePngFile(file.c_str(), PngAlphaMode::FromFile, order, &pixels);
+        decoded = DecodePngFile(file.string().c_str(), PngAlphaMode::FromFile, order, &pixels);
         PngPixels fromMemory;
         EXPECT_EQ(DecodePngMemory(bytes.data(), bytes.size(), PngAlphaMode::FromFile, order,
                                   &fromMemory),
@@ -243,7 +244,7 @@ TEST(PngDecode, InfoRecordGivesTheBitDepthOfTheFile) {
     };
     for (const auto& [file, bitDepth] : cases) {
         PngPixels pixels;
-        EXPECT_TRUE(DecodePngFile((kData / file).c_str(), PngAlphaMode::FromFile,
+        EXPECT_TRUE(DecodePngFile((kData / file).string().c_str(), PngAlphaMode::FromFile,
                                   PngRowOrder::BottomRowFirst, &pixels));
         EXPECT_EQ(pixels.info.bitDepth, bitDepth) << file;
     }
@@ -262,8 +263,8 @@ TEST(PngDecode, MissingAndCutShortFilesFailWithWhatWasKnown) {
     // whole picture is there, and it reads as the whole file does. The info
     // is all zero until the chunks before the image data are through.
     const fs::path file = kData / "pngsuite/basn6a08.png";
-    ASSERT_TRUE(
-        DecodePngFile(file.c_str(), PngAlphaMode::FromFile, PngRowOrder::TopRowFirst, &pixels));
+    ASSERT_TRUE(DecodePngFile(file.string().c_str(), PngAlphaMode::FromFile,
+                              PngRowOrder::TopRowFirst, &pixels));
     const Bytes wholePicture = TopDownRgba(pixels);
     const Bytes whole = ReadBytes(file);
     const char kImageData[] = "IDAT";

@@ -3,14 +3,12 @@
 // that runs with the system clock while it plays. Keys seek, pause and
 // loop; edited files are reloaded; the show time is kept through all of it.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -60,22 +58,26 @@ public:
     std::vector<std::string> log;
 };
 
-// A folder of its own for the script and pictures, removed at the end.
+// A folder of its own for the script and pictures, new and empty at the
+// start, removed at the end.
 class Folder {
 public:
     Folder() {
-        char name[] = "/tmp/preview-test-XXXXXX";
-        if (mkdtemp(name)) path = name;
+        static int made = 0;
+        const std::string name = "preview-test-" + std::to_string(getpid()) + "-" + std::to_string(made++);
+        path = (std::filesystem::temp_directory_path() / name).string();
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
     }
-    ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    ~Folder() { std::filesystem::remove_all(path); }
     std::string Path(const std::string& name) const { return path + "/" + name; }
 
     // Writes `name` and gives it a modification time of its own, so that
     // writes in quick succession are told apart.
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(Path(name), std::ios::binary | std::ios::trunc) << text;
-        const timespec times[2] = {{1000000 + ++writes, 0}, {1000000 + writes, 0}};
-        utimensat(AT_FDCWD, Path(name).c_str(), times, 0);
+        std::filesystem::last_write_time(
+            Path(name), std::filesystem::file_time_type(std::chrono::seconds(1000000 + ++writes)));
     }
 
 private:
