@@ -56,7 +56,9 @@ std::string Ms(uint32_t milliseconds) { return "=" + std::to_string(milliseconds
 // The show's window and music device, up for the whole run.
 struct Platform {
     SdlSystem sdl;
-    SdlWindowSystem windowSystem;
+    // The same frames on every system: single-sampled, as on SDL's
+    // offscreen driver, even where the window is an ordinary one.
+    SdlWindowSystem windowSystem{SdlWindowSystem::Multisampling::Off};
     std::unique_ptr<GlWindow> window;
     std::unique_ptr<SdlMixerAudio> audio;
     std::unique_ptr<KaSounds> player;

@@ -125,7 +125,8 @@ struct SdlWindowSystem::State {
     }
 };
 
-SdlWindowSystem::SdlWindowSystem() : state(std::make_unique<State>()) {}
+SdlWindowSystem::SdlWindowSystem(Multisampling multisampling)
+    : state(std::make_unique<State>()), multisampling(multisampling) {}
 
 SdlWindowSystem::~SdlWindowSystem() {
     if (state->context) SDL_GL_DeleteContext(state->context);
@@ -255,7 +256,9 @@ const char* SdlWindowSystem::MultisampleExtensionName() {
     return "GLX_ARB_multisample";
 }
 
-bool SdlWindowSystem::HasMultisampleFormatSearch() { return true; }
+bool SdlWindowSystem::HasMultisampleFormatSearch() {
+    return multisampling == Multisampling::WhereOffered;
+}
 
 bool SdlWindowSystem::FindMultisampleFormat(const MultisampleRequest& request, int32_t& format,
                                             uint32_t& count) {

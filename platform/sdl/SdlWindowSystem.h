@@ -13,7 +13,11 @@
 
 class SdlWindowSystem : public WindowSystem {
 public:
-    SdlWindowSystem();
+    // Off: the window never takes a multisampled format, so that it draws
+    // the same pixels whatever the display offers.
+    enum class Multisampling { WhereOffered, Off };
+
+    explicit SdlWindowSystem(Multisampling multisampling = Multisampling::WhereOffered);
     ~SdlWindowSystem() override;
 
     bool RegisterWindowClass() override;
@@ -43,4 +47,5 @@ public:
 private:
     struct State;
     std::unique_ptr<State> state;
+    Multisampling multisampling;
 };
