@@ -31,20 +31,7 @@ PACKAGES=(
   libxml2-utils chromium
 )
 
-missing=()
-for package in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-
-if ((${#missing[@]})); then
-  echo "Installing missing packages: ${missing[*]}"
-  sudo=()
-  if [[ $(id -u) != 0 ]]; then sudo=(sudo); fi
-  "${sudo[@]}" apt-get update
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+tools/install-packages.sh "${PACKAGES[@]}"
 
 if [[ $mode == release ]]; then
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
