@@ -38,7 +38,16 @@ FileHandle OpenRegularFile(const char* path, uint64_t maxBytes, uint64_t& size,
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 #endif
     if (fd < 0) {
-        Refuse(problem, std::string("cannot open ") + path + ": " + std::strerror(errno));
+        const int openError = errno;
+#ifdef _WIN32
+        // Windows does not open a folder as a file at all.
+        struct stat folder;
+        if (stat(path, &folder) == 0 && S_ISDIR(folder.st_mode)) {
+            Refuse(problem, std::string(path) + " is a folder");
+            return nullptr;
+        }
+#endif
+        Refuse(problem, std::string("cannot open ") + path + ": " + std::strerror(openError));
         return nullptr;
     }
     struct stat info;
