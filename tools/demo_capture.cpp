@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     settings.width = kWidth;
     settings.height = kHeight;
     if (!platform.window->Create(settings)) {
-        return Fail(std::string("cannot open an offscreen OpenGL window: ") + SdlSystem::LastError());
+        return Fail(std::string("cannot open an OpenGL window to draw in: ") + SdlSystem::LastError());
     }
     // The music is opened as the show opens it, on the no-sound device, to
     // report a bad music file as the show would; the video's sound comes
