@@ -189,7 +189,7 @@ TEST_F(SdlPlatform, WindowIsWhereAskedWithTheMultisampledFormatItsSearchFound) {
     request.title = "format";
     request.clientWidth = 64;
     request.clientHeight = 48;
-    ASSERT_TRUE(windows.CreateWindow(request));
+    ASSERT_TRUE(windows.OpenWindow(request));
     MultisampleRequest search;
     search.samples = 4;
     int32_t format = 0;
