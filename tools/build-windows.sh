@@ -34,7 +34,7 @@ case "${1:-}" in
 esac
 
 tools/install-packages.sh cmake make patch xz-utils zip \
-  g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev libgtest-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev libgtest-dev libstb-dev
 
 # Debian source package and version of each library. A new version needs
 # its archives' sums in tools/windows/sources.sha256 and a new cache folder,

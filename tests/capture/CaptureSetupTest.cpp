@@ -101,18 +101,19 @@ TEST(ScriptSurvey, ReadsTimesAtTheScriptsTempoAndRefusesOthers) {
 
 TEST(ScriptSurvey, NamesEveryPictureThatCannotBeRead) {
     // A picture cut short after its first row opens but does not decode.
-    const std::string cut = (std::filesystem::temp_directory_path() /
-                             ("survey_cut_" + std::to_string(getpid()) + ".png"))
-                                .string();
+    // The pictures are named in the temporary folder.
+    const std::string folder = std::filesystem::temp_directory_path().string() + "/";
+    const std::string cutName = "survey_cut_" + std::to_string(getpid()) + ".png";
+    const std::string cut = folder + cutName;
     const PngBytes png = PngWithOneRow(4, 4, 8, 2, PngBytes(12, 90));
     std::ofstream(cut, std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-    TempScript script(
-        "Define _IMG_DIR=/\n"
-        "LoadImage pic1 nonexistent-folder/one.png\n"
-        "LoadImage pic2 nonexistent-folder/two.bmp\n"
-        "LoadImage pic3 " +
-        cut.substr(1) + "\n");
+    TempScript script("Define _IMG_DIR=" + folder +
+                      "\n"
+                      "LoadImage pic1 nonexistent-folder/one.png\n"
+                      "LoadImage pic2 nonexistent-folder/two.bmp\n"
+                      "LoadImage pic3 " +
+                      cutName + "\n");
     RecordingMessageBoxes boxes;
     ScriptSurvey survey(boxes);
     std::string error;

@@ -286,7 +286,7 @@ TEST(HostilePicture, EveryFileThatCannotBeAPictureIsTurnedAwayWithItsReason) {
             EXPECT_EQ(picture.Problem(), "");
         } else {
             EXPECT_EQ(pixels.data, nullptr);
-            EXPECT_EQ(picture.Problem().rfind(file.path.string() + ": ", 0), 0u) << picture.Problem();
+            EXPECT_EQ(picture.Problem().rfind(file.path + ": ", 0), 0u) << picture.Problem();
             EXPECT_NE(picture.Problem().find(c.reason), std::string::npos) << picture.Problem();
         }
         EXPECT_EQ(picture.Header().width, c.width);
@@ -295,14 +295,17 @@ TEST(HostilePicture, EveryFileThatCannotBeAPictureIsTurnedAwayWithItsReason) {
 
     // Files that are no files; a FIFO without a writer must not block.
     const fs::path folder = fs::temp_directory_path();
-    ScratchPicture fifo("fifo.png");
-    ASSERT_EQ(mkfifo(fifo.path.c_str(), 0600), 0);
     const std::string missing = (folder / "no-such-picture.png").string();
-    const std::pair<std::string, std::string> others[] = {
+    std::vector<std::pair<std::string, std::string>> others = {
         {folder.string(), folder.string() + " is a folder"},
-        {fifo.path.string(), fifo.path.string() + " is not a regular file"},
         {missing, "cannot open " + missing + ": No such file or directory"},
     };
+#if !defined(_WIN32)
+    // Named pipes as POSIX systems have them.
+    ScratchPicture fifo("fifo.png");
+    ASSERT_EQ(mkfifo(fifo.path.c_str(), 0600), 0);
+    others.push_back({fifo.path, fifo.path + " is not a regular file"});
+#endif
     for (const auto& [path, reason] : others) {
         PictureFile picture(path.c_str(), 0);
         EXPECT_EQ(picture.Problem().rfind(reason, 0), 0u) << picture.Problem();
