@@ -36,7 +36,30 @@ bool ParseFps(std::string_view text, uint32_t& fps) {
     return true;
 }
 
+bool AllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool IsCaptureTime(std::string_view text) {
+    if (text.size() > 1 && text[0] == '=') return AllDigits(text.substr(1));
+    if (text.size() < 2 || text[0] != '#') return false;
+    // Bars, then optionally a full stop and the beats, which may have a
+    // fraction of their own.
+    const std::string_view rest = text.substr(1);
+    const size_t stop = rest.find('.');
+    if (stop == std::string_view::npos) return AllDigits(rest);
+    const std::string_view beats = rest.substr(stop + 1);
+    const size_t fraction = beats.find('.');
+    if (!AllDigits(rest.substr(0, stop))) return false;
+    if (fraction == std::string_view::npos) return AllDigits(beats);
+    return AllDigits(beats.substr(0, fraction)) && AllDigits(beats.substr(fraction + 1));
+}
 
 bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& options,
                          std::string& error) {
@@ -100,6 +123,14 @@ bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& opt
         }
         if (value.empty()) {
             error = std::string(name) + " needs a value";
+            return false;
+        }
+        if ((target == &options.from || target == &options.to) && !IsCaptureTime(value)) {
+            // Built piece by piece: GCC 12 warns wrongly about "literal" + string.
+            error = std::string(name);
+            error += " \"";
+            error.append(value);
+            error += "\" is not a time: write #bars.beats or =milliseconds";
             return false;
         }
         if (target) {

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "capture/CaptureOptions.h"
+
 namespace {
 
 bool IsReadableFile(const char* path, std::string& why) {
@@ -24,14 +26,6 @@ bool IsReadableFile(const char* path, std::string& why) {
         return false;
     }
     std::fclose(file);
-    return true;
-}
-
-bool AllDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
     return true;
 }
 
@@ -59,31 +53,11 @@ bool ScriptSurvey::Load(const char* path, std::string& error) {
 
 bool ScriptSurvey::ResolveTime(std::string_view text, uint32_t& milliseconds,
                                std::string& error) const {
-    bool wellFormed = false;
-    if (text.size() > 1 && text[0] == '=') {
-        wellFormed = AllDigits(text.substr(1));
-    } else if (text.size() > 1 && text[0] == '#') {
-        // Bars, then optionally a full stop and the beats, which may have a
-        // fraction of their own: #2, #2.1, #2.1.5.
-        const std::string_view rest = text.substr(1);
-        const size_t stop = rest.find('.');
-        if (stop == std::string_view::npos) {
-            wellFormed = AllDigits(rest);
-        } else {
-            const std::string_view beats = rest.substr(stop + 1);
-            const size_t fraction = beats.find('.');
-            wellFormed = AllDigits(rest.substr(0, stop)) &&
-                         (fraction == std::string_view::npos
-                              ? AllDigits(beats)
-                              : AllDigits(beats.substr(0, fraction)) &&
-                                    AllDigits(beats.substr(fraction + 1)));
-        }
-    }
     // Built piece by piece: GCC 12 warns wrongly about "literal" + string.
     std::string quoted(1, '"');
     quoted.append(text);
     quoted += '"';
-    if (!wellFormed) {
+    if (!IsCaptureTime(text)) {
         error = quoted + " is not a time: write #bars.beats or =milliseconds";
         return false;
     }

@@ -164,7 +164,7 @@ case_errors() {
   expect_failure 1 "has no End, so say where the capture stops with --to"
 
   run_capture --from '8.0' --frames "$work/f"
-  expect_failure 1 '"8.0" is not a time'
+  expect_failure 2 '"8.0" is not a time'
   run_capture --to '#70.0' --frames "$work/f"
   expect_failure 1 "is after the script's End"
   run_capture --from '#8.0' --to '#8.0' --frames "$work/f"
