@@ -11,6 +11,8 @@ const char* const kCaptureUsage =
     "  --from TIME      first frame's show time (default: where the script starts)\n"
     "  --to TIME        the capture stops before this time (default: the script's End)\n"
     "  --frames DIR     write DIR/frame-000000.png, ... instead of a video\n"
+    "  --overwrite      with --frames: remove the frames of an earlier capture\n"
+    "                   from DIR first (without it, such a DIR is refused)\n"
     "  --script FILE    the show's script (default data/script.txt)\n"
     "  --benchmark      draw the frames once without read-back first, and report\n"
     "                   both speeds\n"
@@ -90,6 +92,10 @@ bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& opt
         }
         if (word == "--benchmark") {
             options.benchmark = true;
+            continue;
+        }
+        if (word == "--overwrite") {
+            options.overwrite = true;
             continue;
         }
 

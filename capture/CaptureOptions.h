@@ -15,6 +15,7 @@ struct CaptureOptions {
     std::string framesDir;  // PNG frames go here instead of into a video
     std::string output;     // the video file; empty: kDefaultOutput
     std::string script = "data/script.txt";
+    bool overwrite = false;  // frames of an earlier capture in framesDir are removed
     bool benchmark = false;  // draw the stretch once without output first, and compare
     bool help = false;
 

@@ -20,12 +20,18 @@
 // (SDL_VIDEODRIVER=offscreen, as the capture and the tests do).
 class SdlSystem {
 public:
+    // What becomes of SIGINT and SIGTERM. SDL's own handlers turn them into
+    // a quit message, which ends the show and the preview as closing the
+    // window does; a program that reads no messages (the capture) handles
+    // them itself and keeps SDL from taking them.
+    enum class Signals { QuitMessage, LeftToTheProgram };
+
     SdlSystem() = default;
     ~SdlSystem();
     SdlSystem(const SdlSystem&) = delete;
     SdlSystem& operator=(const SdlSystem&) = delete;
 
-    bool Start();
+    bool Start(Signals signals = Signals::QuitMessage);
     // True when the last Start failed because there is no display.
     bool NoDisplay() const { return noDisplay; }
     // Why the last Start failed.
