@@ -137,8 +137,9 @@ int main(int argc, char** argv) {
         SdlMessageQueue queue;
         Keyboard keyboard;
         WindowProcedure procedure(keyboard, window, queue);
-        PreviewLoopServices loop{queue, procedure, window};
-        result = RunPreview(host, session, overlays, loop);
+        PreviewHooks hooks(session, overlays);
+        RunLoopServices loop{queue, procedure, keyboard, window, &hooks};
+        result = Run(host, kPreviewRunFlags, loop);
         ReportRunResult(messages, result);
     }
     const bool failed = result == run_result::kInitFailed || result == run_result::kUninitFailed ||

@@ -45,17 +45,22 @@ private:
     std::string problem;
 };
 
-// SDL events as window messages: size, close, key down (repeats included)
-// and key up with the show's key numbers, the mouse (moves, the left button,
-// the wheel, leaving the window) in the drawable pixels of the client area,
-// and quit. A posted quit is handed out once no other message is waiting.
+// SDL events as window messages: size, exposure (paint), close, key down
+// (repeats included) and key up with the show's key numbers, the mouse
+// (moves, the left button, the wheel, leaving the window) in the drawable
+// pixels of the client area, and quit. A posted quit is handed out once no
+// other message is waiting.
 class SdlMessageQueue : public MessageQueue {
 public:
     bool Peek(Message& out) override;
+    bool WaitForMessage(uint32_t milliseconds) override;
     void PostQuit(int exitCode) override;
     intptr_t DefaultProcedure(const Message& message) override;
 
 private:
+    // The message that a wait found, handed out by the next Peek.
+    Message held;
+    bool holding = false;
     bool quitPosted = false;
     int quitCode = 0;
 };
