@@ -13,3 +13,16 @@ FileStamp StampOf(const char* path) {
     stamp.inode = static_cast<uint64_t>(info.st_ino);
     return stamp;
 }
+
+bool SettlingStamp::Settled(const FileStamp& now) {
+    if (!(now == seen)) {
+        seen = now;
+        stillLooks = 0;
+        return false;
+    }
+    if (now == taken) return false;
+    if (++stillLooks < kStillLooks) return false;
+    taken = now;
+    stillLooks = 0;
+    return true;
+}

@@ -117,6 +117,9 @@ protected:
     void Frames(int count, uint32_t elapsed = 16) {
         for (int i = 0; i < count; ++i) Frame(elapsed);
     }
+    // 800 ms of frames: the files are looked at, and a change is taken once
+    // it has held still for two looks more.
+    void Settle() { Frames(50); }
     void Keys(std::initializer_list<int32_t> keys) {
         for (const int32_t key : keys) session->KeyPressed(key);
     }
@@ -348,9 +351,9 @@ TEST_F(PreviewSessionTest, AnEditedScriptPlaysOnFromTheSameShowTime) {
 
     folder.Write("script.txt",
                  "=0 Set scene.0.dbl.0 2\n=500 Set scene.1.lng.0 4\nLoadMusic x.ogg 120 4\n");
-    Frames(20);  // 320 ms: at least one look at the files
+    Settle();
     EXPECT_EQ(session->ReloadCount(), 1);
-    EXPECT_EQ(Now(), 1280u);
+    EXPECT_EQ(Now(), 960u + 800u);
     EXPECT_EQ(Params(0).dblParams[0], 2.0);
     EXPECT_EQ(Params(1).lngParams[0], 4);
     EXPECT_EQ(host->Script().CurrentPattern(), -1);
@@ -366,7 +369,7 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     Frames(10);
 
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\nBogus words\n=0 Set scene.99.dbl.0 1\n");
-    Frames(20);
+    Settle();
     EXPECT_EQ(session->ReloadCount(), 0);
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
     EXPECT_EQ(reloader->Problems(),
@@ -377,18 +380,44 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     // A script that is gone for a moment, as some editors save, is no
     // reason to stop either.
     std::remove(scriptPath.c_str());
-    Frames(20);
+    Settle();
     EXPECT_EQ(reloader->Problems(),
               std::vector<std::string>{"Cannot read the script: cannot open " + scriptPath +
                                        ": No such file or directory"});
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\n");
-    Frames(20);
+    Settle();
     EXPECT_EQ(session->ReloadCount(), 1);
     EXPECT_EQ(Params(0).dblParams[0], 3.0);
     EXPECT_TRUE(reloader->Problems().empty());
-    EXPECT_EQ(Now(), kept + 640);
+    EXPECT_EQ(Now(), kept + 2 * 800);
+}
+
+TEST_F(PreviewSessionTest, AScriptCaughtHalfWayThroughASaveIsNotTaken) {
+    Start("=0 Set scene.0.dbl.0 1\n");
+    Frames(10);
+
+    // Emptied, and written again 1.6 s later: the empty file is refused.
+    folder.Write("script.txt", "");
+    Frames(100);
+    EXPECT_EQ(session->ReloadCount(), 0);
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+    EXPECT_EQ(reloader->Problems(), std::vector<std::string>{"The script is empty"});
+
+    // Written a line every 200 ms: taken only once it holds still.
+    std::string text;
+    for (const char* line : {"=0 Set scene.0.dbl.0 2\n", "=0 Set scene.0.dbl.1 5\n",
+                             "=0 Set scene.0.dbl.2 7\n"}) {
+        text += line;
+        folder.Write("script.txt", text);
+        Frames(12);
+        EXPECT_EQ(session->ReloadCount(), 0) << text;
+    }
+    Settle();
+    EXPECT_EQ(session->ReloadCount(), 1);
+    EXPECT_EQ(Params(0).dblParams[2], 7.0);
+    EXPECT_TRUE(reloader->Problems().empty());
 }
 
 TEST_F(PreviewSessionTest, ErrorsAtStartDoNotStopThePreviewAndStandUntilAReload) {
@@ -398,7 +427,7 @@ TEST_F(PreviewSessionTest, ErrorsAtStartDoNotStopThePreviewAndStandUntilAReload)
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 1\n");
-    Frames(20);
+    Settle();
     EXPECT_TRUE(reloader->Problems().empty());
 }
 
@@ -413,7 +442,7 @@ TEST_F(PreviewSessionTest, PicturesAreReadAgainWhenTheirFilesOrLinesChange) {
     const size_t loadsAtStart = factory.loads.size();
 
     folder.Write("a.png", "second picture");
-    Frames(20);
+    Settle();
     ASSERT_EQ(factory.loads.size(), loadsAtStart + 1);
     EXPECT_EQ(factory.loads.back(), folder.Path("a.png"));
     EXPECT_EQ(host->Textures().Find("pic1"), held);
@@ -421,7 +450,7 @@ TEST_F(PreviewSessionTest, PicturesAreReadAgainWhenTheirFilesOrLinesChange) {
     // The script gives pic1 another file: read into the same texture; the
     // noise, unchanged, is not read again.
     folder.Write("script.txt", images + "LoadImage pic1 b.bmp\nLoadImage noise n.png repeat\n");
-    Frames(20);
+    Settle();
     ASSERT_EQ(factory.loads.size(), loadsAtStart + 2);
     EXPECT_EQ(factory.loads.back(), folder.Path("b.png"));
     EXPECT_EQ(host->Textures().Find("pic1"), held);
