@@ -12,8 +12,9 @@
 //       <x> <y> <z> <nx> <ny> <nz> <u> <v>   of stored vertex IDX of object OBJ
 //
 // Positions are the stored ones, already turned to Y-up. Exit status: 0, 1
-// when the asked-for vertex does not exist, 2 when FILE cannot be read or
-// the arguments are wrong.
+// when FILE is not a 3DS file (an empty file, a picture) or the asked-for
+// vertex does not exist, 2 when FILE cannot be read or the arguments are
+// wrong.
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -141,6 +142,10 @@ int main(int argc, char** argv) {
     if (!CanRead(path)) {
         std::fprintf(stderr, "model-info: cannot read %s: %s\n", path, std::strerror(errno));
         return 2;
+    }
+    if (const std::string problem = ModelFileProblem(path); !problem.empty()) {
+        std::fprintf(stderr, "model-info: %s: %s\n", path, problem.c_str());
+        return 1;
     }
     Model model;
     model.Load(path);
