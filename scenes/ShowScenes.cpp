@@ -62,22 +62,22 @@ constexpr std::array<SceneDescription, kShowSceneCount> kScenes{{
     {0, "render targets",
      "sets up the two passes of every frame: a 16 x 16 glow pass and a 512 x 512 main pass, each "
      "cleared to black; must run for the rest to be seen",
-     kRenderTargetParameters, ""},
+     kRenderTargetParameters, "", render_target_need::kNeeds},
     {1, "camera",
      "the perspective and the eye for the 3D effects after it: an orbit of radius 6 around the "
      "origin, once every 10.5 s, with a slow bob",
-     kCameraParameters, ""},
+     kCameraParameters, "", kCameraNeeds},
     {2, "model",
      "the model, skinned with the picture mallow, large and turning 20 degrees a second",
-     kModelParameters, ""},
+     kModelParameters, "", model_need::kNeeds},
     {3, "pictures",
      "full-screen pictures and flickering noise over the scene; a \"*\" step flashes the noise "
      "(gone in 250 ms) and the picture (gone in about 1.7 s)",
-     kPictureParameters, "*"},
+     kPictureParameters, "*", picture_need::kNeeds},
     {4, "glow",
      "puts the main pass on screen with six soft, warm glow layers of the glow pass; a \"*\" "
      "step shrinks the picture for 100 ms",
-     kGlowParameters, "*"},
+     kGlowParameters, "*", glow_need::kNeeds},
 }};
 
 }  // namespace

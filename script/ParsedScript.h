@@ -86,6 +86,11 @@ struct ScriptFinding {
     std::string BoxText() const;
 };
 
+// A finding as editors and terminals read it: "FILE:LINE: error: TEXT", or
+// "FILE: warning: TEXT" when it belongs to no line (`line` 0).
+std::string EditorLine(std::string_view file, int32_t line, FindingSeverity severity,
+                       std::string_view text);
+
 struct ParsedScript {
     static constexpr int kMaxLineLength = 255;
     static constexpr int kMaxEvents = 1000;

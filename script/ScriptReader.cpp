@@ -41,6 +41,18 @@ std::string ScriptFinding::BoxText() const {
     return box;
 }
 
+std::string EditorLine(std::string_view file, int32_t line, FindingSeverity severity,
+                       std::string_view text) {
+    std::string formatted(file);
+    if (line > 0) {
+        formatted += ':';
+        formatted += std::to_string(line);
+    }
+    formatted += severity == FindingSeverity::Error ? ": error: " : ": warning: ";
+    formatted += text;
+    return formatted;
+}
+
 const std::string* ParsedScript::Variable(std::string_view name) const {
     auto found = variables.find(name);
     return found == variables.end() ? nullptr : &found->second;

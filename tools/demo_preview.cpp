@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
     GlFrameHooks frameHooks;
     HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
     services.toolkit = &toolkit;
+    services.problems = stderr;
     services.scriptPath = scriptPath;
     services.stopOnScriptErrors = false;
 
