@@ -20,3 +20,12 @@ public:
     // Moves the stream to `milliseconds` from its beginning.
     virtual bool SetPosition(uint32_t milliseconds) = 0;
 };
+
+// A player that takes every file and plays nothing: for reading a script,
+// or playing its timeline, without sound.
+class SilentMusicPlayer : public MusicPlayer {
+public:
+    bool LoadStream(const char*) override { return true; }
+    void Play() override {}
+    bool SetPosition(uint32_t) override { return true; }
+};

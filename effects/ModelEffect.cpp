@@ -48,7 +48,7 @@ void ModelEffect::Render() {
         toolkit->ResetBlend();
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         model.position[0] = model.position[1] = model.position[2] = 0.0f;
-        model.scale = 5.0f;
+        model.scale = model_param::kDrawnScale;
         DrawModel(model);
     }
     if (Read(params, model_param::kSwarm)) {

@@ -16,11 +16,23 @@ std::string MissingTextureText(const EffectNeeds& needs, const TextureNeed& need
     return text;
 }
 
-bool MeetTextureNeeds(TextureRegistry& registry, const EffectNeeds& needs,
-                        std::span<Texture*> found, std::string& problem) {
+void MakeRenderTargets(TextureRegistry& registry, const EffectNeeds& needs) {
     for (const RenderTargetMade& target : needs.targets) {
         registry.CreateTarget(target.handle, target.side, target.components);
     }
+}
+
+std::vector<std::string> MissingTextures(TextureRegistry& registry, const EffectNeeds& needs) {
+    std::vector<std::string> missing;
+    for (const TextureNeed& need : needs.textures) {
+        if (!registry.Find(need.handle)) missing.push_back(MissingTextureText(needs, need));
+    }
+    return missing;
+}
+
+bool MeetTextureNeeds(TextureRegistry& registry, const EffectNeeds& needs,
+                      std::span<Texture*> found, std::string& problem) {
+    MakeRenderTargets(registry, needs);
     for (size_t i = 0; i < needs.textures.size() && i < found.size(); ++i) {
         found[i] = registry.Find(needs.textures[i].handle);
         if (!found[i]) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 class Texture;
 class TextureRegistry;
@@ -95,8 +96,15 @@ constexpr EffectNeeds kNeeds{"the glow effect", kTextures, {}, nullptr};
 // picture effect needs the picture 'pic3', which the script does not load".
 std::string MissingTextureText(const EffectNeeds& needs, const TextureNeed& need);
 
-// Makes the render targets of `needs` in `registry`, then looks up its
-// textures in order into `found`, which holds one slot per texture. False
-// at the first that the registry does not hold, with `problem` saying so.
+// Makes the render targets of `needs` in `registry`.
+void MakeRenderTargets(TextureRegistry& registry, const EffectNeeds& needs);
+
+// What is said about each texture of `needs` that `registry` does not hold,
+// in the order of the needs.
+std::vector<std::string> MissingTextures(TextureRegistry& registry, const EffectNeeds& needs);
+
+// An effect's start: makes the render targets of `needs`, then looks up
+// its textures in order into `found`, one slot per texture. False at the
+// first that the registry does not hold, with `problem` saying so.
 bool MeetTextureNeeds(TextureRegistry& registry, const EffectNeeds& needs,
-                        std::span<Texture*> found, std::string& problem);
+                      std::span<Texture*> found, std::string& problem);

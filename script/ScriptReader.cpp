@@ -332,20 +332,24 @@ void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
     }
 }
 
-int32_t ScriptReader::ParseTime(std::string_view text) const {
+int32_t ParseTimeAtTempo(std::string_view text, double beatLength, double barLength) {
     if (text.empty()) return 0;
     if (text[0] == '#') {
         std::string_view rest = text.substr(1);
         std::string_view bars;
         SplitToken(bars, '.', rest);
-        const double ms = static_cast<double>(WideIntegerValue(bars)) * script.barLength +
-                          DecimalValue(rest) * script.beatLength;
+        const double ms = static_cast<double>(WideIntegerValue(bars)) * barLength +
+                          DecimalValue(rest) * beatLength;
         return TruncateToInt32(ms);
     }
     // Read wide, so that a count beyond the 32-bit range is refused rather
     // than saturated into a valid time.
     if (text[0] == '=') return TruncateToInt32(static_cast<double>(WideIntegerValue(text.substr(1))));
     return 0;
+}
+
+int32_t ScriptReader::ParseTime(std::string_view text) const {
+    return ParseTimeAtTempo(text, script.beatLength, script.barLength);
 }
 
 void ScriptReader::SetTempo(int32_t bpm, int32_t beatsPerBar) {

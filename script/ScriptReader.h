@@ -110,6 +110,10 @@ private:
     bool barTimeRead = false;      // a #bars.beats time was read at the tempo in force
 };
 
+// Reads `#bars.beats` or `=milliseconds` at a tempo of `beatLength` and
+// `barLength` ms, as ScriptReader::ParseTime does.
+int32_t ParseTimeAtTempo(std::string_view text, double beatLength, double barLength);
+
 // A script with nothing read yet: the variables RUNNING, RUN and STOP and
 // the tempo of 125 beats per minute, four to the bar.
 ParsedScript NewParsedScript();
