@@ -1,51 +1,23 @@
 #include "capture/ScriptSurvey.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "capture/CaptureOptions.h"
+#include "script/ScriptReader.h"
 
-namespace {
-
-bool IsReadableFile(const char* path, std::string& why) {
-    struct stat info;
-    if (stat(path, &info) != 0) {
-        why = std::strerror(errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        why = "it is a directory";
-        return false;
-    }
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        why = std::strerror(errno);
-        return false;
-    }
-    std::fclose(file);
-    return true;
-}
-
-}  // namespace
-
-ScriptSurvey::ScriptSurvey(MessageBoxes& boxes) : engine(boxes, music) {}
+ScriptSurvey::ScriptSurvey(MessageBoxes& boxes, AudioLibrary* audio, std::FILE* findings)
+    : boxes(boxes), audio(audio), findings(findings) {}
 
 bool ScriptSurvey::Load(const char* path, std::string& error) {
-    std::string why;
-    if (!IsReadableFile(path, why)) {
-        error = std::string("cannot read the script ") + path + ": " + why;
+    check = CheckShow(path, audio);
+    if (!check.readProblem.empty()) {
+        error = "cannot read the script: " + check.readProblem;
         return false;
     }
-    if (!engine.Load(path, &textures)) {
-        error = std::string("the script ") + path + " has errors (above)";
-        return false;
-    }
-    if (!textureFactory.Problems().empty()) {
-        error = "cannot read the pictures that the script names:";
-        for (const std::string& problem : textureFactory.Problems()) error += "\n  " + problem;
+    for (const std::string& box : check.boxes) ShowError(boxes, box);
+    if (findings) WriteFindings(findings, check);
+    const int32_t errors = check.Count(FindingSeverity::Error);
+    if (errors > 0) {
+        error = "the show has " + std::to_string(errors) + (errors == 1 ? " error" : " errors") +
+                " (above), as demo-check finds; nothing was captured";
         return false;
     }
     return true;
@@ -61,7 +33,7 @@ bool ScriptSurvey::ResolveTime(std::string_view text, uint32_t& milliseconds,
         error = quoted + " is not a time: write #bars.beats or =milliseconds";
         return false;
     }
-    const int32_t value = engine.ParseTime(text);
+    const int32_t value = ParseTimeAtTempo(text, check.script.beatLength, check.script.barLength);
     if (value < 0) {
         error = quoted + " is too late a time";
         return false;

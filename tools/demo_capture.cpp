@@ -219,10 +219,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // The script is read once without a window to know its times and check
-    // its files before anything is drawn.
+    // The show is checked once without a window, as demo-check checks it,
+    // to know its times and refuse its errors before anything is drawn.
     ConsoleMessageBoxes boxes(stderr, kProgram);
-    ScriptSurvey survey(boxes);
+    SdlMixerAudio checkAudio(SoundOutput::Off);
+    ScriptSurvey survey(boxes, &checkAudio);
     if (!survey.Load(options.script.c_str(), error)) return Fail(error);
 
     uint32_t from = survey.StartPosition();
