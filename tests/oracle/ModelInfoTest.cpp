@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "oracle/ToolRun.h"
+#include "support/ToolRun.h"
 #include "support/ChunkWriter.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "oracle/ToolRun.h"
+#include "support/ToolRun.h"
 #include "script/ScriptReader.h"
 #include "support/ChunkWriter.h"
 #include "timeline/TimelineModel.h"

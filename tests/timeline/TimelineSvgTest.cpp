@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "oracle/ToolRun.h"
+#include "support/ToolRun.h"
 #include "support/ChunkWriter.h"
 #include "support/RgbPicture.h"
 
