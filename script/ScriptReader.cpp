@@ -1,6 +1,7 @@
 #include "script/ScriptReader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "platform/RegularFile.h"
@@ -630,7 +631,19 @@ void ScriptReader::LoadMusicCommand(std::string_view rest) {
     CheckIgnoredWords(rest);
     const double beatBefore = script.beatLength;
     const double barBefore = script.barLength;
-    SetTempo(IntegerValue(bpmWord), IntegerValue(beatsWord));
+    const int32_t bpm = IntegerValue(bpmWord);
+    SetTempo(bpm, IntegerValue(beatsWord));
+    if (bpm > 0 && bpm <= kMaxBpm && 60000 % bpm != 0) {
+        const double exact = 60000.0 / bpm;
+        char drift[32];
+        // How far the timeline runs ahead of the music in 100 bars of 4.
+        std::snprintf(drift, sizeof drift, "%.2f", 400.0 * (exact - script.beatLength) / 1000.0);
+        ReportWarning("at " + std::to_string(bpm) + " beats per minute a beat is " +
+                      std::to_string(static_cast<int>(script.beatLength)) +
+                      " ms, the whole milliseconds of " + std::to_string(exact).substr(0, 6) +
+                      ": the # times run ahead of the music, " + drift +
+                      " s in 400 beats. Tempos that divide 60000 (120, 125, 150) keep time");
+    }
     if (barTimeRead && (script.beatLength != beatBefore || script.barLength != barBefore)) {
         ReportWarning("the tempo changes here, after lines with #bars.beats times: those were read "
                       "at the tempo before, one beat every " + std::to_string(static_cast<int>(beatBefore)) +

@@ -489,7 +489,10 @@ TEST(ScriptWarnings, EachLineSaysWhatItReadsAs) {
         {"DefinePattern 3", "pattern 3 has no steps, so it plays nothing"},
         {"LoadImage noise noise.png Repeat", "'Repeat' is not repeat, so the picture is clamped at its edges"},
         {"LoadMusic a.ogg 125bpm", "'125bpm' has 'bpm' after the number, which is ignored: it reads as 125"},
-        {"#0.0 Set scene.0.RUN\nLoadMusic a.ogg 140 4",
+        {"LoadMusic a.ogg 140", "at 140 beats per minute a beat is 428 ms, the whole milliseconds of 428.57: the # "
+                                "times run ahead of the music, 0.23 s in 400 beats. Tempos that divide 60000 "
+                                "(120, 125, 150) keep time"},
+        {"#0.0 Set scene.0.RUN\nLoadMusic a.ogg 150 4",
          "the tempo changes here, after lines with #bars.beats times: those were read at the tempo before, "
          "one beat every 480 ms; put LoadMusic above them"},
         {"#1.0 Set scene.2.RUNN", "the variable RUN is replaced inside the word 'RUNN', by 'bool.0 true'",
