@@ -37,15 +37,6 @@ private:
         return text;
     }
 
-    static const char* KindWord(ParamKind kind) {
-        switch (kind) {
-            case ParamKind::Dbl: return "dbl";
-            case ParamKind::Lng: return "lng";
-            case ParamKind::Bool: return "bool";
-        }
-        return "";
-    }
-
     // "bool.0, bool.1 and dbl.0": the slots the effect of `scene` reads.
     static std::string SlotsRead(const SceneDescription& scene) {
         std::string slots;

@@ -96,16 +96,6 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-// The kind word of a slot as the script writes it.
-const char* KindWord(ParamKind kind) {
-    switch (kind) {
-        case ParamKind::Dbl: return "dbl";
-        case ParamKind::Lng: return "lng";
-        case ParamKind::Bool: return "bool";
-    }
-    return "";
-}
-
 }  // namespace
 
 std::string ScriptFinding::BoxText() const {

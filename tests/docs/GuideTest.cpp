@@ -38,15 +38,6 @@ std::string ReadGuide() {
     return text.str();
 }
 
-const char* KindWord(ParamKind kind) {
-    switch (kind) {
-        case ParamKind::Dbl: return "dbl";
-        case ParamKind::Lng: return "lng";
-        case ParamKind::Bool: return "bool";
-    }
-    return "";
-}
-
 // `text` as code. Built piece by piece: GCC 12 warns wrongly about
 // "literal" + string.
 std::string Code(std::string_view text) {
