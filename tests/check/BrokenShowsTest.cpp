@@ -220,8 +220,8 @@ const BrokenShow kBrokenShows[] = {
     {"a picture the effects need is not loaded", {{6, "// no pic3"}}, {}, 1,
      "data/script.txt: error: the picture effect needs the picture 'pic3', which the script does not load", true},
     {"a picture file is missing", {}, {{"data/png/pic3.png", {}, true}}, 1,
-     "data/script.txt:6: error: cannot read the picture 'pic3': data/png/pic3.png: cannot open it: No such file "
-     "or directory",
+     "data/script.txt:6: error: cannot read the picture 'pic3': cannot open data/png/pic3.png: No such file or "
+     "directory",
      false},
     {"a misspelt extension", {{4, "LoadImage pic1 pic1.pgn"}}, {}, 1,
      "data/script.txt:4: error: cannot load the picture 'pic1' from data/png/pic1.pgn: a picture's name must end "
