@@ -199,6 +199,13 @@ case_errors() {
   expect_failure 2 "--fps must be a whole number"
   [[ -e $work/f ]] && fail "a failed capture made its frames folder"
 
+  # A show that loads only two of the six cards: demo-check's error, and no
+  # frame drawn.
+  grep -v '^LoadImage pic[3-6]' data/script.txt > "$work/two-cards.txt"
+  run_capture --script "$work/two-cards.txt" --frames "$work/f"
+  expect_failure 1 "error: the picture effect needs the picture 'pic3', which the script does not load"
+  [[ -e $work/f ]] && fail "a refused capture made its frames folder"
+
   sed 's/pic3\.png/gone.png/' data/script.txt > "$work/no-picture.txt"
   run_capture --script "$work/no-picture.txt" --frames "$work/f"
   expect_failure 1 "data/png/gone.png"

@@ -86,6 +86,32 @@ std::vector<uint8_t> ModelBytes(float reach) {
     return ModelFileBytes({mesh});
 }
 
+// A silent 16-bit mono WAV file `seconds` long, at 8000 Hz.
+std::vector<uint8_t> WavBytes(double seconds) {
+    const uint32_t samples = static_cast<uint32_t>(seconds * 8000);
+    const uint32_t dataBytes = samples * 2;
+    std::vector<uint8_t> bytes;
+    const auto text = [&](const char* word) { bytes.insert(bytes.end(), word, word + 4); };
+    const auto number = [&](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    text("RIFF");
+    number(36 + dataBytes, 4);
+    text("WAVE");
+    text("fmt ");
+    number(16, 4);
+    number(1, 2);         // PCM
+    number(1, 2);         // mono
+    number(8000, 4);      // samples per second
+    number(16000, 4);     // bytes per second
+    number(2, 2);         // bytes per sample
+    number(16, 2);        // bits per sample
+    text("data");
+    number(dataBytes, 4);
+    bytes.resize(bytes.size() + dataBytes, 0);
+    return bytes;
+}
+
 std::vector<uint8_t> Bytes(std::string_view text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 const std::vector<uint8_t> kJpegStart = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 0};
@@ -254,6 +280,10 @@ const BrokenShow kBrokenShows[] = {
     // Music.
     {"the music is missing", {{18, "LoadMusic gone.ogg 125 4"}}, {}, 1,
      "data/script.txt:18: error: cannot open the music gone.ogg: No such file or directory", false},
+    {"an event after the music ends",
+     {{18, "LoadMusic short.wav 125 4"}, {19, "#1.2 Set scene.3.bool.3 true"}},
+     {{"short.wav", WavBytes(1.0)}}, 0,
+     "data/script.txt:19: warning: this comes at =2880, after the music ends (=1000)", false},
     {"the music is not music", {{18, "LoadMusic notes.ogg 125 4"}}, {{"notes.ogg", Bytes("la la la\n")}}, 1,
      "data/script.txt:18: error: cannot open the music notes.ogg: it is not in an audio format that plays (OGG, "
      "MP3, WAV or FLAC)",
