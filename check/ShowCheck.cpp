@@ -1,7 +1,6 @@
 #include "check/ShowCheck.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <memory>
