@@ -65,10 +65,15 @@ void RememberStop(int signal) { stopSignal = signal; }
 // Installed before the audio library starts, so that SDL, which leaves
 // handlers it did not install alone, never swallows these.
 void CatchStopSignals() {
+#ifdef _WIN32
+    // Windows has neither sigaction nor hangups.
+    for (const int signal : {SIGINT, SIGTERM}) std::signal(signal, RememberStop);
+#else
     struct sigaction action {};
     action.sa_handler = RememberStop;
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+#endif
 }
 
 // The status of a run that a signal stopped: 128 plus the signal's number.
