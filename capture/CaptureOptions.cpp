@@ -17,7 +17,7 @@ const char* const kCaptureUsage =
     "  --benchmark      draw the frames once without read-back first, and report\n"
     "                   both speeds\n"
     "TIME is #bars.beats or =milliseconds, as in the script (quote a leading #\n"
-    "from the shell: --from '#8.0').\n";
+    "from the shell: --from '#8.0'). --help and --version answer and end.\n";
 
 const std::string& CaptureOptions::VideoPath() const {
     static const std::string defaultOutput = kDefaultOutput;

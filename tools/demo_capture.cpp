@@ -34,6 +34,7 @@
 #include "capture/ScriptSurvey.h"
 #include "capture/StopSignals.h"
 #include "capture/VideoEncoder.h"
+#include "platform/CommandLine.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -203,6 +204,7 @@ double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pas
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, kProgram, kCaptureUsage)) return 0;
     // A failing ffmpeg closes the pipe; writing to it must report EPIPE, not
     // end the program.
     signal(SIGPIPE, SIG_IGN);

@@ -12,10 +12,17 @@
 #include <string>
 
 #include "content/ShowMusic.h"
+#include "platform/CommandLine.h"
+
+constexpr const char* kUsage =
+    "usage: make-music OUTPUT.ogg\n"
+    "Synthesises the show's music and writes it as Ogg Vorbis, the same bytes on\n"
+    "every run.\n";
 
 int main(int argc, char** argv) {
-    if (argc != 2 || argv[1][0] == '\0') {
-        std::fprintf(stderr, "usage: make-music OUTPUT.ogg\n");
+    if (AnswerHelpOrVersion(argc, argv, "make-music", kUsage)) return 0;
+    if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     if (const int error = WriteMusic(MusicTrack::Show, argv[1]); error != 0) {

@@ -6,10 +6,16 @@
 #include <string>
 
 #include "content/PebbleModel.h"
+#include "platform/CommandLine.h"
+
+constexpr const char* kUsage =
+    "usage: make-pebble OUTPUT.3ds\n"
+    "Writes the show's model, the pebble, as a 3DS file, the same bytes on every run.\n";
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-pebble OUTPUT.3ds\n");
+    if (AnswerHelpOrVersion(argc, argv, "make-pebble", kUsage)) return 0;
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::string error;

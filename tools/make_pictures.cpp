@@ -10,10 +10,17 @@
 #include <string>
 
 #include "content/ShowPictures.h"
+#include "platform/CommandLine.h"
+
+constexpr const char* kUsage =
+    "usage: make-pictures DIR\n"
+    "Writes the show's pictures (loading picture, model skin, noise and six cards)\n"
+    "into DIR, the same bytes on every run.\n";
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-pictures DIR\n");
+    if (AnswerHelpOrVersion(argc, argv, "make-pictures", kUsage)) return 0;
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::string error;

@@ -25,13 +25,19 @@
 #include <string>
 
 #include "model/Model.h"
+#include "platform/CommandLine.h"
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: model-info FILE\n"
+    "       model-info --vertex OBJ IDX FILE\n"
+    "Loads a 3DS model as the show does and describes what the show will hold:\n"
+    "its objects, their vertices, texture coordinates, triangles and face groups,\n"
+    "and the bounds of every stored position; with --vertex, one stored vertex.\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: model-info FILE\n"
-                 "       model-info --vertex OBJ IDX FILE\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -132,6 +138,7 @@ int PrintVertex(const Model& model, long objectIndex, long vertexIndex) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "model-info", kUsage)) return 0;
     const bool vertexMode = argc == 5 && std::strcmp(argv[1], "--vertex") == 0;
     if (!vertexMode && argc != 2) return Usage();
     const char* path = argv[argc - 1];
