@@ -1,6 +1,6 @@
 #include "app/RunLoop.h"
 
-bool PumpMessages(MessageQueue& queue, WindowProcedure& procedure) {
+bool PumpMessages(MessageQueue& queue, WindowProcedure& procedure, RunLoopHooks* hooks) {
     bool quit = false;
     Message message;
     while (queue.Peek(message)) {
@@ -8,17 +8,21 @@ bool PumpMessages(MessageQueue& queue, WindowProcedure& procedure) {
             quit = true;
             continue;
         }
+        if (hooks) hooks->MessageTaken(message);
         procedure.Handle(message);
     }
     return quit;
 }
 
 int32_t Run(Application& application, uint32_t flags, RunLoopServices& services) {
+    RunLoopHooks noHooks;
+    RunLoopHooks& hooks = services.hooks ? *services.hooks : noHooks;
     if (application.Init() != 0) return run_result::kInitFailed;
+    hooks.Started();
 
     int32_t result = 0;
     while (result == 0) {
-        if (PumpMessages(services.queue, services.procedure)) {
+        if (PumpMessages(services.queue, services.procedure, &hooks)) {
             result = run_result::kQuitMessage;
             break;
         }
@@ -30,12 +34,24 @@ int32_t Run(Application& application, uint32_t flags, RunLoopServices& services)
             result = run_result::kStoppedByUser;
             break;
         }
+        if (hooks.StopRequested()) {
+            result = run_result::kStoppedByUser;
+            break;
+        }
+        if (const uint32_t idle = hooks.IdleMilliseconds(); idle > 0) {
+            services.queue.WaitForMessage(idle);
+            continue;
+        }
+        hooks.PrepareFrame();
         switch (application.Frame()) {
             case frame_result::kRuntimeError: result = run_result::kRuntimeError; break;
-            case frame_result::kShowOver: result = run_result::kShowOver; break;
+            case frame_result::kShowOver:
+                if (!(flags & run_flags::kOutlivesShowOver)) result = run_result::kShowOver;
+                break;
             case frame_result::kStop: result = run_result::kStoppedByUser; break;
             default: break;
         }
+        hooks.FinishFrame();
         // The frame that ended the show is still shown.
         services.window.Swap();
     }

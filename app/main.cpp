@@ -80,6 +80,9 @@ int main(int argc, char** argv) {
     GlFrameHooks frameHooks;
     HostServices services{clock, GetMusicPlayer(), boxes, textureFactory, loadingViews, frameHooks};
     services.toolkit = GetRenderToolkit();
+    // Why the show could not start, and which files it could not load, go
+    // to standard error beside the boxes.
+    services.problems = stderr;
 
     {
         DemoHost host(services);

@@ -60,4 +60,7 @@ public:
     virtual bool IsPlaying(StreamHandle stream) = 0;
     // Where `stream` is, in seconds; negative when it cannot be told.
     virtual double PositionSeconds(StreamHandle stream) = 0;
+    // How long `stream` plays from its beginning to its end, in seconds;
+    // negative when it cannot be told.
+    virtual double DurationSeconds(StreamHandle stream) = 0;
 };

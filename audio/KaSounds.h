@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "audio/AudioLibrary.h"
 #include "audio/MusicPlayer.h"
@@ -29,6 +30,7 @@ public:
     // stays with the library until it is freed. False, after an error box
     // when the library names an error, when the file cannot be opened.
     bool LoadStream(const char* path) override;
+    std::string LoadProblem() const override { return loadProblem; }
     // Plays the stream from its beginning; a missing stream plays nothing.
     void Play() override;
     // Moves the stream to `milliseconds`; the library's answer.
@@ -43,6 +45,9 @@ public:
     // Where the stream is, in whole milliseconds; -1 when no stream is open
     // or the library cannot tell.
     int64_t PositionMilliseconds();
+    // How long the stream plays, in whole milliseconds; -1 when no stream is
+    // open or the library cannot tell.
+    int64_t DurationMilliseconds();
 
     // The current stream; 0 when none is open.
     AudioLibrary::StreamHandle Stream() const { return stream; }
@@ -55,6 +60,7 @@ private:
     AudioLibrary& library;
     MessageBoxes& boxes;
     AudioLibrary::StreamHandle stream = 0;
+    std::string loadProblem;
 };
 
 // The user's description of a library error code; empty for the codes the

@@ -11,11 +11,13 @@ const char* const kCaptureUsage =
     "  --from TIME      first frame's show time (default: where the script starts)\n"
     "  --to TIME        the capture stops before this time (default: the script's End)\n"
     "  --frames DIR     write DIR/frame-000000.png, ... instead of a video\n"
+    "  --overwrite      with --frames: remove the frames of an earlier capture\n"
+    "                   from DIR first (without it, such a DIR is refused)\n"
     "  --script FILE    the show's script (default data/script.txt)\n"
     "  --benchmark      draw the frames once without read-back first, and report\n"
     "                   both speeds\n"
     "TIME is #bars.beats or =milliseconds, as in the script (quote a leading #\n"
-    "from the shell: --from '#8.0').\n";
+    "from the shell: --from '#8.0'). --help and --version answer and end.\n";
 
 const std::string& CaptureOptions::VideoPath() const {
     static const std::string defaultOutput = kDefaultOutput;
@@ -36,7 +38,30 @@ bool ParseFps(std::string_view text, uint32_t& fps) {
     return true;
 }
 
+bool AllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool IsCaptureTime(std::string_view text) {
+    if (text.size() > 1 && text[0] == '=') return AllDigits(text.substr(1));
+    if (text.size() < 2 || text[0] != '#') return false;
+    // Bars, then optionally a full stop and the beats, which may have a
+    // fraction of their own.
+    const std::string_view rest = text.substr(1);
+    const size_t stop = rest.find('.');
+    if (stop == std::string_view::npos) return AllDigits(rest);
+    const std::string_view beats = rest.substr(stop + 1);
+    const size_t fraction = beats.find('.');
+    if (!AllDigits(rest.substr(0, stop))) return false;
+    if (fraction == std::string_view::npos) return AllDigits(beats);
+    return AllDigits(beats.substr(0, fraction)) && AllDigits(beats.substr(fraction + 1));
+}
 
 bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& options,
                          std::string& error) {
@@ -67,6 +92,10 @@ bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& opt
         }
         if (word == "--benchmark") {
             options.benchmark = true;
+            continue;
+        }
+        if (word == "--overwrite") {
+            options.overwrite = true;
             continue;
         }
 
@@ -100,6 +129,14 @@ bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& opt
         }
         if (value.empty()) {
             error = std::string(name) + " needs a value";
+            return false;
+        }
+        if ((target == &options.from || target == &options.to) && !IsCaptureTime(value)) {
+            // Built piece by piece: GCC 12 warns wrongly about "literal" + string.
+            error = std::string(name);
+            error += " \"";
+            error.append(value);
+            error += "\" is not a time: write #bars.beats or =milliseconds";
             return false;
         }
         if (target) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct CaptureOptions {
     static constexpr uint32_t kMaxFps = 1000;  // every frame at least 1 ms long
@@ -14,6 +15,7 @@ struct CaptureOptions {
     std::string framesDir;  // PNG frames go here instead of into a video
     std::string output;     // the video file; empty: kDefaultOutput
     std::string script = "data/script.txt";
+    bool overwrite = false;  // frames of an earlier capture in framesDir are removed
     bool benchmark = false;  // draw the stretch once without output first, and compare
     bool help = false;
 
@@ -24,9 +26,14 @@ struct CaptureOptions {
 // The usage text, one option a line.
 extern const char* const kCaptureUsage;
 
+// Whether `text` is written as a command-line time: `=milliseconds`, or
+// `#bars` with optionally `.beats` and a fraction of a beat (`#2`, `#2.1`,
+// `#2.1.5`), digits only. What it comes to depends on the script's tempo.
+bool IsCaptureTime(std::string_view text);
+
 // Reads argv[1..argc-1]. Options take their value as the next word or after
 // "=" (`--fps 30`, `--fps=30`). False, with `error` saying why, for an
-// unknown option, a missing or malformed value, a second OUTPUT, or both
-// --frames and an OUTPUT.
+// unknown option, a missing or malformed value (a time not written as one
+// included), a second OUTPUT, or both --frames and an OUTPUT.
 bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& options,
                          std::string& error);

@@ -10,7 +10,8 @@ void ReadBackFrame(uint8_t* pixels, int width, int height) {
 }
 
 FrameLoopResult RunFrameLoop(OfflineShow& show, const FrameSchedule& schedule, FrameRing* ring,
-                             int width, int height, ProgressMeter& progress) {
+                             int width, int height, ProgressMeter& progress,
+                             bool (*stopRequested)()) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     const auto elapsed = [&start] {
@@ -21,6 +22,10 @@ FrameLoopResult RunFrameLoop(OfflineShow& show, const FrameSchedule& schedule, F
     const uint64_t total = schedule.FrameCount();
     progress.Update(0, 0.0);
     for (uint64_t frame = 0; frame < total; ++frame) {
+        if (stopRequested && stopRequested()) {
+            result.seconds = elapsed();
+            return result;
+        }
         show.Frame(schedule.StepTo(frame));
         if (ring) {
             uint8_t* pixels = ring->Acquire();

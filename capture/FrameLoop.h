@@ -15,7 +15,7 @@
 struct FrameLoopResult {
     uint64_t frames = 0;    // frames drawn and, with a ring, handed over
     double seconds = 0.0;   // wall time of the loop
-    bool completed = false; // false when the ring stopped taking frames
+    bool completed = false; // false when the ring stopped taking frames or a stop came
 };
 
 // Reads the back buffer's `width` x `height` pixels from the lower-left
@@ -23,6 +23,9 @@ struct FrameLoopResult {
 void ReadBackFrame(uint8_t* pixels, int width, int height);
 
 // Draws the frames of `schedule` with `show`, which has been started at the
-// schedule's first time. `ring` may be null.
+// schedule's first time. `ring` may be null. `stopRequested`, when given, is
+// asked before each frame; the loop ends there, not completed, once it
+// says so.
 FrameLoopResult RunFrameLoop(OfflineShow& show, const FrameSchedule& schedule, FrameRing* ring,
-                             int width, int height, ProgressMeter& progress);
+                             int width, int height, ProgressMeter& progress,
+                             bool (*stopRequested)() = nullptr);

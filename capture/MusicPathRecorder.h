@@ -19,6 +19,7 @@ public:
         opened = opener ? opener->LoadStream(path) : true;
         return opened;
     }
+    std::string LoadProblem() const override { return opener ? opener->LoadProblem() : std::string(); }
     void Play() override {}
     bool SetPosition(uint32_t) override { return true; }
 

@@ -5,6 +5,7 @@ OfflineShow::OfflineShow(WindowSurface& window, const ViewportSize& viewport, Mu
     : loadingViews(window, viewport, clock), toolkit(viewport) {
     HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
     services.toolkit = &toolkit;
+    services.problems = stderr;
     services.scriptPath = scriptPath;
     host = std::make_unique<DemoHost>(services);
     effects.RegisterWith(*host);

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -14,22 +16,58 @@ constexpr const char* kFrameName = "%s/frame-%06" PRIu64 ".png";
 // Room for the folder, the name and the widest 64-bit frame number.
 constexpr size_t kNameRoom = 48;
 
+// Whether `name` is a frame's file name: "frame-", at least six digits,
+// ".png".
+bool IsFrameName(const std::string& name) {
+    constexpr std::string_view kPrefix = "frame-";
+    constexpr std::string_view kSuffix = ".png";
+    if (name.size() < kPrefix.size() + 6 + kSuffix.size() || name.rfind(kPrefix, 0) != 0 ||
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
+        return false;
+    }
+    const std::string digits =
+        name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    return digits.find_first_not_of("0123456789") == std::string::npos;
+}
+
 }  // namespace
 
 PngFrameWriter::PngFrameWriter(std::string directory, int width, int height)
     : directory(std::move(directory)), width(width), height(height),
       path(this->directory.size() + kNameRoom) {}
 
-bool PngFrameWriter::Prepare(std::string& why) {
+bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::string& why) {
+    namespace fs = std::filesystem;
     std::error_code failure;
-    std::filesystem::create_directories(directory, failure);
+    fs::create_directories(directory, failure);
     if (failure) {
         why = "cannot create the folder " + directory + ": " + failure.message();
         return false;
     }
-    if (!std::filesystem::is_directory(directory, failure)) {
+    if (!fs::is_directory(directory, failure)) {
         why = directory + " is not a folder";
         return false;
+    }
+    std::vector<fs::path> frames;
+    for (fs::directory_iterator entry(directory, failure), end; !failure && entry != end;
+         entry.increment(failure)) {
+        if (IsFrameName(entry->path().filename().string())) frames.push_back(entry->path());
+    }
+    if (failure) {
+        why = "cannot read the folder " + directory + ": " + failure.message();
+        return false;
+    }
+    if (frames.empty()) return true;
+    if (!overwrite) {
+        why = directory + " already holds " + std::to_string(frames.size()) +
+              " frames of an earlier capture; give another folder, or --overwrite to remove them";
+        return false;
+    }
+    for (const fs::path& frame : frames) {
+        if (!fs::remove(frame, failure) && failure) {
+            why = "cannot remove the earlier frame " + frame.string() + ": " + failure.message();
+            return false;
+        }
     }
     return true;
 }

@@ -9,13 +9,16 @@
 
 #include "capture/FrameRing.h"
 
+// Readies `directory` for a capture's frames before anything is drawn:
+// creates it (and its parents) when it is missing. A folder that already
+// holds frames (frame-NNNNNN.png) is refused, so that an earlier, longer
+// capture's frames are not left after the new ones, unless `overwrite`
+// says to remove them first. False, with `error` saying why, otherwise.
+bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::string& error);
+
 class PngFrameWriter : public FrameSink {
 public:
     PngFrameWriter(std::string directory, int width, int height);
-
-    // Creates the folder (and its parents) if it is missing. False, with
-    // `error` saying why, when it cannot.
-    bool Prepare(std::string& error);
 
     bool WriteFrame(const uint8_t* pixels, uint64_t index) override;
 

@@ -1,19 +1,23 @@
-// Encodes the captured frames into a video with ffmpeg (Debian's; on
-// Windows, ffmpeg.exe from PATH), run as a child process that reads raw RGB
-// frames from a pipe on its standard input:
+// Encodes the captured frames into a video with Debian's ffmpeg, run as a
+// child process that reads raw RGB frames from a pipe on its standard input:
 // H.264 in yuv420p at the capture's frame rate, and the show's music from
 // the capture's start, cut to the video's length, as AAC.
 //
-// The video is written under a temporary name beside OUTPUT and renamed to
-// OUTPUT only once ffmpeg has finished it, so a failed capture never leaves
-// a truncated OUTPUT behind or destroys an older one.
+// The video is written to a temporary file of this capture's own beside
+// OUTPUT, created exclusively and named after the capture's process id, and
+// renamed to OUTPUT only once ffmpeg has finished it without error and it
+// is not empty. So a failed or stopped capture never leaves a truncated
+// OUTPUT behind or destroys an older one, and two captures into the same
+// OUTPUT do not write into one file: the one that finishes last gives
+// OUTPUT.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "capture/ChildProcess.h"
 #include "capture/FrameRing.h"
 
 struct VideoSettings {
@@ -26,9 +30,16 @@ struct VideoSettings {
     uint32_t musicStart = 0;  // ms into the music of the first frame
 };
 
-// The file ffmpeg writes before the rename: OUTPUT with ".partial" before
-// its extension ("show.partial.mp4"), or after the name without one.
-std::string PartialVideoPath(const std::string& output);
+// The temporary file of the capture run by process `owner`: OUTPUT with
+// ".partial-OWNER" before its extension ("show.partial-4711.mp4"), or after
+// the name without one.
+std::string PartialVideoPath(const std::string& output, long owner);
+
+// Readies OUTPUT's place before anything is drawn: makes its folder when it
+// is missing, refuses an OUTPUT that is a folder, and removes the temporary
+// files beside it that captures whose process is gone have left. False,
+// with `error` saying why, when OUTPUT cannot be written there.
+bool PrepareVideoOutput(const std::string& output, std::string& error);
 
 // ffmpeg's whole command line, program name first, writing to `partialPath`.
 std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
@@ -36,34 +47,41 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
 
 class VideoEncoder : public FrameSink {
 public:
-    explicit VideoEncoder(VideoSettings settings);
+    // `stopRequested`, when given, is asked while Finish waits for ffmpeg;
+    // once it says so, ffmpeg is stopped and nothing replaces OUTPUT.
+    explicit VideoEncoder(VideoSettings settings, bool (*stopRequested)() = nullptr);
     // Stops ffmpeg and removes the partial file unless Finish or Cancel ran.
     ~VideoEncoder() override;
 
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
-    // Starts ffmpeg; false, with `error` saying why (and how to install
-    // ffmpeg when it is missing), when it cannot be started.
+    // Creates the partial file and starts ffmpeg; false, with `error` saying
+    // why (and how to install ffmpeg when it is missing), when it cannot.
     bool Start(std::string& error);
     // Sends one frame down the pipe; false once ffmpeg has stopped reading.
     bool WriteFrame(const uint8_t* pixels, uint64_t index) override;
     // Closes the pipe, waits for ffmpeg and moves the video into place.
-    // False, with `error` saying why, when ffmpeg failed.
+    // False, with `error` saying why, when ffmpeg failed, wrote nothing or
+    // was stopped.
     bool Finish(std::string& error);
     // Closes the pipe, waits for ffmpeg and removes the partial video, for a
     // capture that did not get all its frames to ffmpeg. `error` says how
     // ffmpeg ended when it failed, and is left empty otherwise.
     void Cancel(std::string& error);
-
-private:
-    // Stops ffmpeg at once and removes the partial video.
+    // Stops ffmpeg at once and removes the partial video, for a capture
+    // that was told to stop.
     void Abandon();
 
+private:
+    void ClosePipe();
+
     VideoSettings settings;
+    bool (*stopRequested)();
     std::string partialPath;
     size_t frameBytes;
-    ChildProcess ffmpeg;
-    bool started = false;  // ffmpeg ran, so the partial file is ours
+    int pipeToChild = -1;
+    pid_t child = -1;
+    bool started = false;  // the partial file is ours
     bool finished = false;
 };

@@ -15,7 +15,15 @@ void DemoHost::AddEffect(Effect* effect) {
     effects[static_cast<size_t>(effectCount++)] = effect;
 }
 
+void DemoHost::TellProblem(int32_t line, std::string_view text) {
+    if (!services.problems) return;
+    std::fprintf(services.problems, "%s\n",
+                 EditorLine(services.scriptPath, line, FindingSeverity::Error, text).c_str());
+    std::fflush(services.problems);
+}
+
 int32_t DemoHost::Init() {
+    initProblem.clear();
     // The loading screen lives until Init returns, whichever way it returns.
     std::unique_ptr<LoadingView> loading = services.loadingViews.NewLoadingView();
     loading->Load(services.loadingPicturePath);
@@ -24,14 +32,32 @@ int32_t DemoHost::Init() {
     script.SetLoadingScreen(loading.get());
     const bool loaded = script.Load(services.scriptPath, &textures);
     script.SetLoadingScreen(nullptr);
-    if (!loaded && services.stopOnScriptErrors) return 1;
+    for (const FileProblem& problem : script.FileProblems()) TellProblem(problem.line, problem.text);
+    if (!loaded && services.stopOnScriptErrors) {
+        if (!script.ReadProblem().empty()) {
+            initProblem = script.ReadProblem();
+            TellProblem(0, initProblem);
+            return 1;
+        }
+        for (const ScriptFinding& finding : script.Script().findings) {
+            if (finding.severity == FindingSeverity::Error) TellProblem(finding.line, finding.message);
+        }
+        initProblem = std::string("the script ") + services.scriptPath + " has errors";
+        return 1;
+    }
     if (hasStartOverride) script.SetStartPosition(startOverride);
 
     for (int32_t i = 0; i < effectCount; ++i) {
         Effect* effect = effects[static_cast<size_t>(i)];
         effect->toolkit = services.toolkit;
         effect->textures = &textures;
-        if (effect->Init() != 0) return 1;
+        if (effect->Init() != 0) {
+            initProblem = effect->initProblem.empty()
+                              ? "effect " + std::to_string(i) + " could not start"
+                              : effect->initProblem;
+            TellProblem(0, initProblem);
+            return 1;
+        }
     }
 
     services.clock.Sleep(kReadyPause);

@@ -8,7 +8,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "demo/Application.h"
 #include "demo/Effect.h"
@@ -44,6 +46,10 @@ struct HostServices {
     // that read cleanly; for the preview, which shows the errors itself.
     bool stopOnScriptErrors = true;
     const char* loadingPicturePath = "data/png/loading.png";
+    // Where the host tells the show's author, in FILE:LINE: form, about the
+    // files the script names that could not be loaded and about why a start
+    // failed; null to tell nobody. The boxes stay as they are.
+    std::FILE* problems = nullptr;
 };
 
 class DemoHost : public Application {
@@ -71,6 +77,11 @@ public:
     int32_t Frame() override;
     int32_t Uninit() override;
 
+    // Why the last Init failed, for the show's author (e.g. "the picture
+    // effect needs the picture 'pic3', which the script does not load");
+    // empty when it did not.
+    const std::string& InitProblem() const { return initProblem; }
+
     int32_t EffectCount() const { return effectCount; }
     int32_t PassCount() const { return passCount; }
     ScriptEngine& Script() { return script; }
@@ -86,4 +97,8 @@ private:
     int32_t passCount = 0;
     uint32_t startOverride = 0;
     bool hasStartOverride = false;
+    std::string initProblem;
+
+    // Writes one finding about the script to services.problems.
+    void TellProblem(int32_t line, std::string_view text);
 };

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "script/EffectParams.h"
 
@@ -25,4 +26,6 @@ public:
     EffectParams params{};
     RenderToolkit* toolkit = nullptr;
     int32_t pass = 0;
+    // Why Init failed, in words for the show's author; empty when it did not.
+    std::string initProblem;
 };

@@ -29,9 +29,9 @@ int32_t CameraEffect::Update(uint32_t dt) {
     } else {
         orbitAngle += static_cast<float>(dt) * 0.0003f;
         const float bobAngle = 0.4f * orbitAngle;
-        eye = Vector3(6.0 * std::sin(static_cast<double>(orbitAngle)),
+        eye = Vector3(camera_param::kOrbitRadius * std::sin(static_cast<double>(orbitAngle)),
                       std::cos(static_cast<double>(bobAngle)),
-                      6.0 * std::cos(static_cast<double>(orbitAngle)));
+                      camera_param::kOrbitRadius * std::cos(static_cast<double>(orbitAngle)));
     }
     return 0;
 }

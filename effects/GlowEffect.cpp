@@ -1,13 +1,15 @@
 #include "effects/GlowEffect.h"
 
+#include <array>
+
 #include "render/RenderToolkit.h"
-#include "textures/TextureRegistry.h"
+#include "scenes/SceneNeeds.h"
 
 int32_t GlowEffect::Init() {
-    glowBuffer = textures->Find("glowbuffer");
-    if (!glowBuffer) return 1;
-    buffer = textures->Find("buffer");
-    if (!buffer) return 1;
+    std::array<Texture*, glow_need::kTextures.size()> found{};
+    if (!MeetTextureNeeds(*textures, glow_need::kNeeds, found, initProblem)) return 1;
+    glowBuffer = found[glow_need::kGlow];
+    buffer = found[glow_need::kMain];
     zoom = 0.0f;
     return 0;
 }

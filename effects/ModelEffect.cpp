@@ -2,21 +2,22 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <cmath>
 
 #include "model/gl/ModelDraw.h"
 #include "render/RenderToolkit.h"
+#include "scenes/SceneNeeds.h"
 #include "scenes/SceneParameters.h"
-#include "textures/TextureRegistry.h"
 
 int32_t ModelEffect::Init() {
-    skin = textures->Find("mallow");
-    if (!skin) return 1;
-    buffer = textures->Find("buffer");
-    if (!buffer) return 1;
+    std::array<Texture*, model_need::kTextures.size()> found{};
+    if (!MeetTextureNeeds(*textures, model_need::kNeeds, found, initProblem)) return 1;
+    skin = found[model_need::kSkin];
+    buffer = found[model_need::kReflection];
     // A model file that cannot be read leaves an empty model, drawn as
     // nothing.
-    model.Load(kModelPath);
+    model.Load(model_need::kModelFile);
     model.applyPolygonModes = false;
     swarmPhase = 0.0f;
     return 0;
@@ -47,7 +48,7 @@ void ModelEffect::Render() {
         toolkit->ResetBlend();
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         model.position[0] = model.position[1] = model.position[2] = 0.0f;
-        model.scale = 5.0f;
+        model.scale = model_param::kDrawnScale;
         DrawModel(model);
     }
     if (Read(params, model_param::kSwarm)) {

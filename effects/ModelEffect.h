@@ -11,7 +11,6 @@
 class ModelEffect : public Effect {
 public:
     static constexpr int kSwarmSize = 50;
-    static constexpr const char* kModelPath = "data/3ds/pebble.3ds";
 
     int32_t Init() override;
     int32_t Uninit() override;

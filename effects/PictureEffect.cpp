@@ -2,11 +2,12 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <cstdlib>
 
 #include "render/RenderToolkit.h"
+#include "scenes/SceneNeeds.h"
 #include "scenes/SceneParameters.h"
-#include "textures/TextureRegistry.h"
 
 namespace {
 
@@ -17,13 +18,10 @@ float NoiseOffset() { return -static_cast<float>(std::rand() % 100) * 0.01f; }
 }  // namespace
 
 int32_t PictureEffect::Init() {
-    noise = textures->Find("noise");
-    if (!noise) return 1;
-    const char* handles[kPictureCount] = {"pic1", "pic2", "pic3", "pic4", "pic5", "pic6"};
-    for (int i = 0; i < kPictureCount; ++i) {
-        pictures[i] = textures->Find(handles[i]);
-        if (!pictures[i]) return 1;
-    }
+    std::array<Texture*, picture_need::kTextures.size()> found{};
+    if (!MeetTextureNeeds(*textures, picture_need::kNeeds, found, initProblem)) return 1;
+    noise = found[picture_need::kNoise];
+    for (int i = 0; i < kPictureCount; ++i) pictures[i] = found[picture_need::kFirstPicture + i];
     pictureAlpha = 0.0f;
     noiseAlpha = 0.0f;
     return 0;

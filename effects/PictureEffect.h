@@ -7,11 +7,13 @@
 #pragma once
 
 #include "demo/Effect.h"
+#include "scenes/SceneNeeds.h"
 #include "textures/Texture.h"
 
 class PictureEffect : public Effect {
 public:
-    static constexpr int kPictureCount = 6;
+    static constexpr int kPictureCount =
+        static_cast<int>(picture_need::kTextures.size() - picture_need::kFirstPicture);
 
     int32_t Init() override;
     int32_t Uninit() override;

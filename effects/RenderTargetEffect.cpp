@@ -1,12 +1,10 @@
 #include "effects/RenderTargetEffect.h"
 
 #include "render/RenderToolkit.h"
-#include "textures/TextureRegistry.h"
+#include "scenes/SceneNeeds.h"
 
 int32_t RenderTargetEffect::Init() {
-    textures->CreateTarget("buffer", 512, 3);
-    textures->CreateTarget("glowbuffer", 16, 3);
-    return 0;
+    return MeetTextureNeeds(*textures, render_target_need::kNeeds, {}, initProblem) ? 0 : 1;
 }
 
 int32_t RenderTargetEffect::Uninit() { return 0; }

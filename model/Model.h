@@ -87,3 +87,10 @@ public:
 // to its first stretch without them after any leading quotes, so
 // "\"data/3ds/a.3ds\"" names data/3ds/a.3ds.
 std::string ModelFilePath(const char* path);
+
+// Why the file that `path` names (as Load reads it) cannot be a 3DS model,
+// in words for the person who chose it: it cannot be opened, is a folder or
+// not a regular file, is empty, or does not start with the 3DS main chunk
+// (0x4D4D with a length of at least its header), with what it looks like
+// instead when that is plain. Empty when it starts as a 3DS file does.
+std::string ModelFileProblem(const char* path);

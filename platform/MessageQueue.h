@@ -6,6 +6,8 @@
 // user did before quitting is still handled.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/Messages.h"
 
 class MessageQueue {
@@ -15,6 +17,11 @@ public:
     // Removes the next pending message into `out` without waiting; false
     // when the queue is empty.
     virtual bool Peek(Message& out) = 0;
+
+    // Waits up to `milliseconds` for a message, without taking it; true
+    // when one is waiting. A program with nothing to draw waits here
+    // instead of spinning.
+    virtual bool WaitForMessage(uint32_t milliseconds) = 0;
 
     // Queues a quit message carrying `exitCode`.
     virtual void PostQuit(int exitCode) = 0;

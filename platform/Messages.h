@@ -17,6 +17,7 @@ struct Message {
 
 namespace msg {
 constexpr uint32_t kSize = 0x0005;        // lParam: width | height << 16
+constexpr uint32_t kPaint = 0x000F;       // part of the window must be drawn again
 constexpr uint32_t kClose = 0x0010;
 constexpr uint32_t kQuit = 0x0012;        // wParam: exit code
 constexpr uint32_t kKeyDown = 0x0100;     // wParam: key number

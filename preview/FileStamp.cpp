@@ -47,3 +47,16 @@ FileStamp StampOf(const char* path) {
 }
 
 #endif
+
+bool SettlingStamp::Settled(const FileStamp& now) {
+    if (!(now == seen)) {
+        seen = now;
+        stillLooks = 0;
+        return false;
+    }
+    if (now == taken) return false;
+    if (++stillLooks < kStillLooks) return false;
+    taken = now;
+    stillLooks = 0;
+    return true;
+}

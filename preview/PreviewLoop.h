@@ -1,16 +1,15 @@
-// The preview's run loop: like the show's, but every key press goes to the
-// preview session and every message to the overlay, the session prepares
-// each frame, the overlay is drawn over each finished frame before the swap, and the show's end does not
-// end the loop. It ends on a quit message (the window closed) or when the
-// session asks to quit.
+// The preview's part in the run loop (app/RunLoop.h): every key press goes
+// to the preview session and every message to the overlay, the session
+// prepares each frame, the overlay is drawn over each finished frame before
+// the swap, and the show's end does not end the run. It ends on a quit
+// message (the window closed) or when the session asks to quit. While the
+// session is paused with nothing to show anew, the loop waits for input
+// instead of drawing.
 #pragma once
 
 #include <cstdint>
 
-#include "app/WindowProcedure.h"
-#include "demo/Application.h"
-#include "platform/MessageQueue.h"
-#include "render/WindowSurface.h"
+#include "app/RunLoop.h"
 
 class PreviewSession;
 
@@ -24,13 +23,22 @@ public:
     virtual void MessageTaken(const Message&) {}
 };
 
-struct PreviewLoopServices {
-    MessageQueue& queue;
-    WindowProcedure& procedure;
-    WindowSurface& window;
-};
+// Run's flags for the preview.
+constexpr uint32_t kPreviewRunFlags = run_flags::kOutlivesShowOver;
 
-// The host's Init, the session's Begin, frames until the user quits, and
-// the host's Uninit. Returns a run_result value (app/RunLoop.h).
-int32_t RunPreview(Application& host, PreviewSession& session, FrameOverlay& overlay,
-                   PreviewLoopServices& services);
+class PreviewHooks : public RunLoopHooks {
+public:
+    PreviewHooks(PreviewSession& session, FrameOverlay& overlay)
+        : session(session), overlay(overlay) {}
+
+    void Started() override;
+    void MessageTaken(const Message& message) override;
+    bool StopRequested() override;
+    uint32_t IdleMilliseconds() override;
+    void PrepareFrame() override;
+    void FinishFrame() override;
+
+private:
+    PreviewSession& session;
+    FrameOverlay& overlay;
+};

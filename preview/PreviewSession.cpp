@@ -19,7 +19,9 @@ void PreviewSession::Begin() {
     const uint32_t system = services.systemClock.Milliseconds();
     keeper.Reset(services.script.Now(), system);
     lastPoll = system;
+    lastFrame = system;
     fpsWindowStart = system;
+    frameRequested = true;
 }
 
 bool PreviewSession::AtEnd() const {
@@ -162,17 +164,36 @@ void PreviewSession::CountFrame(uint32_t systemNow) {
     }
 }
 
-void PreviewSession::Poll() {
+bool PreviewSession::Poll() {
     const ScriptReloader::Result result = services.reloader.Check(services.script);
     if (result.scriptReloaded) {
         ++reloadCount;
         // The new script plays from the show time it replaced.
         services.script.Restart(services.script.Now());
     }
+    return result.scriptReloaded || result.scriptRefused || result.picturesReloaded > 0;
+}
+
+uint32_t PreviewSession::IdleMilliseconds() {
+    if (!paused || frameRequested) return 0;
+    const uint32_t system = services.systemClock.Milliseconds();
+    if (system - lastPoll >= kPollInterval) {
+        lastPoll = system;
+        if (Poll()) return 0;
+    }
+    uint32_t idle = kPollInterval - (system - lastPoll);
+    if (hudVisible) {
+        const uint32_t sinceFrame = system - lastFrame;
+        if (sinceFrame >= kIdleHudInterval) return 0;
+        if (kIdleHudInterval - sinceFrame < idle) idle = kIdleHudInterval - sinceFrame;
+    }
+    return idle;
 }
 
 void PreviewSession::PrepareFrame() {
     const uint32_t system = services.systemClock.Milliseconds();
+    frameRequested = false;
+    lastFrame = system;
     CountFrame(system);
     if (system - lastPoll >= kPollInterval) {
         lastPoll = system;

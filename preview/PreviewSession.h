@@ -54,6 +54,9 @@ class PreviewSession {
 public:
     // How often the files are looked at, in ms of the system clock.
     static constexpr uint32_t kPollInterval = 250;
+    // While paused with nothing else changing, how often a frame is drawn
+    // for the HUD, whose frame rate is the one thing on it that moves.
+    static constexpr uint32_t kIdleHudInterval = 1000;
     static constexpr int kMaxBarDigits = 5;
     // A digit typed this long after the one before starts a new bar number,
     // so that a scene picked a while ago does not become part of it.
@@ -73,6 +76,17 @@ public:
     // moves the show time on, wraps the loop, stops at the show's end, and
     // sets the host's clock for the frame.
     void PrepareFrame();
+
+    // Something outside the session changed what the window shows (a key,
+    // an exposure, a new size): the next turn draws a frame.
+    void RequestFrame() { frameRequested = true; }
+
+    // Before the run loop draws a frame: for how many ms nothing on screen
+    // would change, because the preview is paused, nothing asked for a
+    // frame, and the files (looked at here when it is time) are as they
+    // were; 0 when a frame is due. While the HUD is on, a frame is due once
+    // every kIdleHudInterval.
+    uint32_t IdleMilliseconds();
 
     // Restarts the show at `milliseconds`, up to the show's end.
     void SeekTo(uint32_t milliseconds);
@@ -105,7 +119,8 @@ private:
     uint32_t BarTime(uint32_t bar) const;
     uint32_t LastTime() const;
     void CountFrame(uint32_t systemNow);
-    void Poll();
+    // Looks at the files; true when that changed what the window shows.
+    bool Poll();
 
     PreviewServices services;
     ShowTimeKeeper keeper;
@@ -124,6 +139,8 @@ private:
     int32_t typedDigits = 0;
     uint32_t lastDigitTime = 0;
     uint32_t lastPoll = 0;
+    uint32_t lastFrame = 0;  // system time of the last frame prepared
+    bool frameRequested = true;
     uint32_t fpsWindowStart = 0;
     int32_t fpsFrames = 0;
     int32_t framesPerSecond = 0;

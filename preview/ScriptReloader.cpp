@@ -10,7 +10,7 @@ ScriptReloader::ScriptReloader(std::string scriptPath, TextureRegistry& textures
     : scriptPath(std::move(scriptPath)), textures(textures), echo(echo) {}
 
 void ScriptReloader::Watch(const ScriptEngine& script, const std::vector<std::string>& problems) {
-    scriptStamp = StampOf(scriptPath.c_str());
+    scriptStamp = SettlingStamp(StampOf(scriptPath.c_str()));
     this->problems = problems;
     pictures.clear();
     TakePictures(script.Pictures(), false);
@@ -25,7 +25,7 @@ int32_t ScriptReloader::TakePictures(const std::vector<PictureLine>& lines, bool
         picture.handle = line.handle;
         picture.fileName = line.fileName;
         picture.wrapMode = line.wrapMode;
-        picture.stamp = StampOf(picture.path.c_str());
+        picture.stamp = SettlingStamp(StampOf(picture.path.c_str()));
         // A later line for the same handle replaces the earlier picture.
         bool replaced = false;
         for (WatchedPicture& earlier : taken) {
@@ -44,7 +44,8 @@ int32_t ScriptReloader::TakePictures(const std::vector<PictureLine>& lines, bool
             for (const WatchedPicture& loaded : pictures) {
                 if (loaded.handle == picture.handle) {
                     same = loaded.fileName == picture.fileName &&
-                           loaded.wrapMode == picture.wrapMode && loaded.stamp == picture.stamp;
+                           loaded.wrapMode == picture.wrapMode &&
+                           loaded.stamp.Taken() == picture.stamp.Taken();
                 }
             }
             if (!same) {
@@ -62,7 +63,13 @@ bool ScriptReloader::ReloadScript(ScriptEngine& script) {
     std::string readProblem;
     ParsedScript candidate = ReadScript(scriptPath.c_str(), readProblem);
     problems.clear();
-    if (!readProblem.empty()) problems.push_back("Cannot read the script: " + readProblem);
+    if (!readProblem.empty()) {
+        problems.push_back("Cannot read the script: " + readProblem);
+    } else if (scriptStamp.Taken().size == 0) {
+        // What a save looks like between emptying the file and writing it
+        // again; a show with nothing in it is no edit worth showing.
+        problems.push_back("The script is empty");
+    }
     for (const ScriptFinding& finding : candidate.findings) {
         if (finding.severity == FindingSeverity::Error) problems.push_back(finding.BoxText());
     }
@@ -78,9 +85,7 @@ bool ScriptReloader::ReloadScript(ScriptEngine& script) {
 
 ScriptReloader::Result ScriptReloader::Check(ScriptEngine& script) {
     Result result;
-    const FileStamp stamp = StampOf(scriptPath.c_str());
-    if (!(stamp == scriptStamp)) {
-        scriptStamp = stamp;
+    if (scriptStamp.Settled(StampOf(scriptPath.c_str()))) {
         if (ReloadScript(script)) {
             result.scriptReloaded = true;
             result.picturesReloaded = TakePictures(script.Pictures(), true);
@@ -89,9 +94,7 @@ ScriptReloader::Result ScriptReloader::Check(ScriptEngine& script) {
         result.scriptRefused = true;
     }
     for (WatchedPicture& picture : pictures) {
-        const FileStamp now = StampOf(picture.path.c_str());
-        if (now == picture.stamp) continue;
-        picture.stamp = now;
+        if (!picture.stamp.Settled(StampOf(picture.path.c_str()))) continue;
         textures.Reload(picture.handle, picture.fileName, picture.wrapMode);
         ++result.picturesReloaded;
     }

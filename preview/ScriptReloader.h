@@ -1,9 +1,11 @@
 // Reloading the show's script and pictures while the preview plays.
 //
 // The reloader watches the script file and the picture files that the
-// script names. A changed script is read into a fresh script engine first;
-// only a script that reads without errors replaces the one playing, so a
-// slip while editing leaves the last good script on screen together with
+// script names. A changed file is read only once its size and time stamp
+// have held still for two looks, so that a save caught half way is not
+// taken. A changed script is read into a fresh script first; only a script
+// that reads without errors, and is not empty, replaces the one playing, so
+// a slip while editing leaves the last good script on screen together with
 // the errors. Pictures are read again into the textures that the effects
 // already hold, whenever their files change or the script gives a handle a
 // new file.
@@ -52,7 +54,7 @@ private:
         std::string fileName;  // as the script gives it
         std::string path;      // the file that serves it
         int32_t wrapMode = 0;
-        FileStamp stamp;
+        SettlingStamp stamp;
     };
 
     // Watches the pictures of `lines`; with `reloadChanged`, reads again
@@ -63,7 +65,7 @@ private:
     std::string scriptPath;
     TextureRegistry& textures;
     std::FILE* echo;
-    FileStamp scriptStamp;
+    SettlingStamp scriptStamp;
     std::vector<WatchedPicture> pictures;
     std::vector<std::string> problems;
 };

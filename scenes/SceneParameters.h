@@ -33,12 +33,16 @@ constexpr BoolSlot kRestartOrbit{2};  // the orbit starts again from its beginni
 constexpr DblSlot kEyeX{0};
 constexpr DblSlot kEyeY{1};
 constexpr DblSlot kEyeZ{2};
+// The orbit's radius around the origin, in scene units.
+constexpr double kOrbitRadius = 6.0;
 }  // namespace camera_param
 
 // Scene 2, the model and its swarm.
 namespace model_param {
 constexpr BoolSlot kSphereMap{1};  // the large model is sphere-mapped
 constexpr BoolSlot kSwarm{2};      // the swarm of 50 copies is drawn
+// The large model is drawn this many times the size it has in its file.
+constexpr float kDrawnScale = 5.0f;
 }  // namespace model_param
 
 // Scene 3, the pictures and the noise.

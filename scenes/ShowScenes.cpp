@@ -31,11 +31,12 @@ constexpr std::array kCameraParameters{
     Parameter(camera_param::kRestartOrbit, "restartOrbit",
               "the orbit starts again from its beginning, near (0, 1, 6), while it is true"),
     Parameter(camera_param::kEyeX, "eyeX", "the eye's x while scriptedEye is true",
-              "scene units; the orbit has radius 6"),
+              "scene units, about -10 to 10: the orbit has radius 6, the large model reaches about 2.5"),
     Parameter(camera_param::kEyeY, "eyeY", "the eye's y while scriptedEye is true",
-              "scene units; y is up"),
+              "scene units, y is up; the orbit bobs between -1 and 1"),
     Parameter(camera_param::kEyeZ, "eyeZ", "the eye's z while scriptedEye is true",
-              "scene units; the far plane is at 10000"),
+              "scene units: 6 is the orbit's distance, 16 a far view; keep the eye off (0, 0, 0) and "
+              "off the y axis, where the view has no direction"),
 };
 
 constexpr std::array kModelParameters{
@@ -52,8 +53,10 @@ constexpr std::array kPictureParameters{
     Parameter(picture_param::kPicture, "picture", "the picture that a \"*\" step flashes",
               "0 to 5 for pic1 to pic6; any other value shows no picture"),
     Parameter(picture_param::kZoom, "zoom", "the picture zooms into its centre as it fades"),
-    Parameter(picture_param::kHold, "hold", "the picture keeps the opacity it has reached"),
-    Parameter(picture_param::kFullOpacity, "fullOpacity", "the picture is held at full opacity"),
+    Parameter(picture_param::kHold, "hold",
+              "the picture keeps the opacity it has reached; a \"*\" still brings it to full"),
+    Parameter(picture_param::kFullOpacity, "fullOpacity",
+              "the picture is held at full opacity; a \"*\" then flashes only the noise"),
 };
 
 constexpr std::array kGlowParameters{kRunningParameter};
@@ -61,23 +64,25 @@ constexpr std::array kGlowParameters{kRunningParameter};
 constexpr std::array<SceneDescription, kShowSceneCount> kScenes{{
     {0, "render targets",
      "sets up the two passes of every frame: a 16 x 16 glow pass and a 512 x 512 main pass, each "
-     "cleared to black; must run for the rest to be seen",
-     kRenderTargetParameters, ""},
+     "cleared to black. It must run: without it the other effects draw over the last frame",
+     kRenderTargetParameters, "", render_target_need::kNeeds},
     {1, "camera",
-     "the perspective and the eye for the 3D effects after it: an orbit of radius 6 around the "
-     "origin, once every 10.5 s, with a slow bob",
-     kCameraParameters, ""},
+     "the perspective (45 degrees high, 4:3) and the eye for the 3D effects after it, always looking "
+     "at the origin with y up: by default an orbit of radius 6 around the origin, once every 10.5 s, "
+     "bobbing between heights -1 and 1",
+     kCameraParameters, "", kCameraNeeds},
     {2, "model",
-     "the model, skinned with the picture mallow, large and turning 20 degrees a second",
-     kModelParameters, ""},
+     "the model, skinned with the picture mallow, drawn five times its size at the origin and turning "
+     "20 degrees a second about the x axis",
+     kModelParameters, "", model_need::kNeeds},
     {3, "pictures",
      "full-screen pictures and flickering noise over the scene; a \"*\" step flashes the noise "
      "(gone in 250 ms) and the picture (gone in about 1.7 s)",
-     kPictureParameters, "*"},
+     kPictureParameters, "*", picture_need::kNeeds},
     {4, "glow",
      "puts the main pass on screen with six soft, warm glow layers of the glow pass; a \"*\" "
      "step shrinks the picture for 100 ms",
-     kGlowParameters, "*"},
+     kGlowParameters, "*", glow_need::kNeeds},
 }};
 
 }  // namespace

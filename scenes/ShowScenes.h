@@ -1,13 +1,14 @@
 // The show's line-up as data: its five scenes in the order the effects are
 // registered and drawn, and for each the parameters its effect reads, with
-// what they do, so that the checker, the preview and the guide describe
-// the show from one place. effects/ShowEffects.h registers the effects in
+// what they do, and what it needs to start, so that the checker, the
+// preview and the guide describe the show from one place. effects/ShowEffects.h registers the effects in
 // this order.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
+#include "scenes/SceneNeeds.h"
 #include "script/ParsedScript.h"
 
 constexpr int32_t kShowSceneCount = 5;
@@ -26,6 +27,7 @@ struct SceneDescription {
     const char* summary;  // what the effect draws or does
     std::span<const SceneParameter> parameters;  // bool.0 (running) first
     const char* stepCharacters;  // the pattern characters it acts on; "" for none
+    const EffectNeeds& needs;    // what its Init asks for (scenes/SceneNeeds.h)
 };
 
 // The five scenes, scene 0 first.

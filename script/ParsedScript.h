@@ -32,6 +32,11 @@ enum class EventState : int32_t {
 // The kind of parameter slot an event names: dbl, lng or bool.
 enum class ParamKind : int32_t { Dbl = 0, Lng = 1, Bool = 2 };
 
+// The kind as the script writes it: "dbl", "lng" or "bool".
+constexpr const char* KindWord(ParamKind kind) {
+    return kind == ParamKind::Dbl ? "dbl" : kind == ParamKind::Lng ? "lng" : "bool";
+}
+
 struct TimelineEvent {
     int32_t effect = 0;       // scene number
     uint32_t start = 0;       // ms on the show clock
@@ -85,6 +90,11 @@ struct ScriptFinding {
     // number, a colon, a line feed and the line.
     std::string BoxText() const;
 };
+
+// A finding as editors and terminals read it: "FILE:LINE: error: TEXT", or
+// "FILE: warning: TEXT" when it belongs to no line (`line` 0).
+std::string EditorLine(std::string_view file, int32_t line, FindingSeverity severity,
+                       std::string_view text);
 
 struct ParsedScript {
     static constexpr int kMaxLineLength = 255;

@@ -113,6 +113,9 @@ public:
     int32_t CurrentPattern() const { return player.CurrentPattern(); }
     // The number of the latest pattern step taken, -1 for none yet.
     int32_t LastStep() const { return player.LastStep(); }
+    // The files that the lines read named and that could not be loaded, in
+    // line order.
+    const std::vector<FileProblem>& FileProblems() const { return loader.Problems(); }
     // The LoadImage lines read, in script order.
     const std::vector<PictureLine>& Pictures() const { return script.pictures; }
     int32_t LineNumber() const { return reader.LineNumber(); }

@@ -5,16 +5,31 @@
 
 void ScriptLoader::LoadPicture(const PictureLine& picture) {
     if (!textures) return;
+    const std::string quotedHandle = "'" + picture.handle + "'";
     if (!textures->Load(picture.handle, picture.fileName, picture.wrapMode)) {
-        problems.push_back(FileProblem{picture.line, picture.fileName,
-                                       "the name ends neither in .png nor in .bmp"});
+        problems.push_back(FileProblem{
+            picture.line, picture.fileName,
+            "cannot load the picture " + quotedHandle + " from " + picture.fileName +
+                ": a picture's name must end in .png (or in .bmp, which loads the .png of the same "
+                "name)"});
+        return;
+    }
+    const Texture* texture = textures->Find(picture.handle);
+    if (texture && !texture->loadProblem.empty()) {
+        std::string path;
+        TextureRegistry::PictureFilePath(picture.fileName, path);
+        problems.push_back(FileProblem{picture.line, path,
+                                       "cannot read the picture " + quotedHandle + ": " +
+                                           texture->loadProblem});
     }
 }
 
 void ScriptLoader::OpenMusic(const MusicLine& musicLine) {
-    if (!music->LoadStream(musicLine.path.c_str())) {
-        problems.push_back(FileProblem{musicLine.line, musicLine.path, "the music cannot be opened"});
-    }
+    if (music->LoadStream(musicLine.path.c_str())) return;
+    const std::string why = music->LoadProblem();
+    problems.push_back(FileProblem{musicLine.line, musicLine.path,
+                                   "cannot open the music " + musicLine.path +
+                                       (why.empty() ? std::string() : ": " + why)});
 }
 
 void ScriptLoader::LoadAll(const ParsedScript& script) {

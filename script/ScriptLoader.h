@@ -1,7 +1,9 @@
 // The loading step of a script: asks the texture registry for the pictures
 // and the music player for the music that the script's LoadImage and
 // LoadMusic lines name, in the order of their lines, and notes which files
-// could not be loaded and why.
+// could not be loaded and why: a picture name the registry refuses, a
+// picture texture left without its image (its loadProblem), a music file
+// the player cannot open.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +19,7 @@ class TextureRegistry;
 struct FileProblem {
     int32_t line = 0;
     std::string path;
-    std::string reason;
+    std::string text;  // what went wrong, naming the file, for the show's author
 };
 
 class ScriptLoader {

@@ -1,10 +1,13 @@
 #include "script/ScriptReader.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 #include "platform/RegularFile.h"
 #include "script/EffectParams.h"
 #include "script/ScriptText.h"
+#include "script/WordChecks.h"
 #include "textures/TextureRegistry.h"
 
 namespace {
@@ -28,6 +31,71 @@ bool IndexFitsKind(ParamKind kind, int32_t index) { return index >= 0 && index <
 
 bool SceneInRange(int32_t scene) { return scene >= 0 && scene < kRecordCount; }
 
+// The script's commands, and whether each acts at its line's time.
+enum class Command {
+    None,
+    LoadImage,
+    Define,
+    DefinePattern,
+    Set,
+    Trig,
+    Fade,
+    UsePattern,
+    DisablePattern,
+    LoadMusic,
+    Goto,
+    End
+};
+
+struct CommandWord {
+    const char* word;
+    Command command;
+    bool timed;
+};
+
+// In the order a line's first word is compared with them.
+constexpr CommandWord kCommands[] = {
+    {"LoadImage", Command::LoadImage, false},   {"Define", Command::Define, false},
+    {"DefinePattern", Command::DefinePattern, false}, {"Set", Command::Set, true},
+    {"Trig", Command::Trig, true},               {"Fade", Command::Fade, true},
+    {"UsePattern", Command::UsePattern, true},   {"DisablePattern", Command::DisablePattern, true},
+    {"LoadMusic", Command::LoadMusic, false},   {"Goto", Command::Goto, false},
+    {"End", Command::End, false},
+};
+
+const CommandWord* FindCommand(std::string_view word) {
+    for (const CommandWord& command : kCommands) {
+        if (word == command.word) return &command;
+    }
+    return nullptr;
+}
+
+// The words of the language that a variable's name may hide in.
+constexpr const char* kLanguageWords[] = {
+    "LoadImage", "Define", "DefinePattern", "Set", "Trig", "Fade", "UsePattern", "DisablePattern",
+    "LoadMusic", "Goto", "End", "scene", "dbl", "lng", "bool", "true", "false", "from", "to",
+    "time", "repeat"};
+
+bool IsWordCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The word of `line` around the characters [start, start + length).
+std::string_view WordAround(std::string_view line, size_t start, size_t length) {
+    size_t begin = start;
+    while (begin > 0 && IsWordCharacter(line[begin - 1])) --begin;
+    size_t end = start + length;
+    while (end < line.size() && IsWordCharacter(line[end])) ++end;
+    return line.substr(begin, end - begin);
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '\'');
+    quoted.append(text);
+    quoted += '\'';
+    return quoted;
+}
+
 }  // namespace
 
 std::string ScriptFinding::BoxText() const {
@@ -39,6 +107,18 @@ std::string ScriptFinding::BoxText() const {
     box += ":\n";
     box += text;
     return box;
+}
+
+std::string EditorLine(std::string_view file, int32_t line, FindingSeverity severity,
+                       std::string_view text) {
+    std::string formatted(file);
+    if (line > 0) {
+        formatted += ':';
+        formatted += std::to_string(line);
+    }
+    formatted += severity == FindingSeverity::Error ? ": error: " : ": warning: ";
+    formatted += text;
+    return formatted;
 }
 
 const std::string* ParsedScript::Variable(std::string_view name) const {
@@ -68,6 +148,8 @@ void ScriptReader::ReadLine(std::string_view raw, size_t fullLength) {
         currentLine.assign(raw.substr(0, ParsedScript::kMaxLineLength));
         ReportError("Line too long");
     } else {
+        currentLine.assign(raw);
+        CheckBeforeSubstitution(raw);
         std::string substituted(raw);
         if (SubstituteVariables(substituted)) {
             currentLine = std::move(substituted);
@@ -106,32 +188,132 @@ void ScriptReader::ReportError(std::string_view message) {
         ScriptFinding{lineNumber, FindingSeverity::Error, std::string(message), currentLine});
 }
 
+void ScriptReader::ReportWarning(std::string message) {
+    if (message.empty()) return;
+    script.findings.push_back(
+        ScriptFinding{lineNumber, FindingSeverity::Warning, std::move(message), currentLine});
+}
+
+void ScriptReader::CheckIntegerWord(std::string_view word) { ReportWarning(IntegerWordWarning(word)); }
+
+void ScriptReader::CheckDecimalWord(std::string_view word) { ReportWarning(DecimalWordWarning(word)); }
+
+void ScriptReader::CheckIgnoredWords(std::string_view rest) { ReportWarning(IgnoredWordsWarning(rest)); }
+
+void ScriptReader::CheckTimeWord(std::string_view word, int32_t milliseconds) {
+    if (!word.empty() && word[0] == '#') barTimeRead = true;
+    ReportWarning(TimeWordWarning(word, milliseconds));
+}
+
+void ScriptReader::CheckBeforeSubstitution(std::string_view raw) {
+    // Each word that a variable is replaced inside of, once.
+    std::vector<std::string_view> reported;
+    for (const auto& [name, value] : script.variables) {
+        if (name.empty()) continue;
+        for (size_t at = raw.find(name); at != std::string_view::npos; at = raw.find(name, at + 1)) {
+            const std::string_view word = WordAround(raw, at, name.size());
+            if (word == name ||
+                std::find(reported.begin(), reported.end(), word) != reported.end()) {
+                continue;
+            }
+            reported.push_back(word);
+            if (word == "RUNNING") {
+                ReportWarning("RUNNING is never replaced: RUN, which is replaced first, turns it into "
+                              "'bool.0 trueNING'; write bool.0 for the running flag");
+            } else {
+                ReportWarning("the variable " + name + " is replaced inside the word " + Quoted(word) +
+                              ", by " + Quoted(value));
+            }
+        }
+    }
+
+    std::string_view rest = raw;
+    std::string_view word;
+    do {
+        SplitToken(word, ' ', rest);
+    } while (!word.empty() && (word[0] == '#' || word[0] == '='));
+    if (word == "Define") {
+        std::string_view name;
+        SplitToken(name, '=', rest);
+        CheckDefineName(raw, name);
+    }
+}
+
+void ScriptReader::CheckDefineName(std::string_view raw, std::string_view name) {
+    if (name.empty()) return;
+    if (const std::string* old = script.Variable(name)) {
+        std::string line(raw);
+        SubstituteVariables(line);
+        if (old->empty()) {
+            ReportWarning(std::string(name) + " is already defined, and empty: a line that uses it "
+                          "before this one defines it so; this line reads " + Quoted(line) +
+                          ". Define " + std::string(name) + " before the first LoadImage or LoadMusic");
+        } else {
+            ReportWarning(std::string(name) + " is already defined, as " + Quoted(*old) +
+                          ", so this line reads " + Quoted(line) + " and " + std::string(name) +
+                          " keeps its value");
+        }
+        return;
+    }
+    for (const char* languageWord : kLanguageWords) {
+        if (std::string_view(languageWord).find(name) != std::string_view::npos) {
+            ReportWarning("every " + std::string(name) + " on the lines after this one is replaced, "
+                          "also inside words, and the word " + languageWord + " holds it");
+            return;
+        }
+    }
+}
+
 void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
     // A time prefix sets the time for the rest of the line; with several,
     // the last one counts.
     lineTimeInvalid = false;
+    int32_t prefixes = 0;
+    std::string_view lastPrefix;
     for (;;) {
         if (line.empty()) return;
         std::string_view word;
         std::string_view rest = line;
         SplitToken(word, ' ', rest);
 
-        if (word == "LoadImage") return LoadImageCommand(rest);
-        if (word == "Define") return DefineCommand(rest);
-        if (word == "DefinePattern") return DefinePatternCommand(rest);
-        if (word == "Set") return SetOrTrigCommand(rest, time, false);
-        if (word == "Trig") return SetOrTrigCommand(rest, time, true);
-        if (word == "Fade") return FadeCommand(rest, time);
-        if (word == "UsePattern") return UsePatternCommand(rest, time);
-        if (word == "DisablePattern") return PatternSwitchCommand(-1, time);
-        if (word == "LoadMusic") return LoadMusicCommand(rest);
-        if (word == "Goto") return GotoOrEndCommand(rest, script.startPosition, script.startLine);
-        if (word == "End") return GotoOrEndCommand(rest, script.endTime, script.endLine);
+        if (const CommandWord* command = FindCommand(word)) {
+            if (prefixes > 1) {
+                ReportWarning("only the last of the " + std::to_string(prefixes) + " time prefixes, " +
+                              std::string(lastPrefix) + ", counts");
+            }
+            if (!command->timed && prefixes > 0) {
+                ReportWarning(std::string(word) + " acts while the script is read: the time prefix "
+                              "does nothing");
+            } else if (command->timed && prefixes == 0 && command->command != Command::Set) {
+                ReportWarning(std::string(word) + " without a time prefix never happens");
+            }
+            switch (command->command) {
+                case Command::LoadImage: return LoadImageCommand(rest);
+                case Command::Define: return DefineCommand(rest);
+                case Command::DefinePattern: return DefinePatternCommand(rest);
+                case Command::Set: return SetOrTrigCommand(rest, time, false);
+                case Command::Trig: return SetOrTrigCommand(rest, time, true);
+                case Command::Fade: return FadeCommand(rest, time);
+                case Command::UsePattern: return UsePatternCommand(rest, time);
+                case Command::DisablePattern:
+                    CheckIgnoredWords(rest);
+                    return PatternSwitchCommand(-1, time);
+                case Command::LoadMusic: return LoadMusicCommand(rest);
+                case Command::Goto:
+                    return GotoOrEndCommand(rest, script.startPosition, script.startLine);
+                case Command::End: return GotoOrEndCommand(rest, script.endTime, script.endLine);
+                case Command::None: break;
+            }
+            return;
+        }
 
         if (!word.empty() && (word[0] == '#' || word[0] == '=')) {
             const int32_t parsed = ParseTime(word);
             lineTimeInvalid = parsed < 0;
+            CheckTimeWord(word, parsed);
             time = static_cast<uint32_t>(parsed);
+            ++prefixes;
+            lastPrefix = word;
             line = rest;
             continue;
         }
@@ -141,20 +323,24 @@ void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
     }
 }
 
-int32_t ScriptReader::ParseTime(std::string_view text) const {
+int32_t ParseTimeAtTempo(std::string_view text, double beatLength, double barLength) {
     if (text.empty()) return 0;
     if (text[0] == '#') {
         std::string_view rest = text.substr(1);
         std::string_view bars;
         SplitToken(bars, '.', rest);
-        const double ms = static_cast<double>(WideIntegerValue(bars)) * script.barLength +
-                          DecimalValue(rest) * script.beatLength;
+        const double ms = static_cast<double>(WideIntegerValue(bars)) * barLength +
+                          DecimalValue(rest) * beatLength;
         return TruncateToInt32(ms);
     }
     // Read wide, so that a count beyond the 32-bit range is refused rather
     // than saturated into a valid time.
     if (text[0] == '=') return TruncateToInt32(static_cast<double>(WideIntegerValue(text.substr(1))));
     return 0;
+}
+
+int32_t ScriptReader::ParseTime(std::string_view text) const {
+    return ParseTimeAtTempo(text, script.beatLength, script.barLength);
 }
 
 void ScriptReader::SetTempo(int32_t bpm, int32_t beatsPerBar) {
@@ -202,6 +388,10 @@ void ScriptReader::LoadImageCommand(std::string_view rest) {
         return;
     }
     const int32_t wrapMode = option == "repeat" ? kWrapRepeat : kWrapClamp;
+    if (!option.empty() && option != "repeat" && option != "clamp" && option.substr(0, 2) != "//") {
+        ReportWarning(Quoted(option) + " is not repeat, so the picture is clamped at its edges");
+    }
+    if (option.substr(0, 2) != "//") CheckIgnoredWords(rest);
     std::string path = DirectoryVariable("_IMG_DIR");
     path += file;
     script.pictures.push_back(PictureLine{std::string(handle), std::move(path), wrapMode, lineNumber});
@@ -215,6 +405,7 @@ void ScriptReader::DefineCommand(std::string_view rest) {
         ReportError("Invalid define line");
         return;
     }
+    CheckIgnoredWords(rest);
     auto found = script.variables.find(name);
     if (found == script.variables.end()) {
         script.variables.emplace(std::string(name), std::string(value));
@@ -227,7 +418,10 @@ bool ScriptReader::TakePatternNumber(std::string_view& rest, int32_t& number) {
     std::string_view numberWord;
     SplitToken(numberWord, ' ', rest);
     number = IntegerValue(numberWord);
-    if (number >= 0 && number < ParsedScript::kPatternCount) return true;
+    if (number >= 0 && number < ParsedScript::kPatternCount) {
+        CheckIntegerWord(numberWord);
+        return true;
+    }
     ReportError("Pattern id out of range");
     return false;
 }
@@ -238,6 +432,12 @@ void ScriptReader::DefinePatternCommand(std::string_view rest) {
     Pattern& pattern = script.patterns[static_cast<size_t>(number)];
     pattern = Pattern{};
     const size_t length = std::min(rest.size(), static_cast<size_t>(Pattern::kMaxSteps));
+    if (rest.empty()) {
+        ReportWarning("pattern " + std::to_string(number) + " has no steps, so it plays nothing");
+    } else if (rest.size() > length) {
+        ReportWarning("only the first " + std::to_string(length) + " of the " +
+                      std::to_string(rest.size()) + " steps are kept");
+    }
     pattern.length = static_cast<int32_t>(length);
     for (size_t i = 0; i < length; ++i) pattern.steps[i] = rest[i] == '.' ? '\0' : rest[i];
     pattern.line = lineNumber;
@@ -265,6 +465,7 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
         ReportError("Invalid scene");
         return;
     }
+    CheckIntegerWord(sceneText);
 
     std::string_view kindWord, indexText = parameter;
     SplitToken(kindWord, '.', indexText);
@@ -293,6 +494,25 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
         ReportError("Invalid index");
         return;
     }
+    CheckIntegerWord(indexText);
+    const std::string slot = std::string(KindWord(parsed.kind)) + "." + std::to_string(parsed.index);
+    if (trigger) {
+        if (parsed.kind != ParamKind::Bool) {
+            ReportWarning("Trig raises and lowers bool." + std::to_string(parsed.index) +
+                          " whatever the kind: write scene." + std::to_string(scene) + ".bool." +
+                          std::to_string(parsed.index));
+        }
+    } else if (valueWord.empty()) {
+        ReportWarning(std::string("no value: this sets ") + slot +
+                      (parsed.kind == ParamKind::Bool ? " to false" : " to 0"));
+    } else if (parsed.kind == ParamKind::Bool) {
+        ReportWarning(BoolWordWarning(valueWord));
+    } else if (parsed.kind == ParamKind::Lng) {
+        CheckIntegerWord(valueWord);
+    } else {
+        CheckDecimalWord(valueWord);
+    }
+    CheckIgnoredWords(rest);
 
     TimelineEvent* event = NewEvent(time);
     if (!event) return;
@@ -305,17 +525,18 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
 }
 
 void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
-    std::string_view identifier, prefix, sceneText, skipped, fromWord, toWord, durationWord;
+    std::string_view identifier, prefix, sceneText, fromWord, toWord, durationWord;
     SplitToken(identifier, ' ', rest);
     std::string_view parameter = identifier;
     SplitToken(prefix, '.', parameter);
     SplitToken(sceneText, '.', parameter);
     // The attribute names (from, to, time) are not checked: any word serves.
-    SplitToken(skipped, ' ', rest);
+    std::string_view names[3];
+    SplitToken(names[0], ' ', rest);
     SplitToken(fromWord, ' ', rest);
-    SplitToken(skipped, ' ', rest);
+    SplitToken(names[1], ' ', rest);
     SplitToken(toWord, ' ', rest);
-    SplitToken(skipped, ' ', rest);
+    SplitToken(names[2], ' ', rest);
     SplitToken(durationWord, ' ', rest);
 
     if (prefix.empty() || sceneText.empty()) return ReportError("Missing identifier");
@@ -340,6 +561,24 @@ void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
     const int32_t index = indexText.empty() ? 0 : IntegerValue(indexText);
     if (!IndexFitsKind(ParamKind::Dbl, index)) return ReportError("Invalid index");
 
+    if (prefix != "scene") {
+        ReportWarning(Quoted(prefix) + " stands where scene belongs; Fade does not look at it");
+    }
+    CheckIntegerWord(sceneText);
+    if (indexText.empty()) ReportWarning("no index: the fade moves dbl.0");
+    CheckIntegerWord(indexText);
+    const char* expectedNames[3] = {"from", "to", "time"};
+    for (int i = 0; i < 3; ++i) {
+        if (names[i] != expectedNames[i]) {
+            ReportWarning(Quoted(names[i]) + " stands where " + expectedNames[i] +
+                          " belongs; Fade takes any word there: Fade scene.N.dbl.I from A to B time T");
+        }
+    }
+    CheckDecimalWord(fromWord);
+    CheckDecimalWord(toWord);
+    CheckTimeWord(durationWord, parsedDuration);
+    CheckIgnoredWords(rest);
+
     TimelineEvent* event = NewEvent(time);
     if (!event) return;
     event->effect = scene;
@@ -355,7 +594,9 @@ void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
 
 void ScriptReader::UsePatternCommand(std::string_view rest, uint32_t time) {
     int32_t number = 0;
-    if (TakePatternNumber(rest, number)) PatternSwitchCommand(number, time);
+    if (!TakePatternNumber(rest, number)) return;
+    CheckIgnoredWords(rest);
+    PatternSwitchCommand(number, time);
 }
 
 void ScriptReader::PatternSwitchCommand(int32_t number, uint32_t time) {
@@ -375,7 +616,30 @@ void ScriptReader::LoadMusicCommand(std::string_view rest) {
         ReportError("Missing filename");
         return;
     }
-    SetTempo(IntegerValue(bpmWord), IntegerValue(beatsWord));
+    CheckIntegerWord(bpmWord);
+    CheckIntegerWord(beatsWord);
+    CheckIgnoredWords(rest);
+    const double beatBefore = script.beatLength;
+    const double barBefore = script.barLength;
+    const int32_t bpm = IntegerValue(bpmWord);
+    SetTempo(bpm, IntegerValue(beatsWord));
+    if (bpm > 0 && bpm <= kMaxBpm && 60000 % bpm != 0) {
+        const double exact = 60000.0 / bpm;
+        char drift[32];
+        // How far the timeline runs ahead of the music in 100 bars of 4.
+        std::snprintf(drift, sizeof drift, "%.2f", 400.0 * (exact - script.beatLength) / 1000.0);
+        ReportWarning("at " + std::to_string(bpm) + " beats per minute a beat is " +
+                      std::to_string(static_cast<int>(script.beatLength)) +
+                      " ms, the whole milliseconds of " + std::to_string(exact).substr(0, 6) +
+                      ": the # times run ahead of the music, " + drift +
+                      " s in 400 beats. Tempos that divide 60000 (120, 125, 150) keep time");
+    }
+    if (barTimeRead && (script.beatLength != beatBefore || script.barLength != barBefore)) {
+        ReportWarning("the tempo changes here, after lines with #bars.beats times: those were read "
+                      "at the tempo before, one beat every " + std::to_string(static_cast<int>(beatBefore)) +
+                      " ms; put LoadMusic above them");
+        barTimeRead = false;
+    }
     std::string path = DirectoryVariable("_MUSIC_DIR");
     path += file;
     script.music.push_back(MusicLine{std::move(path), lineNumber});
@@ -386,6 +650,11 @@ void ScriptReader::GotoOrEndCommand(std::string_view rest, uint32_t& position, i
     if (time < 0) {
         ReportError("Invalid time");
         return;
+    }
+    if (rest.empty()) {
+        ReportWarning("no time, so it reads as 0");
+    } else {
+        CheckTimeWord(rest, time);
     }
     position = static_cast<uint32_t>(time);
     line = lineNumber;

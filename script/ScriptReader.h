@@ -5,8 +5,13 @@
 // changes the variables for the lines after it, and a LoadImage or
 // LoadMusic line is noted with its file for whoever loads the files
 // (script/ScriptLoader.h). Whatever is wrong with a line becomes a finding;
-// reading never stops at a bad line. Nothing here touches a file other than
-// the script, a GL or an audio device.
+// reading never stops at a bad line. Errors are what the show refuses;
+// warnings are what the reader sees in a line's own words that the show
+// takes but that probably does not say what its author meant (a value word
+// that is no number, a time with something after it, a variable replaced
+// inside a longer word, a time prefix that does nothing, words left over).
+// Nothing here touches a file other than the script, a GL or an audio
+// device.
 #pragma once
 
 #include <cstdint>
@@ -45,11 +50,14 @@ public:
 
     // Records `message` as an error of the current line.
     void ReportError(std::string_view message);
+    // Records `message` as a warning about the current line.
+    void ReportWarning(std::string message);
 
     // Starts reading a file: its first line is line 1.
     void BeginFile() {
         lineNumber = 1;
         tableFullReported = false;
+        barTimeRead = false;
     }
 
     // The number of the line being read, from 1, and its text after
@@ -61,6 +69,17 @@ private:
     // Replaces every variable in `line`; false when the result grows past
     // the longest line.
     bool SubstituteVariables(std::string& line) const;
+    // Warns about what substitution is about to do to `raw`, the line as it
+    // stands in the file: a variable replaced inside a longer word, and a
+    // Define whose name is already a variable.
+    void CheckBeforeSubstitution(std::string_view raw);
+    void CheckDefineName(std::string_view raw, std::string_view name);
+    // Warns about a time word of this line once it has been read.
+    void CheckTimeWord(std::string_view word, int32_t milliseconds);
+    // Warns about a number word, unless it is empty.
+    void CheckIntegerWord(std::string_view word);
+    void CheckDecimalWord(std::string_view word);
+    void CheckIgnoredWords(std::string_view rest);
     // The value of a directory variable, defining it empty if it is new.
     const std::string& DirectoryVariable(const char* name);
     // The next free event slot, or null when the table is full. The first
@@ -88,7 +107,12 @@ private:
     std::string currentLine;
     bool tableFullReported = false;
     bool lineTimeInvalid = false;  // a time prefix of this line was negative
+    bool barTimeRead = false;      // a #bars.beats time was read at the tempo in force
 };
+
+// Reads `#bars.beats` or `=milliseconds` at a tempo of `beatLength` and
+// `barLength` ms, as ScriptReader::ParseTime does.
+int32_t ParseTimeAtTempo(std::string_view text, double beatLength, double barLength);
 
 // A script with nothing read yet: the variables RUNNING, RUN and STOP and
 // the tempo of 125 beats per minute, four to the bar.

@@ -37,6 +37,42 @@ void SplitToken(std::string_view& token, char delimiter, std::string_view& sourc
     source = TrimScriptBlanks(source.substr(at + 1));
 }
 
+namespace {
+
+// Where the number at the start of `text` ends: after blanks, a sign and
+// digits and, for a decimal, a fraction and an exponent; 0 without digits.
+size_t NumberEnd(std::string_view text, bool decimal) {
+    size_t i = 0;
+    while (i < text.size() && IsNumberBlank(text[i])) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    if (decimal && i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    }
+    if (digits == 0) return 0;
+    if (decimal && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && IsDigit(text[j])) {
+            while (j < text.size() && IsDigit(text[j])) ++j;
+            i = j;
+        }
+    }
+    return i;
+}
+
+}  // namespace
+
+bool IsAllDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+std::string_view AfterInteger(std::string_view text) { return text.substr(NumberEnd(text, false)); }
+
+std::string_view AfterDecimal(std::string_view text) { return text.substr(NumberEnd(text, true)); }
+
 int64_t WideIntegerValue(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && IsNumberBlank(text[i])) ++i;
@@ -59,29 +95,14 @@ int32_t IntegerValue(std::string_view text) {
 }
 
 double DecimalValue(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && IsNumberBlank(text[i])) ++i;
-    const size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    }
-    if (digits == 0) return 0.0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-        if (j < text.size() && IsDigit(text[j])) {
-            while (j < text.size() && IsDigit(text[j])) ++j;
-            i = j;
-        }
-    }
+    size_t start = 0;
+    while (start < text.size() && IsNumberBlank(text[start])) ++start;
+    const size_t end = NumberEnd(text, true);
+    if (end == 0) return 0.0;
     // Only the characters matched above reach strtod, so it reads exactly
     // the number and nothing else (no hexadecimal, no "inf" or "nan").
     char buffer[512];
-    const size_t length = std::min(i - start, sizeof buffer - 1);
+    const size_t length = std::min(end - start, sizeof buffer - 1);
     text.substr(start, length).copy(buffer, length);
     buffer[length] = '\0';
     return std::strtod(buffer, nullptr);

@@ -30,3 +30,13 @@ double DecimalValue(std::string_view text);
 // Truncates toward zero to a signed 32-bit count; NaN and values outside the
 // 32-bit range give the lowest value, which every caller treats as invalid.
 int32_t TruncateToInt32(double value);
+
+// What is left of `text` after the number that IntegerValue reads at its
+// start: empty when the whole text is that number, all of `text` when it
+// starts with no number.
+std::string_view AfterInteger(std::string_view text);
+// The same for the number that DecimalValue reads.
+std::string_view AfterDecimal(std::string_view text);
+
+// True for a non-empty text of decimal digits only.
+bool IsAllDigits(std::string_view text);

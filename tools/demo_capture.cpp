@@ -6,11 +6,13 @@
 // per frame.
 //
 //   demo-capture [--fps N] [--from TIME] [--to TIME] [--script FILE]
-//                [--frames DIR | OUTPUT] [--benchmark]
+//                [--frames DIR [--overwrite] | OUTPUT] [--benchmark]
 //
 // Exit status: 0 when every frame was written, 1 when the capture failed
 // (script errors, missing files, an encoder that fails), 2 for a wrong
-// command line.
+// command line, 128 + the signal's number when SIGINT, SIGTERM or SIGHUP
+// stopped it (130, 143, 129).
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -31,7 +33,9 @@
 #include "capture/PngFrameWriter.h"
 #include "capture/ProgressMeter.h"
 #include "capture/ScriptSurvey.h"
+#include "capture/StopSignals.h"
 #include "capture/VideoEncoder.h"
+#include "platform/CommandLine.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -80,6 +84,7 @@ public:
     // Plays the frames once; with `write`, reads each back and writes it
     // out. False after saying why on stderr.
     bool Pass(bool write, PassResult& result) {
+        if (StopRequested()) return Stopped(write, 0);
         MusicPathRecorder music(platform.player.get());
         const int errorsBefore = boxes.ErrorCount();
         // The show draws its noise from the standard generator, which it
@@ -103,8 +108,9 @@ public:
         const double cpuAtStart = ProcessorSeconds();
         if (!write) {
             const FrameLoopResult drawn =
-                RunFrameLoop(show, schedule, nullptr, kWidth, kHeight, progress);
+                RunFrameLoop(show, schedule, nullptr, kWidth, kHeight, progress, StopRequested);
             progress.Close();
+            if (!drawn.completed) return Stopped(write, 0);
             result.frames = drawn.frames;
             result.seconds = drawn.seconds;
             result.cpuSeconds = ProcessorSeconds() - cpuAtStart;
@@ -117,7 +123,6 @@ public:
         FrameSink* sink = nullptr;
         if (!options.framesDir.empty()) {
             pictures = std::make_unique<PngFrameWriter>(options.framesDir, kWidth, kHeight);
-            if (!pictures->Prepare(error)) return Failed(error);
             sink = pictures.get();
         } else {
             VideoSettings settings;
@@ -128,22 +133,30 @@ public:
             settings.frameCount = schedule.FrameCount();
             settings.musicPath = music.Path();
             settings.musicStart = schedule.From();
-            video = std::make_unique<VideoEncoder>(settings);
+            video = std::make_unique<VideoEncoder>(settings, StopRequested);
             if (!video->Start(error)) return Failed(error);
             sink = video.get();
         }
 
         FrameRing ring(static_cast<size_t>(kWidth) * kHeight * 3, kRingBuffers, *sink);
-        const FrameLoopResult drawn = RunFrameLoop(show, schedule, &ring, kWidth, kHeight, progress);
+        const FrameLoopResult drawn =
+            RunFrameLoop(show, schedule, &ring, kWidth, kHeight, progress, StopRequested);
+        // The frames drawn before a stop are still written.
         const bool allWritten = ring.Finish() && drawn.completed;
         progress.Close();
         result.frames = ring.FramesWritten();
+        if (StopRequested()) {
+            if (video) video->Abandon();
+            return Stopped(write, result.frames);
+        }
         // ffmpeg's own message, when it fails, is already on stderr.
         if (video && !allWritten) {
             video->Cancel(error);
             return Failed(error.empty() ? "ffmpeg stopped taking frames" : error);
         }
-        if (video && !video->Finish(error)) return Failed(error);
+        if (video && !video->Finish(error)) {
+            return StopRequested() ? Stopped(write, result.frames) : Failed(error);
+        }
         if (!allWritten) return Failed(pictures->Error());
         result.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -154,6 +167,19 @@ public:
 private:
     bool Failed(const std::string& message) {
         Fail(message);
+        return false;
+    }
+
+    // Says what a stop leaves behind, after `frames` frames were written.
+    bool Stopped(bool write, uint64_t frames) {
+        std::string left = "nothing was written";
+        if (write && !options.framesDir.empty()) {
+            left = "the " + std::to_string(frames) + " frames written to " + options.framesDir +
+                   " stay";
+        } else if (write) {
+            left = "no video was made, and " + options.VideoPath() + " is as it was";
+        }
+        std::fprintf(stderr, "%s: stopped by %s; %s\n", kProgram, StopSignalName(), left.c_str());
         return false;
     }
 
@@ -168,6 +194,12 @@ double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pas
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, kProgram, kCaptureUsage)) return 0;
+    // A failing ffmpeg closes the pipe; writing to it must report EPIPE, not
+    // end the program.
+    signal(SIGPIPE, SIG_IGN);
+    CatchStopSignals();
+
     CaptureOptions options;
     std::string error;
     if (!ParseCaptureOptions(argc, argv, options, error)) {
@@ -179,10 +211,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // The script is read once without a window to know its times and check
-    // its files before anything is drawn.
+    // The show is checked once without a window, as demo-check checks it,
+    // to know its times and refuse its errors before anything is drawn.
     ConsoleMessageBoxes boxes(stderr, kProgram);
-    ScriptSurvey survey(boxes);
+    SdlMixerAudio checkAudio(SoundOutput::Off);
+    ScriptSurvey survey(boxes, &checkAudio);
     if (!survey.Load(options.script.c_str(), error)) return Fail(error);
 
     uint32_t from = survey.StartPosition();
@@ -208,11 +241,20 @@ int main(int argc, char** argv) {
     }
     const FrameSchedule schedule(from, to, options.fps);
 
+    // The output's place is made ready, or refused, before the first frame.
+    const bool ready = options.framesDir.empty()
+                           ? PrepareVideoOutput(options.VideoPath(), error)
+                           : PrepareFrameFolder(options.framesDir, options.overwrite, error);
+    if (!ready) return Fail(error);
+
     // No window on screen, whatever display there is (where SDL can draw
-    // without one).
+    // without one). The stop signals stay with the capture, which stops
+    // between frames.
     SdlSystem::DrawOffscreen();
     Platform platform;
-    if (!platform.sdl.Start()) return Fail(std::string("cannot start SDL: ") + SdlSystem::LastError());
+    if (!platform.sdl.Start(SdlSystem::Signals::LeftToTheProgram)) {
+        return Fail(std::string("cannot start SDL: ") + SdlSystem::LastError());
+    }
     platform.window = std::make_unique<GlWindow>(platform.windowSystem, boxes);
     WindowSettings settings;
     settings.width = kWidth;
@@ -228,9 +270,11 @@ int main(int argc, char** argv) {
 
     Capture capture(options, schedule, platform, boxes);
     PassResult drawOnly;
-    if (options.benchmark && !capture.Pass(false, drawOnly)) return 1;
+    if (options.benchmark && !capture.Pass(false, drawOnly)) {
+        return StopRequested() ? StopExitStatus() : 1;
+    }
     PassResult captured;
-    if (!capture.Pass(true, captured)) return 1;
+    if (!capture.Pass(true, captured)) return StopRequested() ? StopExitStatus() : 1;
 
     const std::string destination =
         options.framesDir.empty() ? options.VideoPath() : options.framesDir + "/";

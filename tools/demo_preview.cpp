@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
     GlFrameHooks frameHooks;
     HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
     services.toolkit = &toolkit;
+    services.problems = stderr;
     services.scriptPath = scriptPath;
     services.stopOnScriptErrors = false;
 
@@ -137,8 +138,9 @@ int main(int argc, char** argv) {
         SdlMessageQueue queue;
         Keyboard keyboard;
         WindowProcedure procedure(keyboard, window, queue);
-        PreviewLoopServices loop{queue, procedure, window};
-        result = RunPreview(host, session, overlays, loop);
+        PreviewHooks hooks(session, overlays);
+        RunLoopServices loop{queue, procedure, keyboard, window, &hooks};
+        result = Run(host, kPreviewRunFlags, loop);
         ReportRunResult(messages, result);
     }
     const bool failed = result == run_result::kInitFailed || result == run_result::kUninitFailed ||

@@ -12,8 +12,9 @@
 //       <x> <y> <z> <nx> <ny> <nz> <u> <v>   of stored vertex IDX of object OBJ
 //
 // Positions are the stored ones, already turned to Y-up. Exit status: 0, 1
-// when the asked-for vertex does not exist, 2 when FILE cannot be read or
-// the arguments are wrong.
+// when FILE is not a 3DS file (an empty file, a picture) or the asked-for
+// vertex does not exist, 2 when FILE cannot be read or the arguments are
+// wrong.
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -24,13 +25,19 @@
 #include <string>
 
 #include "model/Model.h"
+#include "platform/CommandLine.h"
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: model-info FILE\n"
+    "       model-info --vertex OBJ IDX FILE\n"
+    "Loads a 3DS model as the show does and describes what the show will hold:\n"
+    "its objects, their vertices, texture coordinates, triangles and face groups,\n"
+    "and the bounds of every stored position; with --vertex, one stored vertex.\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: model-info FILE\n"
-                 "       model-info --vertex OBJ IDX FILE\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -131,6 +138,7 @@ int PrintVertex(const Model& model, long objectIndex, long vertexIndex) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "model-info", kUsage)) return 0;
     const bool vertexMode = argc == 5 && std::strcmp(argv[1], "--vertex") == 0;
     if (!vertexMode && argc != 2) return Usage();
     const char* path = argv[argc - 1];
@@ -141,6 +149,10 @@ int main(int argc, char** argv) {
     if (!CanRead(path)) {
         std::fprintf(stderr, "model-info: cannot read %s: %s\n", path, std::strerror(errno));
         return 2;
+    }
+    if (const std::string problem = ModelFileProblem(path); !problem.empty()) {
+        std::fprintf(stderr, "model-info: %s: %s\n", path, problem.c_str());
+        return 1;
     }
     Model model;
     model.Load(path);

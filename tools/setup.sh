@@ -26,7 +26,8 @@ PACKAGES=(
   libgtest-dev
   lib3ds-dev libassimp-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils libx11-dev
+  xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev
+  xfonts-base
   ffmpeg valgrind
   libxml2-utils chromium
 )

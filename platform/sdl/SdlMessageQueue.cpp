@@ -90,6 +90,10 @@ bool Translate(const SDL_Event& event, Message& out) {
                 out = Message{msg::kSize, 0, msg::PackSize(width, height)};
                 return true;
             }
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                out = Message{msg::kPaint, 0, 0};
+                return true;
+            }
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
                 out = Message{msg::kClose, 0, 0};
                 return true;
@@ -137,6 +141,11 @@ bool Translate(const SDL_Event& event, Message& out) {
 }  // namespace
 
 bool SdlMessageQueue::Peek(Message& out) {
+    if (holding) {
+        holding = false;
+        out = held;
+        return true;
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (Translate(event, out)) return true;
@@ -147,6 +156,22 @@ bool SdlMessageQueue::Peek(Message& out) {
         return true;
     }
     return false;
+}
+
+bool SdlMessageQueue::WaitForMessage(uint32_t milliseconds) {
+    if (holding || quitPosted) return true;
+    const uint32_t start = SDL_GetTicks();
+    for (;;) {
+        const uint32_t waited = SDL_GetTicks() - start;
+        if (waited >= milliseconds) return false;
+        SDL_Event event;
+        if (!SDL_WaitEventTimeout(&event, static_cast<int>(milliseconds - waited))) return false;
+        // Events that are no message (the mouse, say) do not end the wait.
+        if (Translate(event, held)) {
+            holding = true;
+            return true;
+        }
+    }
 }
 
 void SdlMessageQueue::PostQuit(int exitCode) {

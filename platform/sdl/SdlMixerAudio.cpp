@@ -247,3 +247,9 @@ double SdlMixerAudio::PositionSeconds(StreamHandle stream) {
     if (mixer->IsSounding(stream)) return Mix_GetMusicPosition(found->music);
     return found->position;
 }
+
+double SdlMixerAudio::DurationSeconds(StreamHandle stream) {
+    if (!mixer) return -1.0;
+    Mixer::Stream* found = mixer->Find(stream);
+    return found ? Mix_MusicDuration(found->music) : -1.0;
+}

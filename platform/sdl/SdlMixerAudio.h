@@ -44,6 +44,8 @@ public:
     bool IsPlaying(StreamHandle stream) override;
     // Where `stream` is, in seconds; negative when the decoder cannot tell.
     double PositionSeconds(StreamHandle stream) override;
+    // The decoder's length of the whole stream; negative when it cannot tell.
+    double DurationSeconds(StreamHandle stream) override;
 
 private:
     struct Mixer;

@@ -20,12 +20,18 @@
 // (SDL_VIDEODRIVER=offscreen, as the capture and the tests do).
 class SdlSystem {
 public:
+    // What becomes of SIGINT and SIGTERM. SDL's own handlers turn them into
+    // a quit message, which ends the show and the preview as closing the
+    // window does; a program that reads no messages (the capture) handles
+    // them itself and keeps SDL from taking them.
+    enum class Signals { QuitMessage, LeftToTheProgram };
+
     SdlSystem() = default;
     ~SdlSystem();
     SdlSystem(const SdlSystem&) = delete;
     SdlSystem& operator=(const SdlSystem&) = delete;
 
-    bool Start();
+    bool Start(Signals signals = Signals::QuitMessage);
     // True when the last Start failed because there is no display.
     bool NoDisplay() const { return noDisplay; }
     // Why the last Start failed.
@@ -44,17 +50,22 @@ private:
     std::string problem;
 };
 
-// SDL events as window messages: size, close, key down (repeats included)
-// and key up with the show's key numbers, the mouse (moves, the left button,
-// the wheel, leaving the window) in the drawable pixels of the client area,
-// and quit. A posted quit is handed out once no other message is waiting.
+// SDL events as window messages: size, exposure (paint), close, key down
+// (repeats included) and key up with the show's key numbers, the mouse
+// (moves, the left button, the wheel, leaving the window) in the drawable
+// pixels of the client area, and quit. A posted quit is handed out once no
+// other message is waiting.
 class SdlMessageQueue : public MessageQueue {
 public:
     bool Peek(Message& out) override;
+    bool WaitForMessage(uint32_t milliseconds) override;
     void PostQuit(int exitCode) override;
     intptr_t DefaultProcedure(const Message& message) override;
 
 private:
+    // The message that a wait found, handed out by the next Peek.
+    Message held;
+    bool holding = false;
     bool quitPosted = false;
     int quitCode = 0;
 };

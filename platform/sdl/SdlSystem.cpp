@@ -18,10 +18,12 @@ bool DriverHasNoScreen(const char* driver) {
 
 }  // namespace
 
-bool SdlSystem::Start() {
+bool SdlSystem::Start(Signals signals) {
     if (started) return true;
     noDisplay = false;
     EndAtOnceWhenTheDisplayIsLost();
+    // Read when SDL starts its events, here or with its audio later.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, signals == Signals::LeftToTheProgram ? "1" : "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         problem = std::string("cannot start SDL: ") + SDL_GetError();
         return false;

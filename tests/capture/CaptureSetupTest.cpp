@@ -1,10 +1,8 @@
 // What the capture decides before it draws: its command line, which frames
 // it draws when, and the script's times and files as it reads them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,7 +10,6 @@
 #include "capture/FrameSchedule.h"
 #include "capture/ScriptSurvey.h"
 #include "support/Doubles.h"
-#include "support/PngBytes.h"
 
 namespace {
 
@@ -39,9 +36,14 @@ TEST(CaptureOptions, TakeValuesAsTheNextWordOrAfterEqualsAndRefuseTheRest) {
     EXPECT_EQ(defaults.fps, 60u);
     EXPECT_EQ(defaults.VideoPath(), "show.mp4");
 
+    // Times the script would read as 0, or as something other than what
+    // was meant, are refused with the rest of a wrong command line.
     const std::vector<std::vector<const char*>> wrong = {
-        {"--fps", "0"}, {"--fps", "1001"}, {"--fps", "12x"},    {"--fps"},
-        {"--to="},      {"--bogus"},       {"a.mp4", "b.mp4"}, {"--frames", "dir", "out.mp4"},
+        {"--fps", "0"},     {"--fps", "1001"},   {"--fps", "12x"},    {"--fps"},
+        {"--to="},          {"--bogus"},         {"a.mp4", "b.mp4"}, {"--frames", "dir", "out.mp4"},
+        {"--from", "8.0"},  {"--from", "3s"},    {"--from=abc"},     {"--to", "#"},
+        {"--to", "="},      {"--to", "#8."},     {"--to", "#.5"},    {"--from", "=-5"},
+        {"--from", "= 5"},  {"--from", "=5ms"},  {"--to", "#8,0"},
     };
     for (const auto& words : wrong) {
         CaptureOptions refused;
@@ -73,9 +75,11 @@ TEST(ScriptSurvey, ReadsTimesAtTheScriptsTempoAndRefusesOthers) {
     // 120 BPM in threes: a beat is 500 ms, a bar 1500 ms.
     TempScript script("LoadMusic song.ogg 120 3\nGoto #2.0\nEnd #10.1.5\n");
     RecordingMessageBoxes boxes;
-    ScriptSurvey survey(boxes);
+    ScriptSurvey survey(boxes, nullptr, nullptr);
     std::string error;
-    ASSERT_TRUE(survey.Load(script.Path(), error)) << error;
+    // The check finds errors (the pictures the effects need are missing);
+    // the times are known all the same.
+    survey.Load(script.Path(), error);
     EXPECT_EQ(survey.StartPosition(), 3000u);
     EXPECT_EQ(survey.EndTime(), 15750u);
     EXPECT_EQ(survey.MusicPath(), "song.ogg");
@@ -87,40 +91,38 @@ TEST(ScriptSurvey, ReadsTimesAtTheScriptsTempoAndRefusesOthers) {
         EXPECT_TRUE(survey.ResolveTime(text, ms, error)) << text;
         EXPECT_EQ(ms, expected) << text;
     }
-    // The script would read each of these as 0, or as something other than
-    // what was meant; the capture refuses them.
-    for (const char* text : {"8.0", "#", "=", "#8.", "#.5", "=-5", "= 5", "=5ms", "#8,0",
-                             "=99999999999"}) {
-        uint32_t ms = 12345;
-        error.clear();
-        EXPECT_FALSE(survey.ResolveTime(text, ms, error)) << text;
-        EXPECT_EQ(ms, 12345u) << text;
-        EXPECT_NE(error.find(text), std::string::npos) << error;
-    }
+    // Well written, but past what a show time can be.
+    uint32_t ms = 12345;
+    error.clear();
+    EXPECT_FALSE(survey.ResolveTime("=99999999999", ms, error));
+    EXPECT_EQ(ms, 12345u);
+    EXPECT_NE(error.find("=99999999999"), std::string::npos) << error;
 }
 
-TEST(ScriptSurvey, NamesEveryPictureThatCannotBeRead) {
-    // A picture cut short after its first row opens but does not decode.
-    // The pictures are named in the temporary folder.
-    const std::string folder = std::filesystem::temp_directory_path().string() + "/";
-    const std::string cutName = "survey_cut_" + std::to_string(getpid()) + ".png";
-    const std::string cut = folder + cutName;
-    const PngBytes png = PngWithOneRow(4, 4, 8, 2, PngBytes(12, 90));
-    std::ofstream(cut, std::ios::binary)
-        .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-    TempScript script("Define _IMG_DIR=" + folder +
-                      "\n"
-                      "LoadImage pic1 nonexistent-folder/one.png\n"
-                      "LoadImage pic2 nonexistent-folder/two.bmp\n"
-                      "LoadImage pic3 " +
-                      cutName + "\n");
+TEST(ScriptSurvey, RefusesWhatTheShowCheckFindsErrorsInAndSaysSo) {
+    TempScript script(
+        "Define _IMG_DIR=/nonexistent-folder/\n"
+        "LoadImage pic1 one.png\n"
+        "Frobnicate\n");
     RecordingMessageBoxes boxes;
-    ScriptSurvey survey(boxes);
+    std::FILE* findings = std::tmpfile();
+    ASSERT_NE(findings, nullptr);
+    ScriptSurvey survey(boxes, nullptr, findings);
     std::string error;
     EXPECT_FALSE(survey.Load(script.Path(), error));
-    std::filesystem::remove(cut);
-    // The .bmp name is served by the .png file, as in the show.
-    EXPECT_NE(error.find("/nonexistent-folder/one.png: No such file"), std::string::npos) << error;
-    EXPECT_NE(error.find("/nonexistent-folder/two.png: No such file"), std::string::npos) << error;
-    EXPECT_NE(error.find(cut + ": it cannot be decoded"), std::string::npos) << error;
+    EXPECT_NE(error.find("errors (above)"), std::string::npos) << error;
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Syntax error on line 3:\nFrobnicate"});
+
+    std::rewind(findings);
+    std::string written;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, findings)) > 0;) written.append(buffer, got);
+    std::fclose(findings);
+    std::string expected;
+    for (const CheckFinding& finding : survey.Check().findings) expected += finding.EditorText() + "\n";
+    EXPECT_EQ(written, expected);
+    EXPECT_NE(written.find(std::string(script.Path()) + ":2: error: cannot read the picture 'pic1': cannot "
+                                                           "open /nonexistent-folder/one.png"),
+              std::string::npos)
+        << written;
 }

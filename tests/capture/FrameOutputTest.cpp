@@ -122,9 +122,9 @@ TEST(FrameRing, HandingOverAndShowingProgressAllocateNothing) {
 }
 
 TEST(VideoEncoder, WritesAPartialFileBesideTheOutputAndNamesFilesAsFiles) {
-    EXPECT_EQ(PartialVideoPath("show.mp4"), "show.partial.mp4");
-    EXPECT_EQ(PartialVideoPath("out/v1.2/take.mkv"), "out/v1.2/take.partial.mkv");
-    EXPECT_EQ(PartialVideoPath("out/v1.2/take"), "out/v1.2/take.partial");
+    EXPECT_EQ(PartialVideoPath("show.mp4", 4711), "show.partial-4711.mp4");
+    EXPECT_EQ(PartialVideoPath("out/v1.2/take.mkv", 12), "out/v1.2/take.partial-12.mkv");
+    EXPECT_EQ(PartialVideoPath("out/v1.2/take", 12), "out/v1.2/take.partial-12");
 
     VideoSettings settings;
     settings.output = "-y.mp4";

@@ -9,6 +9,9 @@
 #   video   short videos: frame count, rate, duration and sound (or none)
 #           as ffprobe reads them
 #   errors  failures exit non-zero and say why on stderr
+#   signals SIGTERM and a terminal's Ctrl-C stop a capture within a frame or
+#           so, keeping frames written and an earlier video; the partial
+#           file of a killed capture goes with the next capture
 #
 #   capture_case.sh CASE DEMO_CAPTURE DEMO_CHECK PNG_PROBE REPOSITORY
 set -u
@@ -49,14 +52,18 @@ frame_file() { printf '%s/frame-%06d.png' "$1" "$2"; }
 
 case_repeat() {
   # From bar 16 the noise flickers every frame, drawn from rand().
-  local run
+  # The second run goes into a folder that holds a longer capture's frames,
+  # which --overwrite removes first.
+  mkdir -p "$work/b"
+  touch "$(frame_file "$work/b" 0)" "$(frame_file "$work/b" 40)"
+  run_capture --from '#16.0' --to '=31220' --frames "$work/a" || { show_stderr; fail "capture a"; return; }
+  run_capture --from '#16.0' --to '=31220' --frames "$work/b" --overwrite || { show_stderr; fail "capture b"; return; }
+  local count run
   for run in a b; do
-    run_capture --from '#16.0' --to '=31220' --frames "$work/$run" || { show_stderr; fail "capture $run"; return; }
+    count=$(find "$work/$run" -name 'frame-*.png' | wc -l)
+    [[ $count == 30 ]] || fail "$run: $count frames, expected 30"
+    [[ -f $(frame_file "$work/$run" 29) && ! -e $(frame_file "$work/$run" 30) ]] || fail "$run: frames are not numbered 0 to 29"
   done
-  local count
-  count=$(find "$work/a" -name 'frame-*.png' | wc -l)
-  [[ $count == 30 ]] || fail "$count frames, expected 30"
-  [[ -f $(frame_file "$work/a" 29) && ! -e $(frame_file "$work/a" 30) ]] || fail "frames are not numbered 0 to 29"
   local file differing=0
   for file in "$work"/a/*.png; do
     cmp -s "$file" "$work/b/$(basename "$file")" || ((differing++))
@@ -112,8 +119,15 @@ near() { awk -v a="$1" -v b="$2" -v e="$3" 'BEGIN { d = a - b; if (d < 0) d = -d
 case_video() {
   command -v ffprobe > /dev/null || { fail "ffprobe is missing (sudo apt-get install ffmpeg)"; return; }
   # Two seconds at 12 fps (83, 83, 84 ms a frame) with the show's music.
+  # Beside the output lie the partial files of a capture that is gone,
+  # which go, and of one that still runs (this script), which stays.
+  local gone
+  true & gone=$!
+  wait "$gone"
+  touch "$work/music.partial-$gone.mp4" "$work/music.partial-$$.mp4"
   run_capture --fps 12 --from '#16.0' --to '=32720' "$work/music.mp4" || { show_stderr; fail "capture with music"; return; }
-  [[ -e $work/music.partial.mp4 ]] && fail "the partial file was left behind"
+  [[ $(cd "$work" && echo music.partial-*) == "music.partial-$$.mp4" ]] ||
+    fail "partial files left: $(cd "$work" && echo music.partial-*), expected only that of a running capture"
   probe_stream "$work/music.mp4" v:0 > "$work/video"
   [[ $(value_of codec_name "$work/video") == h264 ]] || fail "video codec is not h264"
   [[ $(value_of pix_fmt "$work/video") == yuv420p ]] || fail "pixel format is not yuv420p"
@@ -133,13 +147,25 @@ case_video() {
   probe_stream "$work/late.mp4" a:0 > "$work/audio"
   near "$(value_of duration "$work/audio")" 1.0 0.05 || fail "sound past the music's end lasts $(value_of duration "$work/audio") s, expected 1"
 
-  # A show without music gives a video without a sound stream.
+  # A show without music gives a video without a sound stream; its folder
+  # is made, as a frames folder is.
   grep -v '^LoadMusic' data/script.txt > "$work/silent.txt"
-  run_capture --script "$work/silent.txt" --fps 5 --to '=1000' "$work/silent.mp4" || { show_stderr; fail "capture without music"; return; }
-  probe_stream "$work/silent.mp4" v:0 > "$work/video"
+  run_capture --script "$work/silent.txt" --fps 5 --to '=1000' "$work/new/silent.mp4" || { show_stderr; fail "capture without music"; return; }
+  probe_stream "$work/new/silent.mp4" v:0 > "$work/video"
   [[ $(value_of nb_read_frames "$work/video") == 5 ]] || fail "silent video: $(value_of nb_read_frames "$work/video") frames, expected 5"
-  [[ -z $(ffprobe -v error -select_streams a -show_entries stream=index -of csv=p=0 "$work/silent.mp4") ]] ||
+  [[ -z $(ffprobe -v error -select_streams a -show_entries stream=index -of csv=p=0 "$work/new/silent.mp4") ]] ||
     fail "a show without music has a sound stream"
+
+  # Two captures into one output at the same time both succeed, and the
+  # output is one whole video.
+  local first second
+  "$capture" --script "$work/silent.txt" --fps 5 --to '=2000' "$work/same.mp4" 2> "$work/err1" & first=$!
+  "$capture" --script "$work/silent.txt" --fps 5 --to '=2000' "$work/same.mp4" 2> "$work/err2" & second=$!
+  wait "$first" || { cat "$work/err1"; fail "the first of two captures into one output failed"; }
+  wait "$second" || { cat "$work/err2"; fail "the second of two captures into one output failed"; }
+  probe_stream "$work/same.mp4" v:0 > "$work/video" 2>&1
+  [[ $(value_of nb_read_frames "$work/video") == 10 ]] ||
+    { cat "$work/video"; fail "two captures into one output: $(value_of nb_read_frames "$work/video") frames, expected 10"; }
 }
 
 # Expects the last capture to have exited with $1 and said $2 on stderr.
@@ -164,7 +190,7 @@ case_errors() {
   expect_failure 1 "has no End, so say where the capture stops with --to"
 
   run_capture --from '8.0' --frames "$work/f"
-  expect_failure 1 '"8.0" is not a time'
+  expect_failure 2 '"8.0" is not a time'
   run_capture --to '#70.0' --frames "$work/f"
   expect_failure 1 "is after the script's End"
   run_capture --from '#8.0' --to '#8.0' --frames "$work/f"
@@ -172,6 +198,13 @@ case_errors() {
   run_capture --fps 0
   expect_failure 2 "--fps must be a whole number"
   [[ -e $work/f ]] && fail "a failed capture made its frames folder"
+
+  # A show that loads only two of the six cards: demo-check's error, and no
+  # frame drawn.
+  grep -v '^LoadImage pic[3-6]' data/script.txt > "$work/two-cards.txt"
+  run_capture --script "$work/two-cards.txt" --frames "$work/f"
+  expect_failure 1 "error: the picture effect needs the picture 'pic3', which the script does not load"
+  [[ -e $work/f ]] && fail "a refused capture made its frames folder"
 
   sed 's/pic3\.png/gone.png/' data/script.txt > "$work/no-picture.txt"
   run_capture --script "$work/no-picture.txt" --frames "$work/f"
@@ -194,17 +227,103 @@ case_errors() {
   [[ -e $work/take.partial.webm ]] && fail "a failed capture left its partial file"
 
   # An encoder that stops reading after one frame but exits with 0 has not
-  # made the video.
+  # made the video; nor has one that reads every frame and writes nothing.
   mkdir -p "$work/bin"
   printf '#!/bin/sh\nhead -c 1440000 > /dev/null\nexit 0\n' > "$work/bin/ffmpeg"
   chmod +x "$work/bin/ffmpeg"
   PATH="$work/bin:$PATH" run_capture --to '=200' "$work/short.mp4"
   expect_failure 1 "ffmpeg stopped taking frames"
   [[ -e $work/short.mp4 ]] && fail "a capture that lost frames wrote its video"
+  echo earlier > "$work/empty.mp4"
+  printf '#!/bin/sh\ntouch "%s/ffmpeg-ran"\ncat > /dev/null\nexit 0\n' "$work" > "$work/bin/ffmpeg"
+  PATH="$work/bin:$PATH" run_capture --to '=200' "$work/empty.mp4"
+  expect_failure 1 "wrote no video"
+  [[ $(cat "$work/empty.mp4") == earlier ]] || fail "an empty video replaced the earlier one"
+
+  # An output that is a folder is refused before anything is drawn or
+  # encoded.
+  rm -f "$work/ffmpeg-ran"
+  mkdir "$work/folder.mp4"
+  PATH="$work/bin:$PATH" run_capture --to '=200' "$work/folder.mp4"
+  expect_failure 1 "is a folder"
+  [[ -e $work/ffmpeg-ran ]] && fail "ffmpeg ran for an output that is a folder"
+
+  # A frames folder that holds an earlier capture's frames is refused, and
+  # they stay.
+  mkdir "$work/old"
+  touch "$(frame_file "$work/old" 0)" "$(frame_file "$work/old" 1)"
+  run_capture --to '=200' --frames "$work/old"
+  expect_failure 1 "already holds 2 frames"
+  [[ -e $(frame_file "$work/old" 1) ]] || fail "a refused capture removed the earlier frames"
+}
+
+# Starts the capture with $@ in the background, in a process group of its
+# own as a terminal's job is, with stderr in $work/err; sets `job`.
+start_job() {
+  setsid "$capture" "$@" > "$work/out" 2> "$work/err" &
+  job=$!
+}
+
+# Waits up to $1 seconds for the job to end and checks that it ended with
+# status $2 and said "stopped by $3".
+expect_stopped() {
+  local deadline=$((SECONDS + $1)) status
+  while kill -0 "$job" 2>/dev/null; do
+    (( SECONDS < deadline )) || { kill -KILL "$job"; fail "the capture did not stop within $1 s"; return; }
+    sleep 0.1
+  done
+  wait "$job"
+  status=$?
+  [[ $status == "$2" ]] || { fail "exit status $status after $3, expected $2"; show_stderr; }
+  grep -q "stopped by $3" "$work/err" || { fail "the capture did not say it was stopped by $3"; show_stderr; }
+}
+
+# Waits up to $1 seconds for the file matching the pattern $2 to exist and
+# not be empty.
+wait_for_file() {
+  local deadline=$((SECONDS + $1)) file
+  while :; do
+    for file in $2; do [[ -s $file ]] && return 0; done
+    (( SECONDS < deadline )) || return 1
+    sleep 0.1
+  done
+}
+
+case_signals() {
+  # Frames, stopped with SIGTERM after a few are written: those stay, whole.
+  # The stretch would take minutes to capture.
+  start_job --from '#16.0' --to '#40.0' --frames "$work/f"
+  wait_for_file 120 "$(frame_file "$work/f" 2)" || { kill -KILL "$job"; fail "no frames were written"; return; }
+  kill -TERM "$job"
+  expect_stopped 30 143 SIGTERM
+  local last
+  last=$(find "$work/f" -name 'frame-*.png' | sort | tail -n 1)
+  "$probe" mean "$last" > /dev/null || fail "the last frame written before the stop, $last, is not a whole picture"
+
+  # A video, stopped by Ctrl-C at a terminal (SIGINT to the job's whole
+  # process group) while ffmpeg encodes: the earlier video stays, no
+  # partial file is left, and ffmpeg is not blamed.
+  echo earlier > "$work/take.mp4"
+  start_job --from '#16.0' --to '#40.0' "$work/take.mp4"
+  wait_for_file 120 "$work/take.partial-*.mp4" || { kill -KILL "$job"; fail "ffmpeg wrote nothing"; return; }
+  kill -INT -- "-$job"
+  expect_stopped 30 130 SIGINT
+  [[ $(cat "$work/take.mp4") == earlier ]] || fail "a stopped capture replaced the earlier video"
+  [[ -n $(compgen -G "$work/take.partial-*") ]] && fail "a stopped capture left its partial file"
+  grep -q ffmpeg "$work/err" && { fail "a Ctrl-C was reported as an ffmpeg failure"; show_stderr; }
+
+  # A capture killed outright leaves its partial file; the next capture to
+  # the same output removes it.
+  start_job --from '#16.0' --to '#40.0' "$work/take.mp4"
+  wait_for_file 120 "$work/take.partial-*.mp4" || { kill -KILL "$job"; fail "ffmpeg wrote nothing"; return; }
+  kill -KILL "$job"
+  wait "$job" 2>/dev/null
+  run_capture --fps 5 --from '#16.0' --to '=30920' "$work/take.mp4" || { show_stderr; fail "capture after a killed one"; }
+  [[ -n $(compgen -G "$work/take.partial-*") ]] && fail "the killed capture's partial file was not removed"
 }
 
 case "$case_name" in
-  repeat | golden | bar8 | video | errors) "case_$case_name" ;;
+  repeat | golden | bar8 | video | errors | signals) "case_$case_name" ;;
   *) echo "unknown case $case_name"; exit 2 ;;
 esac
 exit $status

@@ -1,36 +1,25 @@
 #!/usr/bin/env bash
-# End-to-end runs of the show in a real window under Xvfb. The first answers
-# the startup question with Return (No, a window), checks the "Demo" window's
-# size and that it shows drawn frames, holds Escape and expects status 0. The
-# second plays a copy of the script that ends at bar 2 and expects the show
-# to end by itself with status 0.
+# End-to-end runs of the show in a real window under Xvfb, on a screen of
+# the show's own size, where full screen is granted. The first answers the
+# startup question with Return, which must mean No: a window whose cursor
+# stays visible over it. It checks the "Demo" window's size and that it
+# shows drawn frames, holds Escape and expects status 0. The second answers
+# Yes (so the two answers differ on this screen: the cursor goes) and plays
+# a copy of the script that ends at bar 2; the show must end by itself
+# with status 0.
 set -u
 demo=$1
 repo=$2
 probe=$3
-work=$(mktemp -d)
-xvfb_pid=
-demo_pid=
-cleanup() {
-  stop_program "$demo_pid"
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb_helpers.sh"
 start_xvfb || exit 1
 
-# Starts the show in folder $1, answers the startup question with Return and
-# sets `show` to the id of the show's window.
+# Starts the show in folder $1, answers the startup question with $2 (yes
+# or no) and sets `show` to the id of the show's window.
 start_show() {
   (cd "$1" && exec "$demo") > "$work/out" 2>&1 &
-  demo_pid=$!
-  local question
-  question=$(wait_for_window Fullscreen 60) || { echo "no startup question" >&2; return 1; }
-  xdotool windowfocus --sync "$question" 2>/dev/null || xdotool windowfocus "$question"
-  sleep 0.2
-  xdotool key Return
+  program_pid=$!
+  answer_fullscreen "$2" || return 1
   show=$(wait_for_window Demo 60) || { echo "no show window" >&2; return 1; }
 }
 
@@ -38,10 +27,10 @@ start_show() {
 # deadlines are meant for a loaded machine, where loading alone can take
 # many times its usual few seconds.
 wait_for_exit() {
-  poll_until "$1" process_ended "$demo_pid" || return 124
-  wait "$demo_pid"
+  poll_until "$1" process_ended "$program_pid" || return 124
+  wait "$program_pid"
   local status=$?
-  demo_pid=
+  program_pid=
   return $status
 }
 
@@ -51,8 +40,15 @@ brightness_of() {
   echo "${value%.*}"
 }
 
+# Moves the pointer over the show's window, so that the show sees it there,
+# and succeeds when the cursor there is hidden.
+cursor_hidden() {
+  xdotool mousemove --window "$show" $((300 + RANDOM % 200)) 300
+  [[ $("$probe" "$show" cursor) == hidden ]]
+}
+
 # First run: the shipped show, ended by holding Escape.
-start_show "$repo" || { cat "$work/out"; exit 1; }
+start_show "$repo" no || { cat "$work/out"; exit 1; }
 xdotool windowfocus "$show"
 
 read -r width height _ < <("$probe" "$show")
@@ -75,6 +71,12 @@ for _ in $(seq 20); do
   sleep 0.1
 done
 [[ -n $playing ]] || { echo "the show showed only black frames"; cat "$work/out"; exit 1; }
+# Full screen would hide the cursor as soon as the playing show sees the
+# pointer (the second run waits for that).
+if poll_until 5 cursor_hidden; then
+  echo "Return at the startup question gave full screen, not the default No"
+  exit 1
+fi
 
 xdotool keydown Escape
 wait_for_exit 60
@@ -83,14 +85,17 @@ xdotool keyup Escape
 if [[ $status == 124 ]]; then echo "the show did not stop on Escape"; exit 1; fi
 if [[ $status != 0 ]]; then echo "exit status $status"; cat "$work/out"; exit 1; fi
 
-# Second run: a copy of the show that ends at bar 2 ends by itself.
+# Second run: Yes, and a copy of the show that ends at bar 2 ends by itself.
 short=$work/short
 mkdir -p "$short/data"
 for part in png music 3ds; do ln -s "$repo/data/$part" "$short/data/$part"; done
 sed 's/^End .*/End #2.0/' "$repo/data/script.txt" > "$short/data/script.txt"
-start_show "$short" || { cat "$work/out"; exit 1; }
+start_show "$short" yes || { cat "$work/out"; exit 1; }
+xdotool windowfocus "$show"
+poll_until 60 cursor_hidden ||
+  { echo "Yes at the startup question did not give full screen (the cursor stayed)"; exit 1; }
 wait_for_exit 120
 status=$?
 if [[ $status == 124 ]]; then echo "the short show did not end by itself"; exit 1; fi
 if [[ $status != 0 ]]; then echo "exit status $status"; cat "$work/out"; exit 1; fi
-echo "the show played, stopped on Escape, and a short copy ended by itself"
+echo "Return gave a window and Yes full screen; the show played, stopped on Escape, and a short copy ended by itself"

@@ -6,15 +6,6 @@ set -u
 demo=$1
 preview=$2
 repo=$3
-work=$(mktemp -d)
-xvfb_pid=
-program_pid=
-cleanup() {
-  stop_program "$program_pid"
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb_helpers.sh"
 
 # $1: a name for messages; $2: the window to wait for; the rest: the
@@ -26,10 +17,7 @@ lose_display_under() {
   (cd "$repo" && exec "$@") > "$work/out" 2>&1 &
   program_pid=$!
   if [[ $name == show ]]; then
-    local question
-    question=$(wait_for_window Fullscreen 60) || { echo "the show asked no question"; exit 1; }
-    xdotool windowfocus "$question" 2>/dev/null
-    xdotool key Return
+    answer_fullscreen no || exit 1
   fi
   wait_for_window "$window_name" 60 > /dev/null || { echo "no $name window"; exit 1; }
 

@@ -14,15 +14,6 @@ set -u
 preview=$1
 repo=$2
 probe=$3
-work=$(mktemp -d)
-xvfb_pid=
-preview_pid=
-cleanup() {
-  stop_program "$preview_pid"
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb_helpers.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/preview_helpers.sh"
 
@@ -43,7 +34,7 @@ pointer() {
 }
 
 (cd "$show" && exec "$preview" data/script.txt) > "$work/out" 2>&1 &
-preview_pid=$!
+program_pid=$!
 window=$(wait_for_window "Demo preview" "$startup_deadline") || fail "no preview window"
 poll_until "$startup_deadline" hud_shows '^#[0-9]+\.[0-9]  [0-9]+ ms  [0-9]+ fps' ||
   fail "the preview did not show its HUD"

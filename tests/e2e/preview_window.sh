@@ -16,15 +16,6 @@ set -u
 preview=$1
 repo=$2
 probe=$3
-work=$(mktemp -d)
-xvfb_pid=
-preview_pid=
-cleanup() {
-  stop_program "$preview_pid"
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb_helpers.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/preview_helpers.sh"
 
@@ -44,13 +35,13 @@ for part in music 3ds; do ln -s "$repo/data/$part" "$show/data/$part"; done
 
 write_script 4 ""
 (cd "$show" && exec "$preview" data/script.txt) > "$work/out" 2>&1 &
-preview_pid=$!
+program_pid=$!
 
 # The window opens at once, with no startup question in front of it.
 window=
 preview_window_open() {
   [[ -n $(find_window Fullscreen) ]] && fail "the preview asked the startup question"
-  kill -0 "$preview_pid" 2>/dev/null || fail "the preview ended before its window opened"
+  kill -0 "$program_pid" 2>/dev/null || fail "the preview ended before its window opened"
   window=$(find_window "Demo preview")
   [[ -n $window ]]
 }
@@ -131,11 +122,11 @@ keys l
 wait_hud '^loop #4\.0 - #5\.0$' "the second L did not set the loop end"
 keys Escape
 wait_hud_lacks '^loop' "Escape did not clear the loop"
-kill -0 "$preview_pid" 2>/dev/null || fail "Escape with a loop quit the preview"
+kill -0 "$program_pid" 2>/dev/null || fail "Escape with a loop quit the preview"
 keys Escape
-poll_until "$step_deadline" process_ended "$preview_pid" || fail "the second Escape did not quit"
-wait "$preview_pid"
+poll_until "$step_deadline" process_ended "$program_pid" || fail "the second Escape did not quit"
+wait "$program_pid"
 status=$?
-preview_pid=
+program_pid=
 [[ $status == 0 ]] || fail "exit status $status"
 echo "the preview paused, seeked, reloaded the script and a picture, kept a bad script out, looped, and quit on Escape"

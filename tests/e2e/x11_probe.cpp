@@ -7,8 +7,12 @@
 // shows (the preview's HUD), read back from its pixels, one per line and
 // top first; lines in the error colour start with "! ". End-to-end scripts
 // wait on what the HUD says instead of on how long things usually take.
+// x11-probe WINDOW cursor: prints "hidden" when the pointer is over the
+// window and the cursor there has no visible pixel (the show hides it in
+// full screen), "shown" otherwise.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -115,12 +119,39 @@ void PrintText(XImage* image, int width, int height) {
     }
 }
 
+// Whether the pointer is over `window` with a cursor that shows nothing.
+bool CursorHiddenOver(Display* display, Window window) {
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int buttons = 0;
+    XWindowAttributes attributes;
+    if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &buttons) ||
+        !XGetWindowAttributes(display, window, &attributes) || x < 0 || y < 0 ||
+        x >= attributes.width || y >= attributes.height) {
+        return false;
+    }
+    int eventBase = 0, errorBase = 0, major = 6, minor = 0;
+    if (!XFixesQueryExtension(display, &eventBase, &errorBase) ||
+        !XFixesQueryVersion(display, &major, &minor)) {
+        return false;
+    }
+    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+    if (!cursor) return false;
+    bool visible = false;
+    for (int i = 0; i < cursor->width * cursor->height; ++i) {
+        if (cursor->pixels[i] >> 24) visible = true;
+    }
+    XFree(cursor);
+    return !visible;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool text = argc == 3 && std::strcmp(argv[2], "text") == 0;
-    if (argc != 2 && argc != 6 && !text) {
-        std::fprintf(stderr, "usage: x11-probe WINDOW [X Y W H | text]\n");
+    const bool cursor = argc == 3 && std::strcmp(argv[2], "cursor") == 0;
+    if (argc != 2 && argc != 6 && !text && !cursor) {
+        std::fprintf(stderr, "usage: x11-probe WINDOW [X Y W H | text | cursor]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -133,6 +164,11 @@ int main(int argc, char** argv) {
     if (!XGetWindowAttributes(display, window, &attributes)) {
         std::fprintf(stderr, "x11-probe: no such window\n");
         return 1;
+    }
+    if (cursor) {
+        std::printf("%s\n", CursorHiddenOver(display, window) ? "hidden" : "shown");
+        XCloseDisplay(display);
+        return 0;
     }
     int left = 0, top = 0, width = attributes.width, height = attributes.height;
     const bool region = argc == 6;

@@ -1,8 +1,21 @@
 # shellcheck shell=bash
-# Helpers for the end-to-end scripts, sourced by them: a private Xvfb
-# display, polling with a deadline, and finding windows on the display
-# (there is no window manager: windows are found in the tree of the root).
-# The caller sets `work` to its scratch folder and kills $xvfb_pid when done.
+# The end-to-end scripts' shared set-up and helpers, sourced by them: a
+# scratch folder, a private Xvfb display, polling with a deadline, and
+# finding windows on the display (there is no window manager: windows are
+# found in the tree of the root).
+#
+# Sourcing this file makes the scratch folder $work; at exit the program
+# whose id is in $program_pid is stopped, then Xvfb, and $work is removed.
+
+work=$(mktemp -d)
+xvfb_pid=
+program_pid=
+end_run() {
+  stop_program "$program_pid"
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap end_run EXIT
 
 # Runs the command `$2 ...` every tenth of a second until it succeeds or $1
 # seconds have passed; succeeds when the command did.
@@ -16,10 +29,12 @@ poll_until() {
 }
 
 # Starts Xvfb on a display number it picks itself, so that end-to-end runs
-# side by side never share one, and points DISPLAY at it.
+# side by side never share one, and points DISPLAY at it. The screen is
+# 800 x 600, the show's own mode, so that the show's full screen is granted
+# there and its startup question's two answers differ.
 start_xvfb() {
   rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" 2>/dev/null &
   xvfb_pid=$!
   poll_until 60 test -s "$work/display" || { echo "Xvfb did not start"; return 1; }
   export DISPLAY=:$(cat "$work/display")
@@ -63,4 +78,20 @@ stop_program() {
   [[ -n $1 ]] || return 0
   kill "$1" 2>/dev/null || return 0
   poll_until 5 process_ended "$1" || kill -KILL "$1" 2>/dev/null
+}
+
+# Answers the show's startup question: "no" with Return, which must take
+# the default answer, or "yes" with a click on the Yes button, the left of
+# the two buttons that SDL's box centres in its lower part.
+answer_fullscreen() {
+  local question width height
+  question=$(wait_for_window Fullscreen 60) || { echo "the show asked no startup question"; return 1; }
+  xdotool windowfocus --sync "$question" 2>/dev/null || xdotool windowfocus "$question"
+  sleep 0.2
+  if [[ $1 == yes ]]; then
+    read -r width height < <(xwininfo -id "$question" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }')
+    xdotool mousemove --window "$question" $((width / 4)) $((height * 3 / 4)) click 1
+  else
+    xdotool key Return
+  fi
 }

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "oracle/ToolRun.h"
+#include "support/ToolRun.h"
 #include "support/ChunkWriter.h"
 
 namespace {
@@ -83,6 +83,26 @@ TEST(ModelInfo, FailsWithStatus2WhenTheFileCannotBeReadOrTheArgumentsAreWrong) {
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_EQ(run.out, "") << arguments;
         EXPECT_NE(run.err, "") << arguments;
+    }
+}
+
+TEST(ModelInfo, SaysWhenAFileIsNotA3dsFileWithStatus1) {
+    const struct {
+        std::vector<uint8_t> bytes;
+        const char* says;
+    } cases[] = {
+        {{}, "the file is empty"},
+        {{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0}, "it is a JPEG picture"},
+        {{0x4D, 0x4D, 0x02, 0x00, 0x00, 0x00}, "not a 3DS file"},  // a length inside its own header
+        {{'s', 'o', 'l', 'i', 'd', ' ', 'x', '\n'}, "another model format"},
+    };
+    for (const auto& c : cases) {
+        const TempFile file(c.bytes);
+        const ToolRun run = ModelInfo(file.path());
+        EXPECT_EQ(run.status, 1) << c.says;
+        EXPECT_EQ(run.out, "") << c.says;
+        EXPECT_NE(run.err.find(file.path() + ": "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
     }
 }
 

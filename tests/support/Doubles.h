@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -173,6 +174,13 @@ public:
         pending.pop_front();
         return true;
     }
+    // Records the wait; `onWait`, when set, may let time pass and queue
+    // what arrives meanwhile.
+    bool WaitForMessage(uint32_t milliseconds) override {
+        waits.push_back(milliseconds);
+        if (onWait) onWait(milliseconds);
+        return !pending.empty() || quitPosted;
+    }
     void PostQuit(int exitCode) override {
         quitPosted = true;
         quitCode = exitCode;
@@ -183,6 +191,8 @@ public:
         return defaultResult;
     }
     std::deque<Message> pending;
+    std::vector<uint32_t> waits;
+    std::function<void(uint32_t milliseconds)> onWait;
     std::vector<Message> defaulted;
     intptr_t defaultResult = 0;
     bool quitPosted = false;

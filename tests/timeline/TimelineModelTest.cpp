@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "oracle/ToolRun.h"
+#include "support/ToolRun.h"
 #include "script/ScriptReader.h"
 #include "support/ChunkWriter.h"
 #include "timeline/TimelineModel.h"
@@ -54,7 +54,9 @@ std::vector<Played> PlayWithChecker(const std::string& script, uint32_t dt, uint
                                     uint32_t start) {
     const ToolRun run = RunTool(std::string(DEMO_CHECK_PROGRAM) + " --play " + std::to_string(dt) + " " +
                                 std::to_string(frames) + " " + script);
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    // Whether the checker finds the show whole (0) or not (1, no pictures
+    // here) does not matter to the timeline; 2 would mean it was not read.
+    EXPECT_LE(run.status, 1) << run.out << run.err;
     std::map<uint32_t, std::vector<std::pair<Slot, double>>> changes;
     uint32_t endedAt = 0;
     std::istringstream lines(run.out);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "oracle/ToolRun.h"
+#include "support/ToolRun.h"
 #include "support/ChunkWriter.h"
 #include "support/RgbPicture.h"
 
@@ -36,6 +36,9 @@ struct Picture {
     TempFile script{std::vector<uint8_t>(kSmallScript, kSmallScript + sizeof kSmallScript - 1), ".txt"};
     TempFile svg{std::vector<uint8_t>{}, ".svg"};
     ToolRun run = RunTool(std::string(DEMO_CHECK_PROGRAM) + " --timeline " + svg.path() + " " + script.path());
+    // The script is no whole show (the checker finds no pictures for it,
+    // status 1); 2 would mean the picture was not drawn.
+    bool Drawn() const { return run.status == 0 || run.status == 1; }
 };
 
 // How many elements the XPath expression `count(...)` counts in `path`.
@@ -53,7 +56,7 @@ std::string OfClass(const std::string& name) {
 
 TEST(TimelineSvg, IsWellFormedWithALanePerParameterAndAMarkPerTimedLine) {
     const Picture picture;
-    ASSERT_EQ(picture.run.status, 0) << picture.run.err;
+    ASSERT_TRUE(picture.Drawn()) << picture.run.err;
     const ToolRun lint = RunTool("xmllint --noout " + picture.svg.path());
     ASSERT_EQ(lint.status, 0) << lint.err;
 
@@ -72,7 +75,7 @@ TEST(TimelineSvg, IsWellFormedWithALanePerParameterAndAMarkPerTimedLine) {
 #ifdef SVG_TO_PNG_PROGRAM
 TEST(TimelineSvg, ABrowserDrawsEveryLane) {
     const Picture picture;
-    ASSERT_EQ(picture.run.status, 0) << picture.run.err;
+    ASSERT_TRUE(picture.Drawn()) << picture.run.err;
     const TempFile png(std::vector<uint8_t>{}, ".png");
     const ToolRun render = RunTool(std::string(SVG_TO_PNG_PROGRAM) + " " + picture.svg.path() + " " + png.path());
     ASSERT_EQ(render.status, 0) << render.err;

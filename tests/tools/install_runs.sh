@@ -8,7 +8,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" > /dev/null
-for program in demo demo-check demo-preview demo-capture model-info; do
+for program in demo demo-check demo-preview demo-capture model-info demo-new; do
   [[ -x $prefix/bin/$program ]] || { echo "missing: bin/$program"; exit 1; }
 done
 show=$prefix/share/audiovisual-show

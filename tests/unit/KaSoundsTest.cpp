@@ -56,6 +56,7 @@ public:
     double PositionSeconds(StreamHandle stream) override {
         return stream != 0 ? positionAnswerSeconds : -1.0;
     }
+    double DurationSeconds(StreamHandle stream) override { return stream != 0 ? 132.5 : -1.0; }
 
     bool defaultDeviceOpens = true;
     bool noSoundDeviceOpens = true;

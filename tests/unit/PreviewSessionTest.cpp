@@ -89,6 +89,13 @@ class PreviewSessionTest : public ::testing::Test {
 protected:
     // Writes the script, starts the host and begins the session.
     void Start(const std::string& script) {
+        Build(script);
+        ASSERT_EQ(host->Init(), 0);
+        session->Begin();
+    }
+
+    // Writes the script and makes the host and the session.
+    void Build(const std::string& script) {
         folder.Write("script.txt", script);
         scriptPath = folder.Path("script.txt");
         HostServices services{frameClock, hostMusic, messages, factory, loadingViews, hooks};
@@ -100,8 +107,6 @@ protected:
         PreviewServices previewServices{host->Script(), music, systemClock, frameClock, *reloader};
         previewServices.startupProblems = &messages.Texts();
         session = std::make_unique<PreviewSession>(previewServices);
-        ASSERT_EQ(host->Init(), 0);
-        session->Begin();
     }
 
     // One frame `elapsed` ms after the last one.
@@ -114,6 +119,9 @@ protected:
     void Frames(int count, uint32_t elapsed = 16) {
         for (int i = 0; i < count; ++i) Frame(elapsed);
     }
+    // 800 ms of frames: the files are looked at, and a change is taken once
+    // it has held still for two looks more.
+    void Settle() { Frames(50); }
     void Keys(std::initializer_list<int32_t> keys) {
         for (const int32_t key : keys) session->KeyPressed(key);
     }
@@ -345,9 +353,9 @@ TEST_F(PreviewSessionTest, AnEditedScriptPlaysOnFromTheSameShowTime) {
 
     folder.Write("script.txt",
                  "=0 Set scene.0.dbl.0 2\n=500 Set scene.1.lng.0 4\nLoadMusic x.ogg 120 4\n");
-    Frames(20);  // 320 ms: at least one look at the files
+    Settle();
     EXPECT_EQ(session->ReloadCount(), 1);
-    EXPECT_EQ(Now(), 1280u);
+    EXPECT_EQ(Now(), 960u + 800u);
     EXPECT_EQ(Params(0).dblParams[0], 2.0);
     EXPECT_EQ(Params(1).lngParams[0], 4);
     EXPECT_EQ(host->Script().CurrentPattern(), -1);
@@ -363,7 +371,7 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     Frames(10);
 
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\nBogus words\n=0 Set scene.99.dbl.0 1\n");
-    Frames(20);
+    Settle();
     EXPECT_EQ(session->ReloadCount(), 0);
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
     EXPECT_EQ(reloader->Problems(),
@@ -374,18 +382,44 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     // A script that is gone for a moment, as some editors save, is no
     // reason to stop either.
     std::remove(scriptPath.c_str());
-    Frames(20);
+    Settle();
     EXPECT_EQ(reloader->Problems(),
               std::vector<std::string>{"Cannot read the script: cannot open " + scriptPath +
                                        ": No such file or directory"});
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\n");
-    Frames(20);
+    Settle();
     EXPECT_EQ(session->ReloadCount(), 1);
     EXPECT_EQ(Params(0).dblParams[0], 3.0);
     EXPECT_TRUE(reloader->Problems().empty());
-    EXPECT_EQ(Now(), kept + 640);
+    EXPECT_EQ(Now(), kept + 2 * 800);
+}
+
+TEST_F(PreviewSessionTest, AScriptCaughtHalfWayThroughASaveIsNotTaken) {
+    Start("=0 Set scene.0.dbl.0 1\n");
+    Frames(10);
+
+    // Emptied, and written again 1.6 s later: the empty file is refused.
+    folder.Write("script.txt", "");
+    Frames(100);
+    EXPECT_EQ(session->ReloadCount(), 0);
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+    EXPECT_EQ(reloader->Problems(), std::vector<std::string>{"The script is empty"});
+
+    // Written a line every 200 ms: taken only once it holds still.
+    std::string text;
+    for (const char* line : {"=0 Set scene.0.dbl.0 2\n", "=0 Set scene.0.dbl.1 5\n",
+                             "=0 Set scene.0.dbl.2 7\n"}) {
+        text += line;
+        folder.Write("script.txt", text);
+        Frames(12);
+        EXPECT_EQ(session->ReloadCount(), 0) << text;
+    }
+    Settle();
+    EXPECT_EQ(session->ReloadCount(), 1);
+    EXPECT_EQ(Params(0).dblParams[2], 7.0);
+    EXPECT_TRUE(reloader->Problems().empty());
 }
 
 TEST_F(PreviewSessionTest, ErrorsAtStartDoNotStopThePreviewAndStandUntilAReload) {
@@ -395,7 +429,7 @@ TEST_F(PreviewSessionTest, ErrorsAtStartDoNotStopThePreviewAndStandUntilAReload)
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 1\n");
-    Frames(20);
+    Settle();
     EXPECT_TRUE(reloader->Problems().empty());
 }
 
@@ -410,7 +444,7 @@ TEST_F(PreviewSessionTest, PicturesAreReadAgainWhenTheirFilesOrLinesChange) {
     const size_t loadsAtStart = factory.loads.size();
 
     folder.Write("a.png", "second picture");
-    Frames(20);
+    Settle();
     ASSERT_EQ(factory.loads.size(), loadsAtStart + 1);
     EXPECT_EQ(factory.loads.back(), folder.Path("a.png"));
     EXPECT_EQ(host->Textures().Find("pic1"), held);
@@ -418,7 +452,7 @@ TEST_F(PreviewSessionTest, PicturesAreReadAgainWhenTheirFilesOrLinesChange) {
     // The script gives pic1 another file: read into the same texture; the
     // noise, unchanged, is not read again.
     folder.Write("script.txt", images + "LoadImage pic1 b.bmp\nLoadImage noise n.png repeat\n");
-    Frames(20);
+    Settle();
     ASSERT_EQ(factory.loads.size(), loadsAtStart + 2);
     EXPECT_EQ(factory.loads.back(), folder.Path("b.png"));
     EXPECT_EQ(host->Textures().Find("pic1"), held);
@@ -431,79 +465,111 @@ TEST_F(PreviewSessionTest, PicturesAreReadAgainWhenTheirFilesOrLinesChange) {
 
 // --- The run loop ---------------------------------------------------------------------
 
-// Logs each drawing and, at given frames, queues messages as if the user
-// had acted while that frame was shown.
+// Logs each drawing with the system time, and queues messages as if the
+// user had acted: at given frames, or once the system clock reaches given
+// times (the queue's waits let that time pass).
 class ScriptedOverlay : public FrameOverlay {
 public:
-    ScriptedOverlay(ScriptedMessageQueue& queue, std::vector<std::string>& log) : queue(queue), log(log) {}
+    ScriptedOverlay(ScriptedMessageQueue& queue, ManualClock& clock, std::vector<std::string>& log)
+        : queue(queue), clock(clock), log(log) {}
     void Draw() override {
         log.push_back("overlay");
+        frameTimes.push_back(clock.now);
         ++frames;
         for (const auto& [frame, message] : plan) {
             if (frame == frames) queue.pending.push_back(message);
         }
+        DeliverDue();
+    }
+    void DeliverDue() {
+        while (!timedPlan.empty() && timedPlan.front().first <= clock.now) {
+            queue.pending.push_back(timedPlan.front().second);
+            timedPlan.erase(timedPlan.begin());
+        }
     }
     ScriptedMessageQueue& queue;
+    ManualClock& clock;
     std::vector<std::string>& log;
     std::vector<std::pair<int, Message>> plan;
+    std::vector<std::pair<uint32_t, Message>> timedPlan;  // in time order
+    std::vector<uint32_t> frameTimes;
     int frames = 0;
 };
 
-TEST_F(PreviewSessionTest, TheLoopTakesEveryPressDrawsTheOverlayBeforeEachSwapAndOutlivesTheEnd) {
-    std::vector<std::string> log;
-    hooks.log = &log;
-    folder.Write("script.txt", "End =100\n");
-    scriptPath = folder.Path("script.txt");
-    HostServices services{frameClock, hostMusic, messages, factory, loadingViews, hooks};
-    services.scriptPath = scriptPath.c_str();
-    DemoHost loopHost(services);
-    loopHost.SetPassCount(1);
-    ScriptReloader loopReloader(scriptPath, loopHost.Textures());
-    PreviewSession loopSession(
-        PreviewServices{loopHost.Script(), music, systemClock, frameClock, loopReloader});
-    systemClock.autoAdvance = 20;  // the show ends within the first frames
+class PreviewLoopTest : public PreviewSessionTest {
+protected:
+    // Runs the preview's loop over the host, which reads `script`.
+    int32_t RunLoop(const std::string& script) {
+        Build(script);
+        PreviewHooks previewHooks(*session, overlay);
+        RunLoopServices loop{queue, procedure, keyboard, window, &previewHooks};
+        return ::Run(*host, kPreviewRunFlags, loop);
+    }
 
+    std::vector<std::string> log;
     ScriptedMessageQueue queue;
     RecordingWindowSurface window;
-    window.log = &log;
     Keyboard keyboard;
-    WindowProcedure procedure(keyboard, window, queue);
-    ScriptedOverlay overlay(queue, log);
-    // A press and its release between two frames; then Escape twice.
+    WindowProcedure procedure{keyboard, window, queue};
+    ScriptedOverlay overlay{queue, systemClock, log};
+};
+
+TEST_F(PreviewLoopTest, TakesEveryPressDrawsTheOverlayBeforeEachSwapAndOutlivesTheEnd) {
+    hooks.log = &log;
+    window.log = &log;
+    systemClock.autoAdvance = 20;  // the show ends within the first frames
+    // A press and its release between two frames (at the end, paused, the
+    // HUD's once-a-second frames); then Escape twice.
     overlay.plan = {{30, Message{msg::kKeyDown, 'H', 0}}, {30, Message{msg::kKeyUp, 'H', 0}},
-                    {40, Message{msg::kKeyDown, vk::kEscape, 0}},
-                    {41, Message{msg::kKeyDown, vk::kEscape, 0}}};
-    PreviewLoopServices loop{queue, procedure, window};
+                    {31, Message{msg::kKeyDown, vk::kEscape, 0}},
+                    {32, Message{msg::kKeyDown, vk::kEscape, 0}}};
 
     // Escape with no loop quits: the second one is never needed.
-    EXPECT_EQ(RunPreview(loopHost, loopSession, overlay, loop), run_result::kStoppedByUser);
-    EXPECT_EQ(overlay.frames, 40);
-    EXPECT_FALSE(loopSession.HudVisible());
-    EXPECT_TRUE(loopSession.AtEnd());
+    EXPECT_EQ(RunLoop("End =100\n"), run_result::kStoppedByUser);
+    EXPECT_EQ(overlay.frames, 31);
+    EXPECT_FALSE(session->HudVisible());
+    EXPECT_TRUE(session->AtEnd());
     ASSERT_GE(log.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
               (std::vector<std::string>{"begin-pass", "end-pass", "overlay", "swap"}));
 }
 
-TEST_F(PreviewSessionTest, TheLoopEndsOnAQuitMessage) {
-    folder.Write("script.txt", "");
-    scriptPath = folder.Path("script.txt");
-    HostServices services{frameClock, hostMusic, messages, factory, loadingViews, hooks};
-    services.scriptPath = scriptPath.c_str();
-    DemoHost loopHost(services);
-    ScriptReloader loopReloader(scriptPath, loopHost.Textures());
-    PreviewSession loopSession(
-        PreviewServices{loopHost.Script(), music, systemClock, frameClock, loopReloader});
-    ScriptedMessageQueue queue;
-    RecordingWindowSurface window;
-    Keyboard keyboard;
-    WindowProcedure procedure(keyboard, window, queue);
-    std::vector<std::string> log;
-    ScriptedOverlay overlay(queue, log);
+TEST_F(PreviewLoopTest, EndsOnAQuitMessage) {
     overlay.plan = {{3, Message{msg::kClose, 0, 0}}};
-    PreviewLoopServices loop{queue, procedure, window};
-    EXPECT_EQ(RunPreview(loopHost, loopSession, overlay, loop), run_result::kQuitMessage);
+    EXPECT_EQ(RunLoop(""), run_result::kQuitMessage);
     EXPECT_EQ(window.swaps, 3);
+}
+
+TEST_F(PreviewLoopTest, PausedItWaitsForInputAndDrawsOnlyWhenTheWindowWouldChange) {
+    systemClock.autoAdvance = 1;  // time passes even if the loop never waits
+    overlay.plan = {{1, Message{msg::kKeyDown, vk::kSpace, 0}}};
+    overlay.timedPlan = {{5000, Message{msg::kPaint, 0, 0}},
+                         {9000, Message{msg::kKeyDown, vk::kEscape, 0}}};
+    // The script is saved anew at 6000 ms.
+    bool saved = false;
+    queue.onWait = [&](uint32_t milliseconds) {
+        systemClock.now += milliseconds;
+        overlay.DeliverDue();
+        if (!saved && systemClock.now >= 6000) {
+            folder.Write("script.txt", "End =100000\n=0 Set scene.0.dbl.0 2\n");
+            saved = true;
+        }
+    };
+
+    EXPECT_EQ(RunLoop("End =100000\n=0 Set scene.0.dbl.0 1\n"), run_result::kStoppedByUser);
+    EXPECT_EQ(session->ReloadCount(), 1);
+    // Paused after the first frame, it draws the HUD once a second, the
+    // exposed window at once and the new script within a second: about a
+    // dozen frames in nine seconds, never thousands.
+    EXPECT_GE(overlay.frames, 9);
+    EXPECT_LE(overlay.frames, 16);
+    const auto drawnWithin = [&](uint32_t from, uint32_t to) {
+        return std::any_of(overlay.frameTimes.begin(), overlay.frameTimes.end(),
+                           [&](uint32_t time) { return time >= from && time <= to; });
+    };
+    EXPECT_TRUE(drawnWithin(5000, 5020)) << "the exposed window was not drawn at once";
+    EXPECT_TRUE(drawnWithin(6000, 7000)) << "the saved script was not shown";
+    EXPECT_FALSE(queue.waits.empty());
 }
 
 }  // namespace

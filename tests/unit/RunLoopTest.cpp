@@ -67,7 +67,6 @@ Message Plain(uint32_t id, uintptr_t wParam = 0, intptr_t lParam = 0) {
     return Message{id, wParam, lParam};
 }
 
-constexpr uint32_t kPaint = 0x000F;
 constexpr uintptr_t kCloseCommand = 0xF060;
 
 }  // namespace
@@ -177,7 +176,7 @@ TEST(Run, AnyKeyFlagEndsTheRunOnAnyKeyDownSinceTheLastCheck) {
 
 TEST(PumpMessages, HandsEveryPendingMessageToTheWindowProcedureInOrder) {
     LoopHarness loop;
-    loop.Queue({Plain(kPaint, 1), KeyDown('A'), Plain(kPaint, 2)});
+    loop.Queue({Plain(msg::kPaint, 1), KeyDown('A'), Plain(msg::kPaint, 2)});
     EXPECT_FALSE(PumpMessages(loop.queue, loop.procedure));
     EXPECT_TRUE(loop.queue.pending.empty());
     EXPECT_TRUE(loop.keyboard.IsDown('A'));
@@ -234,9 +233,9 @@ TEST(WindowProcedure, RefusesScreenSaverAndMonitorPowerOnly) {
 TEST(WindowProcedure, EverythingElseGetsTheDefaultHandlingAndItsResult) {
     LoopHarness loop;
     loop.queue.defaultResult = -5;
-    EXPECT_EQ(loop.procedure.Handle(Plain(kPaint, 3, 4)), -5);
+    EXPECT_EQ(loop.procedure.Handle(Plain(msg::kPaint, 3, 4)), -5);
     ASSERT_EQ(loop.queue.defaulted.size(), 1u);
-    EXPECT_EQ(loop.queue.defaulted[0].id, kPaint);
+    EXPECT_EQ(loop.queue.defaulted[0].id, msg::kPaint);
     EXPECT_EQ(loop.queue.defaulted[0].wParam, 3u);
     EXPECT_EQ(loop.queue.defaulted[0].lParam, 4);
     EXPECT_TRUE(loop.window.resizes.empty());

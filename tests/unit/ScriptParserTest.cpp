@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "script/ScriptEngine.h"
+#include "script/ScriptReader.h"
 #include "support/Doubles.h"
 #include "textures/TextureRegistry.h"
 
@@ -456,6 +458,77 @@ TEST_F(ScriptParserTest, EventsBeyondTheTableAreReportedAndDropped) {
     EXPECT_EQ(boxes.Texts(), Texts{"Too many events on line 1001:\n=5 UsePattern 3"});
     EXPECT_EQ(engine->EventCount(), ScriptEngine::kMaxEvents);
     EXPECT_EQ(engine->Event(ScriptEngine::kMaxEvents - 1).lngValue, -1);
+}
+
+// --- Warnings -----------------------------------------------------------------
+
+// Lines the show takes without an error but probably not as they were meant:
+// each gives exactly its warning, on its line, and nothing else.
+TEST(ScriptWarnings, EachLineSaysWhatItReadsAs) {
+    const struct {
+        const char* script;  // the last line is the one warned about
+        const char* warning;
+        Texts more = {};  // what else the line gives, in order
+    } cases[] = {
+        {"=100 Set scene.1.dbl.2 eight", "'eight' is not a number, so it reads as 0"},
+        {"=100 Set scene.1.dbl.2 0.5x", "'0.5x' has 'x' after the number, which is ignored: it reads as 0.5"},
+        {"=100 Set scene.3.lng.0 1.5", "'1.5' has '.5' after the number, which is ignored: it reads as 1"},
+        {"=100 Set scene.3.bool.3 yes", "'yes' is neither true nor false, so it reads as false"},
+        {"=100 Set scene.0.bool.2 TRUE", "'TRUE' reads as false: only true, in small letters, is true"},
+        {"=100 Set scene.0.dbl.3", "no value: this sets dbl.3 to 0"},
+        {"=100 Set scene.2x.bool.1 true", "'2x' has 'x' after the number, which is ignored: it reads as 2"},
+        {"=100 Set scene.1.dbl.0 1 2", "'2' at the end of the line is ignored"},
+        {"#2.x Set scene.0.RUN", "'#2.x' has 'x' where the time should end, which is ignored: it reads as =3840"},
+        {"=5ms Set scene.0.RUN", "'=5ms' has 'ms' where the time should end, which is ignored: it reads as =5"},
+        {"Goto 5000", "'5000' is not a time, so it reads as 0: write =5000 for milliseconds"},
+        {"#4.0 #8.0 UsePattern 1", "only the last of the 2 time prefixes, #8.0, counts"},
+        {"#4.0 LoadImage pic1 pic1.png", "LoadImage acts while the script is read: the time prefix does nothing"},
+        {"Trig scene.1.bool.1", "Trig without a time prefix never happens"},
+        {"=0 Trig scene.1.dbl.2", "Trig raises and lowers bool.2 whatever the kind: write scene.1.bool.2"},
+        {"=0 UsePattern 5a", "'5a' has 'a' after the number, which is ignored: it reads as 5"},
+        {"=0 Fade scene.1.dbl.0 from 0 to 1 time 2000",
+         "'2000' is not a time, so it reads as 0: write =2000 for milliseconds"},
+        {"=0 Fade scene.1.dbl.0 frm 0 to 1 time =10",
+         "'frm' stands where from belongs; Fade takes any word there: Fade scene.N.dbl.I from A to B time T"},
+        {"=0 Fade sprite.1.dbl.0 from 0 to 1 time =10", "'sprite' stands where scene belongs; Fade does not look at it"},
+        {"DefinePattern 3", "pattern 3 has no steps, so it plays nothing"},
+        {"LoadImage noise noise.png Repeat", "'Repeat' is not repeat, so the picture is clamped at its edges"},
+        {"LoadMusic a.ogg 125bpm", "'125bpm' has 'bpm' after the number, which is ignored: it reads as 125"},
+        {"LoadMusic a.ogg 140", "at 140 beats per minute a beat is 428 ms, the whole milliseconds of 428.57: the # "
+                                "times run ahead of the music, 0.23 s in 400 beats. Tempos that divide 60000 "
+                                "(120, 125, 150) keep time"},
+        {"#0.0 Set scene.0.RUN\nLoadMusic a.ogg 150 4",
+         "the tempo changes here, after lines with #bars.beats times: those were read at the tempo before, "
+         "one beat every 480 ms; put LoadMusic above them"},
+        {"#1.0 Set scene.2.RUNN", "the variable RUN is replaced inside the word 'RUNN', by 'bool.0 true'",
+         {"'trueN' is neither true nor false, so it reads as false"}},
+        {"#1.0 Set scene.2.RUNNING true",
+         "RUNNING is never replaced: RUN, which is replaced first, turns it into 'bool.0 trueNING'; write "
+         "bool.0 for the running flag",
+         {"'trueNING' is neither true nor false, so it reads as false", "'true' at the end of the line is ignored"}},
+        {"Define X=1\nDefine X=2", "X is already defined, as '1', so this line reads 'Define 1=2' and X keeps its value"},
+        {"LoadImage pic1 pic1.png\nDefine _IMG_DIR=data/png/",
+         "_IMG_DIR is already defined, and empty: a line that uses it before this one defines it so; this "
+         "line reads 'Define =data/png/'. Define _IMG_DIR before the first LoadImage or LoadMusic"},
+        {"Define e=1", "every e on the lines after this one is replaced, also inside words, and the word "
+                       "LoadImage holds it"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = c.script;
+        TempScript file(text);
+        std::string problem;
+        const ParsedScript script = ReadScript(file.Path(), problem);
+        std::vector<std::string> warnings;
+        for (const ScriptFinding& finding : script.findings) {
+            if (finding.severity == FindingSeverity::Warning) {
+                warnings.push_back(std::to_string(finding.line) + ": " + finding.message);
+            }
+        }
+        const std::string lastLine = std::to_string(std::count(text.begin(), text.end(), '\n') + 1);
+        Texts expected{lastLine + ": " + c.warning};
+        for (const std::string& warning : c.more) expected.push_back(lastLine + ": " + warning);
+        EXPECT_EQ(warnings, expected) << text;
+    }
 }
 
 }  // namespace

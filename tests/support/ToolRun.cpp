@@ -1,4 +1,4 @@
-#include "oracle/ToolRun.h"
+#include "support/ToolRun.h"
 
 #include <sys/wait.h>
 

@@ -1,0 +1,133 @@
+#include "check/ShowCheck.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "audio/KaSounds.h"
+#include "check/ScriptReview.h"
+#include "model/Model.h"
+#include "platform/ConsoleMessageBoxes.h"
+#include "platform/ConsoleText.h"
+#include "scenes/SceneNeeds.h"
+#include "scenes/SceneParameters.h"
+#include "scenes/ShowScenes.h"
+#include "script/ScriptEngine.h"
+#include "textures/TextureFactory.h"
+#include "textures/TextureRegistry.h"
+
+namespace {
+
+std::string Decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+// The model: whether the show can read it, whether it draws anything, and
+// whether the camera sees it whole.
+void CheckModel(const char* path, std::vector<CheckFinding>& findings) {
+    const auto add = [&](FindingSeverity severity, std::string text) {
+        findings.push_back(CheckFinding{path, 0, severity, std::move(text)});
+    };
+    if (const std::string problem = ModelFileProblem(path); !problem.empty()) {
+        add(FindingSeverity::Error, "the model effect cannot read its model: " + problem);
+        return;
+    }
+    Model model;
+    model.Load(path);
+    double reach = 0.0;
+    bool drawn = false;
+    for (const ModelObject& object : model.objects) {
+        for (const FaceGroup& group : object.groups) drawn = drawn || group.indexCount > 0;
+        for (size_t i = 0; i + 2 < object.vertices.size(); i += 3) {
+            const double x = object.vertices[i], y = object.vertices[i + 1], z = object.vertices[i + 2];
+            reach = std::max(reach, std::sqrt(x * x + y * y + z * z));
+        }
+    }
+    if (!drawn) {
+        add(FindingSeverity::Warning, "the model has no triangles in a face group, so the show draws nothing of it");
+        return;
+    }
+    // Drawn kDrawnScale times as large, seen from the orbit around the
+    // origin: about half a unit from its centre fills the picture's height.
+    const double drawnReach = reach * model_param::kDrawnScale;
+    if (drawnReach >= camera_param::kOrbitRadius) {
+        add(FindingSeverity::Warning,
+            "the model reaches " + Decimal(reach) + " units from its origin: drawn " +
+                Decimal(model_param::kDrawnScale) + " times as large it reaches past the camera, which circles " +
+                Decimal(camera_param::kOrbitRadius) + " units away. About 0.5 units fills the picture's height");
+    } else if (drawnReach < 0.05) {
+        add(FindingSeverity::Warning,
+            "the model reaches only " + Decimal(reach) + " units from its origin: the camera sees a speck. "
+                                                         "About 0.5 units fills the picture's height");
+    }
+}
+
+int32_t FindingOrder(const CheckFinding& finding, const std::string& scriptPath) {
+    if (finding.file != scriptPath) return INT32_MAX;
+    return finding.line == 0 ? INT32_MAX - 1 : finding.line;
+}
+
+}  // namespace
+
+int32_t ShowCheck::Count(FindingSeverity severity) const {
+    return static_cast<int32_t>(std::count_if(findings.begin(), findings.end(),
+                                              [&](const CheckFinding& f) { return f.severity == severity; }));
+}
+
+ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
+    ShowCheck check;
+    ConsoleMessageBoxes boxes(nullptr);
+    HeadlessTextureFactory pictures;
+    TextureRegistry textures(pictures);
+    SilentMusicPlayer unchecked;
+    std::optional<KaSounds> music;
+    if (audio) music.emplace(*audio, boxes);
+    MusicPlayer& player = music ? static_cast<MusicPlayer&>(*music) : unchecked;
+
+    // The engine's event table is large: it lives on the heap.
+    auto engine = std::make_unique<ScriptEngine>(boxes, player);
+    engine->Load(scriptPath, &textures);
+    if (!engine->ReadProblem().empty()) {
+        check.readProblem = engine->ReadProblem();
+        return check;
+    }
+    check.boxes = boxes.Texts();
+    if (music && !engine->Script().music.empty()) check.musicMilliseconds = music->DurationMilliseconds();
+
+    const std::string script = scriptPath;
+    for (const ScriptFinding& finding : engine->Script().findings) {
+        check.findings.push_back(CheckFinding{script, finding.line, finding.severity, finding.message});
+    }
+    for (const FileProblem& problem : engine->FileProblems()) {
+        check.findings.push_back(CheckFinding{script, problem.line, FindingSeverity::Error, problem.text});
+    }
+    // The effects start in scene order, each making its render targets
+    // before the next looks for them.
+    const char* modelFile = nullptr;
+    for (const SceneDescription& scene : ShowScenes()) {
+        MakeRenderTargets(textures, scene.needs);
+        for (std::string& missing : MissingTextures(textures, scene.needs)) {
+            check.findings.push_back(CheckFinding{script, 0, FindingSeverity::Error, std::move(missing)});
+        }
+        if (scene.needs.modelFile) modelFile = scene.needs.modelFile;
+    }
+    for (ScriptFinding& finding : ReviewScript(engine->Script(), check.musicMilliseconds)) {
+        check.findings.push_back(CheckFinding{script, finding.line, finding.severity, std::move(finding.message)});
+    }
+    if (modelFile) CheckModel(modelFile, check.findings);
+
+    std::stable_sort(check.findings.begin(), check.findings.end(),
+                     [&](const CheckFinding& a, const CheckFinding& b) {
+                         return FindingOrder(a, script) < FindingOrder(b, script);
+                     });
+    check.script = engine->Script();
+    return check;
+}
+
+void WriteFindings(std::FILE* stream, const ShowCheck& check) {
+    for (const CheckFinding& finding : check.findings) WriteForTerminal(stream, finding.EditorText());
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Every program answers --help and --version alike, and a wrong option is
+# status 2 (the show ignores other arguments). Without a display, the show
+# and the preview say so at once and end, the show with 0 and the preview
+# with 1, instead of playing where nobody sees them.
+#   command_lines.sh BUILD_DIR VERSION
+set -u
+build=$1
+version=$2
+failed=0
+fail() { echo "$*"; failed=1; }
+
+for program in demo demo-check demo-preview demo-capture demo-new model-info \
+               make-pictures make-pebble make-music; do
+  out=$("$build/$program" --version 2> /dev/null)
+  [[ $? == 0 && $out == "$program $version" ]] || fail "$program --version gave '$out'"
+  out=$("$build/$program" --help 2> /dev/null)
+  [[ $? == 0 && $out == usage:* ]] || fail "$program --help does not start with its usage"
+  [[ $program == demo ]] && continue
+  "$build/$program" --no-such-option > /dev/null 2>&1
+  rc=$?
+  [[ $rc == 2 ]] || fail "$program --no-such-option ended with $rc, not 2"
+done
+
+cd "$(dirname "$0")/../.."
+for case in "demo 0" "demo-preview 1"; do
+  read -r program expected <<< "$case"
+  err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+        timeout 30 "$build/$program" 2>&1 > /dev/null)
+  rc=$?
+  [[ $rc == "$expected" ]] || fail "$program without a display ended with $rc, not $expected"
+  [[ $err == *"no display"* ]] || fail "$program without a display did not say so: $err"
+done
+exit $failed
