@@ -1,6 +1,7 @@
 // A program run as a child process that reads, through a pipe on its
 // standard input, what we write to it; its standard output and error are
-// ours. The capture feeds ffmpeg so. Each system has its own
+// ours. The capture feeds ffmpeg so, and this unit is the only code of the
+// capture that makes, waits for and ends processes. Each system has its own
 // implementation (ChildProcessPosix.cpp, ChildProcessWin32.cpp); the
 // compiler's target picks one.
 #pragma once
@@ -21,15 +22,23 @@ public:
 
     enum class StartResult { Started, NotFound, Failed };
     // Starts the program `arguments[0]`, looked up on PATH (on Windows as
-    // NAME.exe), with the rest as its arguments. When it is not Started,
-    // `error` says why.
+    // NAME.exe), with the rest as its arguments, in a process group of its
+    // own: a Ctrl-C at the terminal then reaches us alone, and we stop the
+    // child ourselves. When it is not Started, `error` says why.
     StartResult Start(const std::vector<std::string>& arguments, std::string& error);
+    // True from a successful Start until the child has been waited for.
+    bool Running() const;
     // Writes all `size` bytes to the child; false once it has stopped
-    // reading (the program goes on).
+    // reading (the program goes on, on POSIX systems once SIGPIPE is
+    // ignored).
     bool Write(const uint8_t* data, size_t size);
     // Closes the pipe, waits for the child to end and returns its exit
-    // status: -1 when none runs or it did not exit normally.
-    int Wait();
+    // status: -1 when none runs or it did not exit normally. While it runs,
+    // `stopRequested` (when given) is asked every 10 ms; once it says so,
+    // the child is asked to end (SIGTERM) and killed when it has not within
+    // two seconds. Windows has no request to end that every program hears,
+    // so there the child is ended at once.
+    int Wait(bool (*stopRequested)() = nullptr);
     // Ends the child at once and waits for it.
     void Terminate();
 
@@ -37,6 +46,11 @@ private:
     struct Native;
     std::unique_ptr<Native> native;
 };
+
+// This process's id, and whether the process `id` still runs (also when it
+// is another user's).
+long OwnProcessId();
+bool ProcessRuns(long id);
 
 // Processor time used so far by this process's threads and by its children
 // that have been waited for, in seconds.

@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,12 +32,9 @@ ChildProcess::~ChildProcess() { Terminate(); }
 
 ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& arguments,
                                               std::string& error) {
-    // A child that stops reading closes the pipe; writing to it must report
-    // EPIPE, not end the program.
-    signal(SIGPIPE, SIG_IGN);
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        error = "cannot make a pipe to " + arguments[0] + ": " + std::strerror(errno);
         return StartResult::Failed;
     }
     posix_spawn_file_actions_t actions;
@@ -44,24 +42,31 @@ ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& ar
     // The read end becomes the child's standard input; dup2 clears its
     // close-on-exec flag, and both original ends close on exec.
     posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
 
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
     const int spawned =
-        posix_spawnp(&native->child, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawnp(&native->child, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(ends[0]);
     if (spawned != 0) {
         close(ends[1]);
         native->child = -1;
-        error = std::string("cannot start ") + arguments[0] + ": " + std::strerror(spawned);
+        error = "cannot start " + arguments[0] + ": " + std::strerror(spawned);
         return spawned == ENOENT ? StartResult::NotFound : StartResult::Failed;
     }
     native->pipe = ends[1];
     return StartResult::Started;
 }
+
+bool ChildProcess::Running() const { return native->child >= 0; }
 
 bool ChildProcess::Write(const uint8_t* data, size_t size) {
     if (native->pipe < 0) return false;
@@ -77,17 +82,32 @@ bool ChildProcess::Write(const uint8_t* data, size_t size) {
     return true;
 }
 
-int ChildProcess::Wait() {
+int ChildProcess::Wait(bool (*stopRequested)()) {
     native->ClosePipe();
     if (native->child < 0) return -1;
+    constexpr timespec kPoll{0, 10 * 1000 * 1000};
+    constexpr int kPollsBeforeKill = 200;
+    const pid_t child = native->child;
     int status = 0;
-    pid_t waited;
-    do {
-        waited = waitpid(native->child, &status, 0);
-    } while (waited < 0 && errno == EINTR);
+    int pollsSinceStop = -1;
+    for (;;) {
+        const pid_t waited = waitpid(child, &status, stopRequested ? WNOHANG : 0);
+        if (waited == child) break;
+        if (waited < 0) {
+            if (errno == EINTR) continue;
+            native->child = -1;
+            return -1;
+        }
+        if (pollsSinceStop < 0 && stopRequested()) {
+            kill(child, SIGTERM);
+            pollsSinceStop = 0;
+        } else if (pollsSinceStop >= 0 && ++pollsSinceStop == kPollsBeforeKill) {
+            kill(child, SIGKILL);
+        }
+        nanosleep(&kPoll, nullptr);
+    }
     native->child = -1;
-    if (waited < 0 || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void ChildProcess::Terminate() {
@@ -96,6 +116,10 @@ void ChildProcess::Terminate() {
     kill(native->child, SIGTERM);
     Wait();
 }
+
+long OwnProcessId() { return static_cast<long>(getpid()); }
+
+bool ProcessRuns(long id) { return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM; }
 
 double ProcessorSeconds() {
     double total = 0.0;

@@ -80,7 +80,7 @@ ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& ar
     HANDLE writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0) ||
         !SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0)) {
-        error = "cannot make a pipe: " + SystemMessage(GetLastError());
+        error = "cannot make a pipe to " + arguments[0] + ": " + SystemMessage(GetLastError());
         if (readEnd) CloseHandle(readEnd);
         if (writeEnd) CloseHandle(writeEnd);
         return StartResult::Failed;
@@ -93,8 +93,10 @@ ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& ar
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     std::string commandLine = WindowsCommandLine(arguments);
     PROCESS_INFORMATION child{};
+    // A group of its own, which Ctrl-C at the console does not reach.
     const bool created = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        0, nullptr, nullptr, &startup, &child) != 0;
+                                        CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                                        &child) != 0;
     const DWORD failure = GetLastError();
     CloseHandle(readEnd);
     if (!created) {
@@ -121,12 +123,21 @@ bool ChildProcess::Write(const uint8_t* data, size_t size) {
     return true;
 }
 
-int ChildProcess::Wait() {
+bool ChildProcess::Running() const { return native->process != nullptr; }
+
+int ChildProcess::Wait(bool (*stopRequested)()) {
     native->ClosePipe();
     if (!native->process) return -1;
+    constexpr DWORD kPollMilliseconds = 10;
+    DWORD waited;
+    while ((waited = WaitForSingleObject(native->process, stopRequested ? kPollMilliseconds
+                                                                        : INFINITE)) ==
+           WAIT_TIMEOUT) {
+        if (stopRequested()) TerminateProcess(native->process, 1);
+    }
     DWORD status = 0;
-    const bool ended = WaitForSingleObject(native->process, INFINITE) == WAIT_OBJECT_0 &&
-                       GetExitCodeProcess(native->process, &status);
+    const bool ended =
+        waited == WAIT_OBJECT_0 && GetExitCodeProcess(native->process, &status) != 0;
     endedChildrenSteps += ProcessorStepsOf(native->process);
     CloseHandle(native->process);
     native->process = nullptr;
@@ -138,6 +149,17 @@ void ChildProcess::Terminate() {
     if (!native->process) return;
     TerminateProcess(native->process, 1);
     Wait();
+}
+
+long OwnProcessId() { return static_cast<long>(GetCurrentProcessId()); }
+
+bool ProcessRuns(long id) {
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    // One that we may not look at runs all the same.
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return runs;
 }
 
 double ProcessorSeconds() {

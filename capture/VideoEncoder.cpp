@@ -1,11 +1,6 @@
 #include "capture/VideoEncoder.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,84 +9,26 @@
 #include <filesystem>
 #include <system_error>
 
-extern char** environ;
-
 namespace {
 
-// --- ffmpeg as a child process ------------------------------------------
-// The only code of the capture that makes, waits for and ends processes.
-
-// Starts `arguments` (the program first, looked up on PATH) with `input` as
-// its standard input, in a process group of its own: a Ctrl-C at the
-// terminal then reaches the capture alone, which stops ffmpeg itself.
-// 0, or the error number of the failure.
-int StartChild(const std::vector<std::string>& arguments, int input, pid_t& child) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // `input` becomes the standard input; dup2 clears its close-on-exec
-    // flag, and the original closes on exec.
-    posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const int spawned = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) child = -1;
-    return spawned;
-}
-
-// Waits for `child` to end: its exit status, or -1 when it did not exit
-// normally. While it runs, `stopRequested` (when given) is asked every
-// 10 ms; once it says so, the child is asked to end, and killed when it
-// has not within two seconds.
-int WaitForChild(pid_t child, bool (*stopRequested)()) {
-    constexpr timespec kPoll{0, 10 * 1000 * 1000};
-    constexpr int kPollsBeforeKill = 200;
-    int status = 0;
-    int pollsSinceStop = -1;
-    for (;;) {
-        const pid_t waited = waitpid(child, &status, stopRequested ? WNOHANG : 0);
-        if (waited == child) break;
-        if (waited < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (pollsSinceStop < 0 && stopRequested()) {
-            kill(child, SIGTERM);
-            pollsSinceStop = 0;
-        } else if (pollsSinceStop >= 0 && ++pollsSinceStop == kPollsBeforeKill) {
-            kill(child, SIGKILL);
-        }
-        nanosleep(&kPoll, nullptr);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Ends `child` at once and waits for it.
-void EndChild(pid_t child) {
-    kill(child, SIGTERM);
-    WaitForChild(child, nullptr);
-}
-
-long OwnProcessId() { return static_cast<long>(getpid()); }
-
-// Whether a process `id` still runs (one of another user's counts).
-bool ProcessRuns(long id) {
-    return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
-}
-
-// --- names ----------------------------------------------------------------
+#if defined(_WIN32)
+constexpr const char* kFfmpegMissing =
+    "ffmpeg.exe is not on PATH; put the folder that holds ffmpeg.exe on PATH, or capture PNG "
+    "frames with --frames DIR";
+// Not handed down to ffmpeg; written as bytes.
+constexpr int kOwnFile = O_NOINHERIT | O_BINARY;
+constexpr const char* kFolderSeparators = "/\\";
+#else
+constexpr const char* kFfmpegMissing =
+    "ffmpeg is not installed (or not on PATH); install it with: sudo apt-get install ffmpeg";
+constexpr int kOwnFile = O_CLOEXEC;
+constexpr const char* kFolderSeparators = "/";
+#endif
 
 // Where the file name's extension starts, or npos without one. A leading
 // dot (".mp4" as a whole name) is not an extension.
 size_t ExtensionStart(const std::string& path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = path.find_last_of(kFolderSeparators);
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || dot <= nameStart || dot + 1 == path.size()) {
@@ -224,7 +161,7 @@ VideoEncoder::~VideoEncoder() {
 bool VideoEncoder::Start(std::string& error) {
     // The name is taken before ffmpeg writes to it: no other capture, and
     // no file already there, is written over.
-    const int reserved = open(partialPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int reserved = open(partialPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOwnFile, 0666);
     if (reserved < 0) {
         error = "cannot create " + partialPath + ": " + std::strerror(errno);
         return false;
@@ -232,96 +169,63 @@ bool VideoEncoder::Start(std::string& error) {
     close(reserved);
     started = true;
 
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
-        Abandon();
-        return false;
+    switch (ffmpeg.Start(FfmpegArguments(settings, partialPath), error)) {
+        case ChildProcess::StartResult::Started:
+            return true;
+        case ChildProcess::StartResult::NotFound:
+            error = kFfmpegMissing;
+            break;
+        case ChildProcess::StartResult::Failed:
+            break;
     }
-    const int spawned = StartChild(FfmpegArguments(settings, partialPath), ends[0], child);
-    close(ends[0]);
-    if (spawned != 0) {
-        close(ends[1]);
-        if (spawned == ENOENT) {
-            error = "ffmpeg is not installed (or not on PATH); install it with: "
-                    "sudo apt-get install ffmpeg";
-        } else {
-            error = std::string("cannot start ffmpeg: ") + std::strerror(spawned);
-        }
-        Abandon();
-        return false;
-    }
-    pipeToChild = ends[1];
-    return true;
+    Abandon();
+    return false;
 }
 
 bool VideoEncoder::WriteFrame(const uint8_t* pixels, uint64_t) {
-    if (pipeToChild < 0) return false;
-    size_t done = 0;
-    while (done < frameBytes) {
-        const ssize_t wrote = write(pipeToChild, pixels + done, frameBytes - done);
-        if (wrote < 0) {
-            if (errno == EINTR) continue;
-            return false;  // EPIPE: ffmpeg has stopped; Finish tells why
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
-}
-
-void VideoEncoder::ClosePipe() {
-    if (pipeToChild >= 0) {
-        close(pipeToChild);
-        pipeToChild = -1;
-    }
+    // False once ffmpeg has stopped; Finish tells why.
+    return ffmpeg.Write(pixels, frameBytes);
 }
 
 bool VideoEncoder::Finish(std::string& error) {
-    if (!started || finished || child < 0) {
+    namespace fs = std::filesystem;
+    if (!started || finished || !ffmpeg.Running()) {
         error = "ffmpeg is not running";
         return false;
     }
-    ClosePipe();
-    const int status = WaitForChild(child, stopRequested);
-    child = -1;
+    const int status = ffmpeg.Wait(stopRequested);
     finished = true;
-    struct stat written {};
+    std::error_code failure;
     if (stopRequested && stopRequested()) {
         error = "stopped before ffmpeg had finished";
     } else if (status != 0) {
         error = DescribeExit(status);
-    } else if (stat(partialPath.c_str(), &written) != 0 || written.st_size == 0) {
+    } else if (const uintmax_t size = fs::file_size(partialPath, failure); failure || size == 0) {
         error = "ffmpeg ended without error but wrote no video";
-    } else if (std::rename(partialPath.c_str(), settings.output.c_str()) != 0) {
-        error = "cannot rename " + partialPath + " to " + settings.output + ": " +
-                std::strerror(errno);
+    } else if (fs::rename(partialPath, settings.output, failure); failure) {
+        // Windows' own rename will not replace OUTPUT; this one does.
+        error = "cannot rename " + partialPath + " to " + settings.output + ": " + failure.message();
     } else {
         return true;
     }
-    unlink(partialPath.c_str());
+    std::remove(partialPath.c_str());
     return false;
 }
 
 void VideoEncoder::Cancel(std::string& error) {
     error.clear();
     if (!started || finished) return;
-    ClosePipe();
-    if (child >= 0) {
-        const int status = WaitForChild(child, stopRequested);
-        child = -1;
+    if (ffmpeg.Running()) {
+        const int status = ffmpeg.Wait(stopRequested);
         if (status != 0) error = DescribeExit(status);
     }
-    unlink(partialPath.c_str());
+    std::remove(partialPath.c_str());
     finished = true;
 }
 
 void VideoEncoder::Abandon() {
     if (!started || finished) return;
-    ClosePipe();
-    if (child >= 0) {
-        EndChild(child);
-        child = -1;
-    }
-    unlink(partialPath.c_str());
+    ffmpeg.Terminate();
+    std::remove(partialPath.c_str());
     finished = true;
 }

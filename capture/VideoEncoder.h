@@ -12,12 +12,11 @@
 // OUTPUT.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "capture/ChildProcess.h"
 #include "capture/FrameRing.h"
 
 struct VideoSettings {
@@ -74,14 +73,11 @@ public:
     void Abandon();
 
 private:
-    void ClosePipe();
-
     VideoSettings settings;
     bool (*stopRequested)();
     std::string partialPath;
     size_t frameBytes;
-    int pipeToChild = -1;
-    pid_t child = -1;
+    ChildProcess ffmpeg;
     bool started = false;  // the partial file is ours
     bool finished = false;
 };
