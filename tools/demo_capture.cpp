@@ -11,7 +11,8 @@
 // Exit status: 0 when every frame was written, 1 when the capture failed
 // (script errors, missing files, an encoder that fails), 2 for a wrong
 // command line, 128 + the signal's number when SIGINT, SIGTERM or SIGHUP
-// stopped it (130, 143, 129).
+// stopped it (130, 143, 129; on Windows 130 for Ctrl-C, 149 for Ctrl-Break,
+// 143 for the console's closing).
 #include <signal.h>
 #include <unistd.h>
 
@@ -195,9 +196,11 @@ double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pas
 
 int main(int argc, char** argv) {
     if (AnswerHelpOrVersion(argc, argv, kProgram, kCaptureUsage)) return 0;
+#ifdef SIGPIPE
     // A failing ffmpeg closes the pipe; writing to it must report EPIPE, not
     // end the program.
     signal(SIGPIPE, SIG_IGN);
+#endif
     CatchStopSignals();
 
     CaptureOptions options;
