@@ -3,16 +3,38 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+namespace {
+
+// A windowed Windows program (the show) started from a console without its
+// output redirected has no standard output: it answers on the console it
+// was started from.
+void ReachTheConsole() {
+#if defined(_WIN32)
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output != nullptr && output != INVALID_HANDLE_VALUE) return;
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) std::freopen("CONOUT$", "w", stdout);
+#endif
+}
+
+}  // namespace
+
 const char* ShowVersion() { return SHOW_VERSION; }
 
 bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program,
                          const char* usage) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
+            ReachTheConsole();
             std::fputs(usage, stdout);
             return true;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
+            ReachTheConsole();
             std::printf("%s %s\n", program, ShowVersion());
             return true;
         }
