@@ -2,13 +2,13 @@
 # Cross-builds the show for 64-bit Windows with Debian's MinGW-w64 compilers
 # and packs it as dist/show-windows/ and dist/show-windows.zip.
 #
-#   tools/build-windows.sh           the release: the five programs, the
+#   tools/build-windows.sh           the release: the six programs, the
 #                                    DLLs they need, data/ and README.txt
 #   tools/build-windows.sh --tests   the same, and the logic tests, built to
 #                                    run under Wine (tests/windows/)
 #
-# SDL2, SDL2_mixer and libpng are built from Debian's source packages of the
-# versions pinned below, fetched with apt-get from the Debian archive this
+# SDL2, SDL2_mixer, libpng, libogg and libvorbis (for demo-new's music) are
+# built from Debian's source packages of the versions pinned below, fetched with apt-get from the Debian archive this
 # machine uses and checked against tools/windows/sources.sha256; Debian's
 # patches are applied. zlib is Debian's cross-built package, GoogleTest the
 # source that libgtest-dev installs. They are built once into a cache
@@ -39,11 +39,12 @@ tools/install-packages.sh cmake make patch xz-utils zip \
 # Debian source package and version of each library. A new version needs
 # its archives' sums in tools/windows/sources.sha256 and a new cache folder,
 # which its name in `key` gives.
-SOURCES=(libsdl2=2.26.5+dfsg-1 libsdl2-mixer=2.6.2+dfsg-2 libpng1.6=1.6.39-2+deb12u5)
+SOURCES=(libsdl2=2.26.5+dfsg-1 libsdl2-mixer=2.6.2+dfsg-2 libpng1.6=1.6.39-2+deb12u5
+  libogg=1.3.5-3 libvorbis=1.3.7-1)
 gtest_version=$(dpkg-query -W -f='${Version}' libgtest-dev)
 mingw_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion)
 # The last part counts changes to how the libraries are built.
-key=sdl2-2.26.5-1_mixer-2.6.2-2_png-1.6.39-2deb12u5_gtest-${gtest_version}_gcc-${mingw_version}_1
+key=sdl2-2.26.5-1_mixer-2.6.2-2_png-1.6.39-2deb12u5_ogg-1.3.5-3_vorbis-1.3.7-1_gtest-${gtest_version}_gcc-${mingw_version}_1
 toolchain=$repo/tools/windows/mingw-w64-x86_64.cmake
 jobs=$(nproc)
 
@@ -126,6 +127,10 @@ build_dependencies() {
   build_library "$work/src/libpng1.6" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
     -DPNG_EXECUTABLES=OFF -DZLIB_INCLUDE_DIR="$mingw_root/include" \
     -DZLIB_LIBRARY="$mingw_root/lib/libz.a"
+  echo "build-windows: building libogg and libvorbis"
+  build_library "$work/src/libogg" -DBUILD_SHARED_LIBS=OFF -DINSTALL_DOCS=OFF \
+    -DINSTALL_PKG_CONFIG_MODULE=OFF -DBUILD_TESTING=OFF
+  build_library "$work/src/libvorbis" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF
   echo "build-windows: building GoogleTest"
   cp -r /usr/src/googletest "$work/src/googletest"
   build_library "$work/src/googletest" -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
@@ -145,7 +150,7 @@ mkdir -p "$cache_root"
   fi
 ) 9> "$cache_root/lock"
 
-programs=(demo demo-preview demo-capture demo-check model-info)
+programs=(demo demo-preview demo-capture demo-check model-info demo-new)
 build=(--target "${programs[@]}")
 configure=()
 if [[ $tests == ON ]]; then
@@ -154,7 +159,8 @@ if [[ $tests == ON ]]; then
   build=()
   configure+=(-DCMAKE_CROSSCOMPILING_EMULATOR="$repo/tests/windows/wine.sh")
 fi
-# zlib goes into the programs, as into libpng, rather than as zlib1.dll.
+# zlib goes into the programs, as into libpng, rather than as zlib1.dll;
+# so do libogg and libvorbis.
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DSHOW_WINDOWS_DEPS="$deps" \
   -DZLIB_INCLUDE_DIR="$mingw_root/include" -DZLIB_LIBRARY="$mingw_root/lib/libz.a" \
   -DCMAKE_BUILD_TYPE=Release -DSHOW_BUILD_TESTS="$tests" -DSHOW_BUILD_BENCH=OFF \
