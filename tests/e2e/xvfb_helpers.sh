@@ -82,13 +82,18 @@ stop_program() {
 
 # Answers the show's startup question: "no" with Return, which must take
 # the default answer, or "yes" with a click on the Yes button, the left of
-# the two buttons that SDL's box centres in its lower part.
+# the two buttons that SDL's box centres in its lower part; or, where
+# QUESTION_YES_KEYS names keys that reach Yes (Windows' box, which lays its
+# buttons out otherwise), with those keys.
 answer_fullscreen() {
   local question width height
   question=$(wait_for_window Fullscreen 60) || { echo "the show asked no startup question"; return 1; }
   xdotool windowfocus --sync "$question" 2>/dev/null || xdotool windowfocus "$question"
   sleep 0.2
-  if [[ $1 == yes ]]; then
+  if [[ $1 == yes && -n ${QUESTION_YES_KEYS:-} ]]; then
+    # shellcheck disable=SC2086
+    xdotool key $QUESTION_YES_KEYS
+  elif [[ $1 == yes ]]; then
     read -r width height < <(xwininfo -id "$question" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }')
     xdotool mousemove --window "$question" $((width / 4)) $((height * 3 / 4)) click 1
   else

@@ -5,8 +5,11 @@
 #   - tools/build-windows.sh --tests makes dist/show-windows.zip and the
 #     logic tests, which ctest runs under Wine;
 #   - from the unpacked zip, with Wine drawing on Xvfb through Mesa:
+#     - every program answers --help, --version and a wrong option as on
+#       Linux (tests/tools/command_lines.sh);
 #     - demo-check.exe prints what the Linux build prints for each of the
-#       checker's cases (tests/cli/cases), line ends aside;
+#       checker's cases (tests/cli/cases), line ends aside, and draws the
+#       same timeline picture;
 #     - demo-capture.exe --frames draws the frames that the Linux build
 #       draws, by the golden-frame tolerance, and matches the golden
 #       references where there are some. The times are ones where the noise
@@ -14,8 +17,13 @@
 #       whose sequence differs between Windows and glibc;
 #     - demo-capture.exe refuses a video without ffmpeg.exe on PATH, saying
 #       what to do; with a stand-in ffmpeg.exe on PATH, every frame reaches
-#       it through the pipe, with the arguments intact, and the video is put
-#       in place;
+#       it through the pipe, with the arguments intact, into a temporary
+#       file of the capture's own, and the video replaces an older one,
+#       while a dead capture's temporary file is removed; Ctrl-C (SIGINT,
+#       which Wine hands on as Ctrl-C) stops a capture with status 130,
+#       ends the stand-in and leaves the older video as it was;
+#     - demo-new.exe writes a show that demo-check.exe passes and
+#       demo-capture.exe plays (tests/tools/demo_new_runs.sh);
 #     - demo.exe plays end to end (tests/e2e/demo_window.sh): the question,
 #       the 800 x 600 "Demo" window with drawn frames, Escape, and a copy of
 #       the show that ends by itself.
@@ -46,17 +54,30 @@ fail() {
   failures=$((failures + 1))
 }
 
-# $work/NAME runs NAME.exe of the release under Wine, as a program of this
-# machine would run. The checker's stands with its text-mode output turned
-# to LF line ends, its exit status kept.
+# $work/bin/NAME runs NAME.exe of the release under Wine, as a program of
+# this machine would run: its text-mode output, on standard output and
+# error, turned to LF line ends, its exit status kept.
+programs=(demo demo-new demo-check demo-preview demo-capture model-info)
 mkdir -p "$work/bin"
-for program in demo demo-capture; do
-  printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$repo/tests/windows/wine.sh" "$show/$program.exe" \
-    > "$work/bin/$program"
+for program in "${programs[@]}"; do
+  cat > "$work/bin/$program" << EOF
+#!/usr/bin/env bash
+err=\$(mktemp)
+"$repo/tests/windows/wine.sh" "$show/$program.exe" "\$@" 2> "\$err" | tr -d '\r'
+status=\${PIPESTATUS[0]}
+tr -d '\r' < "\$err" >&2
+rm -f "\$err"
+exit \$status
+EOF
+  chmod +x "$work/bin/$program"
 done
-printf '#!/usr/bin/env bash\nset -o pipefail\n"%s" "%s" "$@" | tr -d "\\r"\n' \
-  "$repo/tests/windows/wine.sh" "$show/demo-check.exe" > "$work/bin/demo-check"
-chmod +x "$work"/bin/*
+# The show as itself, for the end-to-end run, which stops it by its id.
+printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$repo/tests/windows/wine.sh" "$show/demo.exe" > "$work/demo"
+chmod +x "$work/demo"
+
+version=$(build/demo-check --version | cut -d' ' -f2)
+bash tests/tools/command_lines.sh "$work/bin" "$version" "${programs[@]}" ||
+  fail "the programs' --help, --version or wrong options"
 
 checked=0
 for case_dir in "$repo"/tests/cli/cases/*/; do
@@ -65,6 +86,13 @@ for case_dir in "$repo"/tests/cli/cases/*/; do
     fail "demo-check.exe on $(basename "$case_dir")"
 done
 echo "demo-check.exe: $checked checker cases run"
+
+# The shipped show's timeline picture, the music's loudness decoded through
+# SDL2_mixer included, is the Linux build's byte for byte.
+(cd "$show" && "$work/bin/demo-check" --timeline "$work/windows.svg") > /dev/null 2>&1 &&
+  build/demo-check --timeline "$work/linux.svg" > /dev/null 2>&1 &&
+  cmp "$work/windows.svg" "$work/linux.svg" ||
+  fail "demo-check.exe --timeline does not draw the Linux build's picture"
 
 # Wine's programs draw on the display that its first program found, so the
 # runs above end before Xvfb starts, and those on it before it goes.
@@ -110,25 +138,58 @@ if [[ $status != 1 ]] || ! grep -q "put the folder that holds ffmpeg.exe on PATH
 fi
 [[ -e $work/refused.mp4 ]] && fail "demo-capture.exe without ffmpeg.exe wrote a video"
 
-# With the stand-in: 5 frames of 800 x 600 RGB, into a folder with a space.
+# With the stand-in: 5 frames of 800 x 600 RGB, into a folder with a space,
+# over an older video, beside a temporary file that a capture now gone
+# left (Wine's process ids are small multiples of 4).
 stand_in=$repo/build-windows/tests/windows/stand-in
-mkdir -p "$work/my videos"
-(cd "$show" && WINEPATH="Z:${stand_in//\//\\}" "$work/bin/demo-capture" --fps 10 --to =500 \
-  "$work/my videos/take.mp4") > "$work/capture.out" 2>&1 ||
+videos="$work/my videos"
+mkdir -p "$videos"
+echo "older video" > "$videos/take.mp4"
+echo "left by a dead capture" > "$videos/take.partial-999999.mp4"
+capture_to_stand_in() {
+  (cd "$show" && WINEPATH="Z:${stand_in//\//\\}" "$work/bin/demo-capture" "$@" "$videos/take.mp4")
+}
+capture_to_stand_in --fps 10 --to =500 > "$work/capture.out" 2>&1 ||
   { cat "$work/capture.out"; fail "demo-capture.exe with a stand-in ffmpeg.exe"; }
-video="$work/my videos/take.mp4"
-if ! grep -qx "bytes $((5 * 800 * 600 * 3))" "$video" 2> /dev/null ||
-  ! grep -qx "file:$work/my videos/take.partial.mp4" "$video"; then
-  cat "$video" 2> /dev/null
-  fail "the stand-in ffmpeg.exe did not get the 5 frames and the output's name"
+if ! grep -qx "bytes $((5 * 800 * 600 * 3))" "$videos/take.mp4" ||
+  ! grep -qEx "file:$videos/take\.partial-[0-9]+\.mp4" "$videos/take.mp4"; then
+  cat "$videos/take.mp4"
+  fail "the stand-in ffmpeg.exe did not get the 5 frames and a temporary file's name, or the video was not replaced"
 fi
-[[ -e $work/my\ videos/take.partial.mp4 ]] && fail "the partial video was left behind"
+compgen -G "$videos/take.partial-*" > /dev/null && fail "temporary videos were left behind: $(ls "$videos")"
+
+# Ctrl-C while the stand-in takes frames: the capture stops with 130, the
+# stand-in ends and the video of the run above stays.
+cp "$videos/take.mp4" "$work/kept.mp4"
+capture_to_stand_in --fps 10 --to =120000 > "$work/capture.out" 2>&1 &
+capture_pid=$!
+capture_started() { compgen -G "$videos/take.partial-*" > /dev/null; }
+if poll_until 120 capture_started; then
+  sleep 2
+  # The processes that Wine runs demo-capture.exe in, found by the
+  # scratch folder's unique name.
+  pkill -INT -f "$(basename "$work").*demo-capture\.exe" || true
+fi
+status=0
+wait "$capture_pid" || status=$?
+if [[ $status != 130 ]] || ! grep -q "stopped by Ctrl-C; no video was made" "$work/capture.out"; then
+  cat "$work/capture.out"
+  fail "Ctrl-C did not stop demo-capture.exe with status 130 and its message (status $status)"
+fi
+cmp -s "$videos/take.mp4" "$work/kept.mp4" || fail "the stopped capture changed the older video"
+compgen -G "$videos/take.partial-*" > /dev/null && fail "the stopped capture left $(ls "$videos")"
+
+# A new show, checked and played.
+bash tests/tools/demo_new_runs.sh "$work/bin/demo-new" "$work/bin/demo-check" "$work/bin/demo-capture" ||
+  fail "demo-new.exe's show"
 
 tests/windows/wine.sh --wait
 kill "$xvfb_pid"
 xvfb_pid=
 
-bash tests/e2e/demo_window.sh "$work/bin/demo" "$show" "$repo/build/tests/x11-probe" ||
+# Windows' question box under Wine stacks Yes above the default No: Shift+Tab
+# goes to Yes and Space presses it.
+QUESTION_YES_KEYS="shift+Tab space" bash tests/e2e/demo_window.sh "$work/demo" "$show" "$repo/build/tests/x11-probe" ||
   fail "demo.exe end to end"
 
 if ((failures)); then
