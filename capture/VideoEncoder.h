@@ -28,6 +28,10 @@ struct VideoSettings {
     uint64_t frameCount = 0;
     std::string musicPath;    // empty: a video without sound
     uint32_t musicStart = 0;  // ms into the music of the first frame
+    // Not empty: no frames are sent; the picture is the videos that this
+    // ffconcat list names, one after the other, copied without encoding
+    // again (their sound is left out).
+    std::string concatList;
 };
 
 // The temporary file of the capture run by process `owner`: OUTPUT with

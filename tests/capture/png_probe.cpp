@@ -1,8 +1,9 @@
 // png-probe: looks at captured PNG frames for the capture tests.
 //
-//   png-probe golden FRAME REFERENCE   FRAME halved (2 x 2 averages) against a
-//                                      half-size reference frame, with the
-//                                      golden-frame tests' tolerance
+//   png-probe golden FRAME REFERENCE   FRAME against REFERENCE with the
+//                                      golden-frame tests' tolerance; FRAME
+//                                      is halved (2 x 2 averages) first for
+//                                      a half-size reference
 //   png-probe mean FRAME               mean brightness (0 to 255) of FRAME
 //
 // Exit status: 0 for a match (golden) or a printed value (mean), 1 for a
@@ -26,14 +27,15 @@ int Golden(const char* framePath, const char* referencePath) {
         std::fprintf(stderr, "png-probe: cannot read %s\n", referencePath);
         return 2;
     }
-    const RgbPicture half = HalfSize(frame);
-    if (half.width != reference.width || half.height != reference.height) {
-        std::printf("half of %s is %dx%d, the reference %dx%d\n", framePath, half.width,
-                    half.height, reference.width, reference.height);
+    const bool sameSize = frame.width == reference.width && frame.height == reference.height;
+    const RgbPicture compared = sameSize ? frame : HalfSize(frame);
+    if (compared.width != reference.width || compared.height != reference.height) {
+        std::printf("%s is %dx%d, the reference %dx%d\n", framePath, frame.width, frame.height,
+                    reference.width, reference.height);
         return 1;
     }
     // The golden-frame tests' tolerance.
-    const PictureDifference difference = Compare(half, reference);
+    const PictureDifference difference = Compare(compared, reference);
     std::printf("mean difference %.3f, %zu of %zu values differ by more than 24\n",
                 difference.mean, difference.far, difference.samples);
     return difference.Matches() ? 0 : 1;
