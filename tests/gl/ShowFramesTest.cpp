@@ -23,6 +23,8 @@
 #include "capture/OfflineShow.h"
 #include "demo/FrameGrid.h"
 #include "gl/GlTestContext.h"
+#include "gl/PreviewStack.h"
+#include "platform/Messages.h"
 #include "support/Doubles.h"
 #include "support/RgbPicture.h"
 
@@ -126,6 +128,27 @@ TEST_F(ShowFrames, MatchTheReferencePictures) {
         if (::testing::Test::HasFailure()) {
             WriteRgbPng("/tmp/show-frame-" + std::string(golden.name) + ".png", picture);
         }
+    }
+}
+
+TEST_F(ShowFrames, APausedPreviewShowsTheFrameACaptureMakesAfterASeek) {
+    // Bar 20, 38400 ms, a time of the 60 fps grid: the swarm, which
+    // reflects the frames before, and the noise, which moves every frame.
+    const Picture captured = FrameAt(38400);
+
+    // The preview plays a while from bar 24 first, in real time: its
+    // effects are off the grid when it pauses and seeks.
+    PreviewStack preview(Window());
+    ASSERT_TRUE(preview.Start(46080));
+    for (int i = 0; i < 8; ++i) preview.Frame(false);
+    for (const int32_t key : {vk::kSpace, int32_t{'2'}, int32_t{'0'}, vk::kReturn}) {
+        preview.session->KeyPressed(key);
+    }
+    // The frame sought, then the same frame held.
+    for (int i = 0; i < 3; ++i) {
+        preview.Frame(false);
+        EXPECT_EQ(preview.host->Script().Now(), 38400u);
+        EXPECT_TRUE(ReadWindow(kWidth, kHeight).rgb == captured.rgb) << "preview frame " << i;
     }
 }
 
