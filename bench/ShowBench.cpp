@@ -216,7 +216,7 @@ void ReplayToEnd(benchmark::State& state) {
     const uint64_t last = grid.FirstAtOrAfter(host->Script().EndTime()) - 1;
     for (auto _ : state) benchmark::DoNotOptimize(host->ReplayLeadingUpTo(grid, last));
     state.counters["replayed_frames"] = static_cast<double>(last);
-    if (host->Script().Now() < grid.TimeOf(last - DemoHost::kMostLeadInFrames - 1)) {
+    if (host->Script().Now() < grid.TimeOf(last - DemoHost::MostLeadInFrames(grid) - 1)) {
         state.SkipWithError("the replay did not reach the end");
     }
 }

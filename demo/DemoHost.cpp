@@ -111,7 +111,8 @@ uint64_t DemoHost::ReplayLeadingUpTo(const FrameGrid& grid, uint64_t frame) {
     // A first replay finds the frames to draw: from the last one before
     // `frame` that needs nothing drawn earlier, at most the longest lead-in.
     Rewind();
-    uint64_t drawFrom = frame < kMostLeadInFrames ? 0 : frame - kMostLeadInFrames;
+    const uint64_t most = MostLeadInFrames(grid);
+    uint64_t drawFrom = frame < most ? 0 : frame - most;
     for (uint64_t n = 0; n < frame; ++n) {
         if (!ReplayFrame(grid.StepTo(n)) && n > drawFrom) drawFrom = n;
     }

@@ -88,11 +88,19 @@ public:
     // empty when it did not.
     const std::string& InitProblem() const { return initProblem; }
 
-    // Frames drawn at most before the frame PlayUpTo leads to. The swarm
-    // reflects the previous frame's picture, which holds the swarm of the
-    // frame before, and so on; after this many frames what came before no
-    // longer shows in a single value of the picture.
-    static constexpr uint64_t kMostLeadInFrames = 8;
+    // How many frames PlayUpTo draws at most before the frame it leads to:
+    // kLeadInSpan of show time, and no fewer than kFewestLeadInFrames. The
+    // swarm reflects the previous frame's picture, which holds the swarm of
+    // the frame before, and so on. Mostly a copy reflects nothing of the
+    // copies before, but where copies reflect copies, what came before
+    // shows for as long as they stay so placed: in the shipped show at
+    // most 8 frames at 60 fps (133 ms) and 5 at 30 fps (167 ms).
+    static constexpr uint32_t kLeadInSpan = 250;  // ms
+    static constexpr uint64_t kFewestLeadInFrames = 4;
+    static uint64_t MostLeadInFrames(const FrameGrid& grid) {
+        const uint64_t frames = (uint64_t{kLeadInSpan} * grid.Fps() + 999) / 1000;
+        return frames > kFewestLeadInFrames ? frames : kFewestLeadInFrames;
+    }
 
     // Brings the started show to just before frame `frame` of `grid` (whose
     // origin is the script's start position), exactly as playing every
@@ -100,7 +108,7 @@ public:
     // every effect are rewound and replayed without drawing, and then the
     // frames that the next frame's picture still shows are drawn (not for
     // showing). Those are the frames from the last one that drew nothing
-    // from earlier frames, at most kMostLeadInFrames. The next Frame, with
+    // from earlier frames, at most MostLeadInFrames. The next Frame, with
     // the clock moved on by grid.StepTo(frame), draws frame `frame`. The
     // clock and the music are left alone.
     void PlayUpTo(const FrameGrid& grid, uint64_t frame);

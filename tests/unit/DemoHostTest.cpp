@@ -295,7 +295,7 @@ TEST_F(DemoHostTest, PlayUpToReplaysEveryFrameBeforeAndDrawsOnlyWhatTheNextOneSh
         uint64_t frame;
         int drawnBefore;  // frames drawn, not shown, before it
     };
-    const int most = static_cast<int>(DemoHost::kMostLeadInFrames);
+    const int most = static_cast<int>(DemoHost::MostLeadInFrames(grid));  // 25
     for (const Case c : {Case{0, 0}, {5, 1}, {53, 4}, {80, most}, {101, 1}}) {
         SCOPED_TRACE(c.frame);
         frameHooks.begins = 0;
