@@ -414,7 +414,6 @@ void WholeShowFrames(benchmark::State& state) {
         state.SkipWithError("no GL context");
         return;
     }
-    std::srand(1);
     RecordingMusicPlayer music;
     RecordingMessageBoxes boxes;
     OfflineShow show(*uploadWindow, *uploadWindow, music, boxes);
