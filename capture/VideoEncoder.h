@@ -34,6 +34,12 @@ struct VideoSettings {
     std::string concatList;
 };
 
+// The fewest frames a video needs to be joined to others by copying: the
+// encoder stores frames up to two places out of the order shown, and a
+// shorter video starts its decoding times elsewhere, which breaks the
+// joined video's time stamps.
+constexpr uint64_t kFewestFramesToJoin = 3;
+
 // The temporary file of the capture run by process `owner`: OUTPUT with
 // ".partial-OWNER" before its extension ("show.partial-4711.mp4"), or after
 // the name without one.

@@ -279,10 +279,14 @@ int main(int argc, char** argv) {
     }
     const FrameSchedule schedule =
         options.segmentParts ? whole.Segment(options.segmentPart, options.segmentParts) : whole;
-    if (schedule.FrameCount() == 0) {
+    // A segment's video must be long enough to be joined to the others.
+    const uint64_t fewest = options.segmentParts && options.framesDir.empty() ? kFewestFramesToJoin : 1;
+    if (schedule.FrameCount() < fewest) {
         return Fail("segment " + std::to_string(options.segmentPart) + "/" +
-                    std::to_string(options.segmentParts) + " holds no frames: the range has only " +
-                    std::to_string(whole.FrameCount()));
+                    std::to_string(options.segmentParts) + " would hold " +
+                    std::to_string(schedule.FrameCount()) + " of the range's " +
+                    std::to_string(whole.FrameCount()) + " frames; a segment's video needs " +
+                    std::to_string(fewest) + " or more to be joined: use fewer segments");
     }
 
     // The output's place is made ready, or refused, before the first frame.

@@ -194,7 +194,8 @@ case_segments() {
 case_split() {
   command -v ffprobe > /dev/null || { fail "ffprobe is missing (sudo apt-get install ffmpeg)"; return; }
   command -v parallel > /dev/null || { fail "GNU parallel is missing (sudo apt-get install parallel)"; return; }
-  local range=(--fps 12 --from '#16.0' --to '=32720')
+  # 25 frames: segments of 12 and 13.
+  local range=(--fps 12 --from '#16.0' --to '=32800')
   run_capture "${range[@]}" "$work/single.mp4" || { show_stderr; fail "single capture"; return; }
   "$split" -j 2 --capture "$capture" "${range[@]}" "$work/joined.mp4" > "$work/out" 2> "$work/err" ||
     { show_stderr; fail "capture-split.sh"; return; }
@@ -206,7 +207,7 @@ case_split() {
     cmp -s "$work/single-$stream" "$work/joined-$stream" ||
       fail "stream $stream differs: $(paste -d ' ' "$work/single-$stream" "$work/joined-$stream" | tr '\n' ' ')"
   done
-  [[ $(value_of nb_read_frames "$work/joined-v:0") == 24 ]] || fail "the joined video does not have 24 frames"
+  [[ $(value_of nb_read_frames "$work/joined-v:0") == 25 ]] || fail "the joined video does not have 25 frames"
   # The music once for the whole range, as the single run has it.
   local sound=()
   for video in single joined; do
