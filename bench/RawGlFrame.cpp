@@ -246,9 +246,9 @@ void RawGlFrame::Draw(uint32_t dt) {
     glDisable(GL_DEPTH_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, pictureAlpha);
     ScreenQuad(picture, 0.0f, 0.0f, 1.0f, 1.0f);
-    const float du = -static_cast<float>(std::rand() % 100) * 0.01f;
-    const float dv = -static_cast<float>(std::rand() % 100) * 0.01f;
-    const float inset = -static_cast<float>(std::rand() % 100) * 0.01f;
+    const float du = -static_cast<float>(random.Next() % 100) * 0.01f;
+    const float dv = -static_cast<float>(random.Next() % 100) * 0.01f;
+    const float inset = -static_cast<float>(random.Next() % 100) * 0.01f;
     glColor4f(1.0f, 1.0f, 1.0f, noiseAlpha);
     ScreenQuad(noise, du + inset, dv + inset, du + 1.0f - inset, dv + 1.0f - inset);
     Copy(mainCopy, GL_RGB, kMainSide);

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "effects/ShowRandom.h"
+
 class RawGlFrame {
 public:
     // Loads the model's arrays and uploads the pictures (from the
@@ -56,4 +58,5 @@ private:
     float pictureAlpha = 0.0f;
     float noiseAlpha = 0.0f;
     uint32_t sinceFlash = 0;
+    ShowRandom random;  // the noise's numbers, as the show draws them
 };

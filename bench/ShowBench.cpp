@@ -5,6 +5,9 @@
 // - Script load: a 1000-line script of timed events, no pictures or music.
 // - Host frame: DemoHost::Frame over five effects whose Render does
 //   nothing; any allocation inside the timed loop fails the benchmark.
+// - Replay: the shipped show brought to its last frame at 60 fps without
+//   drawing, as a capture or a seek does before its first frame (the
+//   show's five effects, data/script.txt, no GL).
 // - PNG loading: the show's pictures (data/png) decoded by our PNG layer and
 //   by stb_image, and uploaded with the same upload, decode and upload
 //   timed apart. The upload needs a GL context: Mesa's software rasteriser
@@ -42,6 +45,7 @@
 #include "app/GlWindow.h"
 #include "capture/OfflineShow.h"
 #include "demo/DemoHost.h"
+#include "effects/ShowEffects.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
@@ -159,21 +163,15 @@ public:
         pulse *= 0.9f;
         return 0;
     }
+    void Rewind() override { angle = pulse = 0.0f; }
     float angle = 0.0f;
     float pulse = 0.0f;
 };
 
 void HostFrame(benchmark::State& state) {
-    std::vector<std::string> log;
-    ManualClock clock;
-    RecordingMusicPlayer music;
-    RecordingMessageBoxes boxes;
-    RecordingTextureFactory textureFactory;
-    RecordingLoadingViewFactory loadingViews{log};
-    RecordingFrameHooks frameHooks;
-    HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
-    services.scriptPath = ScriptFile(1000).Path();
-    auto host = std::make_unique<DemoHost>(services);
+    HeadlessHostServices doubles;
+    ManualClock& clock = doubles.clock;
+    auto host = std::make_unique<DemoHost>(doubles.Services(ScriptFile(1000).Path()));
     IdleEffect effects[5];
     for (IdleEffect& effect : effects) host->AddEffect(&effect);
     host->SetPassCount(2);
@@ -199,6 +197,30 @@ void HostFrame(benchmark::State& state) {
     if (allocations != 0) state.SkipWithError("a frame allocated memory");
 }
 BENCHMARK(HostFrame)->Iterations(kTimedFrames)->Unit(benchmark::kMicrosecond);
+
+// --- Replay -----------------------------------------------------------------------
+
+// The shipped show's timeline and effects replayed from the start to the
+// last frame before its End at 60 fps, as DemoHost::PlayUpTo does it before
+// drawing the lead-in (both of its replays).
+void ReplayToEnd(benchmark::State& state) {
+    HeadlessHostServices doubles;
+    auto host = std::make_unique<DemoHost>(doubles.Services("data/script.txt"));
+    ShowEffects effects;
+    effects.RegisterWith(*host);
+    if (host->Init() != 0 || host->Script().EndTime() == NO_TIME) {
+        state.SkipWithError("the show did not start (run from the repository root)");
+        return;
+    }
+    const FrameGrid grid(host->Script().StartPosition(), 60);
+    const uint64_t last = grid.FirstAtOrAfter(host->Script().EndTime()) - 1;
+    for (auto _ : state) benchmark::DoNotOptimize(host->ReplayLeadingUpTo(grid, last));
+    state.counters["replayed_frames"] = static_cast<double>(last);
+    if (host->Script().Now() < grid.TimeOf(last - DemoHost::MostLeadInFrames(grid) - 1)) {
+        state.SkipWithError("the replay did not reach the end");
+    }
+}
+BENCHMARK(ReplayToEnd)->Unit(benchmark::kMillisecond);
 
 // --- PNG loading ------------------------------------------------------------------
 
@@ -392,7 +414,6 @@ void WholeShowFrames(benchmark::State& state) {
         state.SkipWithError("no GL context");
         return;
     }
-    std::srand(1);
     RecordingMusicPlayer music;
     RecordingMessageBoxes boxes;
     OfflineShow show(*uploadWindow, *uploadWindow, music, boxes);
@@ -535,6 +556,12 @@ int main(int argc, char** argv) {
     if (reporter.allocations >= 0) {
         std::printf("  %-44s %9.0f       goal 0  %s\n", "Host frame: allocations in the timed frames",
                     reporter.allocations, reporter.allocations == 0 ? "met" : "MISSED");
+    }
+    const double replay = MicrosOf(reporter, "ReplayToEnd");
+    PrintGoal("Replay of the show to its end at 60 fps", replay < 0 ? replay : replay / 1000.0, "ms", 100.0);
+    const double replayedFrames = reporter.Counter("replayed_frames");
+    if (replay > 0 && replayedFrames > 0) {
+        std::printf("  %-44s %9.3f us\n", "  of which one frame (two replays)", replay / replayedFrames);
     }
     const double ours = MicrosOf(reporter, "PngDecodeOurs");
     const double stb = MicrosOf(reporter, "PngDecodeStb");

@@ -14,6 +14,11 @@ const char* const kCaptureUsage =
     "  --overwrite      with --frames: remove the frames of an earlier capture\n"
     "                   from DIR first (without it, such a DIR is refused)\n"
     "  --script FILE    the show's script (default data/script.txt)\n"
+    "  --segment K/N    only the K-th of N equal runs of the frames: a video without\n"
+    "                   sound, or PNG frames numbered as in the whole\n"
+    "  --join LIST      join the segment videos that the ffconcat file LIST names\n"
+    "                   into OUTPUT, with the music once for the whole, without\n"
+    "                   drawing (tools/capture-split.sh does all of it)\n"
     "  --benchmark      draw the frames once without read-back first, and report\n"
     "                   both speeds\n"
     "TIME is #bars.beats or =milliseconds, as in the script (quote a leading #\n"
@@ -26,15 +31,30 @@ const std::string& CaptureOptions::VideoPath() const {
 
 namespace {
 
-bool ParseFps(std::string_view text, uint32_t& fps) {
-    if (text.empty() || text.size() > 4) return false;
+// A whole number from 1 to `most`, digits only.
+bool ParseCount(std::string_view text, uint32_t most, uint32_t& count) {
+    if (text.empty() || text.size() > 9) return false;
     uint32_t value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return false;
         value = value * 10 + static_cast<uint32_t>(c - '0');
     }
-    if (value == 0 || value > CaptureOptions::kMaxFps) return false;
-    fps = value;
+    if (value == 0 || value > most) return false;
+    count = value;
+    return true;
+}
+
+// "K/N" with 1 <= K <= N <= kMaxSegments.
+bool ParseSegment(std::string_view text, CaptureOptions& options) {
+    const size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return false;
+    uint32_t part = 0, parts = 0;
+    if (!ParseCount(text.substr(slash + 1), CaptureOptions::kMaxSegments, parts) ||
+        !ParseCount(text.substr(0, slash), parts, part)) {
+        return false;
+    }
+    options.segmentPart = part;
+    options.segmentParts = parts;
     return true;
 }
 
@@ -116,7 +136,9 @@ bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& opt
             target = &options.framesDir;
         } else if (name == "--script") {
             target = &options.script;
-        } else if (name != "--fps") {
+        } else if (name == "--join") {
+            target = &options.joinList;
+        } else if (name != "--fps" && name != "--segment") {
             error = "unknown option " + std::string(name);
             return false;
         }
@@ -141,13 +163,25 @@ bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& opt
         }
         if (target) {
             *target = value;
-        } else if (!ParseFps(value, options.fps)) {
+        } else if (name == "--segment") {
+            if (!ParseSegment(value, options)) {
+                error = "--segment must be K/N, the K-th of N runs (1 <= K <= N <= " +
+                        std::to_string(CaptureOptions::kMaxSegments) + "), not \"" +
+                        std::string(value) + "\"";
+                return false;
+            }
+        } else if (!ParseCount(value, CaptureOptions::kMaxFps, options.fps)) {
             error = "--fps must be a whole number from 1 to 1000, not \"" + std::string(value) + "\"";
             return false;
         }
     }
     if (haveOutput && !options.framesDir.empty()) {
         error = "give either --frames DIR or OUTPUT, not both";
+        return false;
+    }
+    if (!options.joinList.empty() &&
+        (!options.framesDir.empty() || options.segmentParts != 0 || options.benchmark)) {
+        error = "--join makes one video of segments: it takes no --frames, --segment or --benchmark";
         return false;
     }
     return true;

@@ -8,6 +8,7 @@
 
 struct CaptureOptions {
     static constexpr uint32_t kMaxFps = 1000;  // every frame at least 1 ms long
+    static constexpr uint32_t kMaxSegments = 10000;
 
     uint32_t fps = 60;
     std::string from;       // a script time; empty: where the script starts the show
@@ -16,6 +17,13 @@ struct CaptureOptions {
     std::string output;     // the video file; empty: kDefaultOutput
     std::string script = "data/script.txt";
     bool overwrite = false;  // frames of an earlier capture in framesDir are removed
+    // Only run `segmentPart` (1 to `segmentParts`) of that many equal runs
+    // of the frames; 0 of 0 for all of them.
+    uint32_t segmentPart = 0;
+    uint32_t segmentParts = 0;
+    // Join the videos that this ffconcat list names, captured as segments
+    // of the same frames, into OUTPUT with the music, instead of drawing.
+    std::string joinList;
     bool benchmark = false;  // draw the stretch once without output first, and compare
     bool help = false;
 
@@ -34,6 +42,7 @@ bool IsCaptureTime(std::string_view text);
 // Reads argv[1..argc-1]. Options take their value as the next word or after
 // "=" (`--fps 30`, `--fps=30`). False, with `error` saying why, for an
 // unknown option, a missing or malformed value (a time not written as one
-// included), a second OUTPUT, or both --frames and an OUTPUT.
+// included), a second OUTPUT, both --frames and an OUTPUT, or --join with
+// --frames, --segment or --benchmark.
 bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& options,
                          std::string& error);

@@ -22,10 +22,10 @@ struct FrameLoopResult {
 // corner into `pixels` as RGB, bottom row first.
 void ReadBackFrame(uint8_t* pixels, int width, int height);
 
-// Draws the frames of `schedule` with `show`, which has been started at the
-// schedule's first time. `ring` may be null. `stopRequested`, when given, is
-// asked before each frame; the loop ends there, not completed, once it
-// says so.
+// Draws the frames of `schedule` with `show`, which has been brought to
+// just before the schedule's first frame (OfflineShow::PlayUpTo). `ring`
+// may be null. `stopRequested`, when given, is asked before each frame; the
+// loop ends there, not completed, once it says so.
 FrameLoopResult RunFrameLoop(OfflineShow& show, const FrameSchedule& schedule, FrameRing* ring,
                              int width, int height, ProgressMeter& progress,
                              bool (*stopRequested)() = nullptr);

@@ -1,37 +1,49 @@
-// When each captured frame is drawn: frame i at show time
-// from + floor(i * 1000 / fps) ms, for every such time before `to`. Each
-// frame's step is then a whole number of milliseconds (at 60 fps it
-// alternates 16 and 17), and the video's length is exactly frames / fps.
+// Which frames a capture draws: the frames of the show's frame grid (frame
+// n at the script's start + floor(n * 1000 / fps) ms, demo/FrameGrid.h)
+// from the first at or after `from` to the last before `to`, or one of N
+// equal runs of them. Each frame's step is a whole number of milliseconds
+// (at 60 fps it alternates 16 and 17), and the video's length is exactly
+// frames / fps. Captures at one frame rate share their frame times, so
+// runs captured apart join into the whole.
 #pragma once
 
 #include <cstdint>
 
+#include "demo/FrameGrid.h"
+
 class FrameSchedule {
 public:
-    // `from` < `to`, and 1 <= `fps`.
-    FrameSchedule(uint32_t from, uint32_t to, uint32_t fps) : from(from), to(to), fps(fps) {}
-
-    // The number of frames whose time is before `to`.
-    uint64_t FrameCount() const {
-        const uint64_t span = static_cast<uint64_t>(to - from) * fps;
-        return (span + 999) / 1000;
-    }
-    // Milliseconds from `from` to frame `frame`.
-    uint32_t OffsetOf(uint64_t frame) const {
-        return static_cast<uint32_t>(frame * 1000 / fps);
-    }
-    uint32_t TimeOf(uint64_t frame) const { return from + OffsetOf(frame); }
-    // The clock step that brings the show to frame `frame`: 0 for the
-    // first frame, which is drawn where the show starts.
-    uint32_t StepTo(uint64_t frame) const {
-        return frame == 0 ? 0 : OffsetOf(frame) - OffsetOf(frame - 1);
+    // The frames of `grid` at `from` or later and before `to`.
+    FrameSchedule(const FrameGrid& grid, uint32_t from, uint32_t to)
+        : grid(grid), first(grid.FirstAtOrAfter(from)), end(grid.FirstAtOrAfter(to)) {
+        if (end < first) end = first;
     }
 
-    uint32_t From() const { return from; }
-    uint32_t Fps() const { return fps; }
+    // Run `part` (1 to `parts`) of `parts` runs as equal as whole frames
+    // allow, in order: together they hold exactly this schedule's frames.
+    FrameSchedule Segment(uint64_t part, uint64_t parts) const {
+        const uint64_t count = FrameCount();
+        FrameSchedule segment = *this;
+        segment.first = first + count * (part - 1) / parts;
+        segment.end = first + count * part / parts;
+        return segment;
+    }
+
+    uint64_t FrameCount() const { return end - first; }
+    // The grid's number of the schedule's first frame.
+    uint64_t FirstFrame() const { return first; }
+    uint32_t TimeOf(uint64_t frame) const { return grid.TimeOf(first + frame); }
+    // The time of the first frame.
+    uint32_t From() const { return TimeOf(0); }
+    // The clock step that brings the show from the frame before `frame`
+    // to it.
+    uint32_t StepTo(uint64_t frame) const { return grid.StepTo(first + frame); }
+
+    const FrameGrid& Grid() const { return grid; }
+    uint32_t Fps() const { return grid.Fps(); }
 
 private:
-    uint32_t from;
-    uint32_t to;
-    uint32_t fps;
+    FrameGrid grid;
+    uint64_t first;
+    uint64_t end;
 };

@@ -41,6 +41,11 @@ public:
     // is over.
     bool Frame(uint32_t dt);
 
+    // Brings the started show to just before frame `frame` of `grid`, as if
+    // it had played every frame before (DemoHost::PlayUpTo); Frame with
+    // grid.StepTo(frame) then draws it.
+    void PlayUpTo(const FrameGrid& grid, uint64_t frame) { host->PlayUpTo(grid, frame); }
+
     DemoHost& Host() { return *host; }
     ShowEffects& Effects() { return effects; }
     uint32_t Now() { return host->Script().Now(); }

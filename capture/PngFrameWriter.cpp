@@ -32,8 +32,8 @@ bool IsFrameName(const std::string& name) {
 
 }  // namespace
 
-PngFrameWriter::PngFrameWriter(std::string directory, int width, int height)
-    : directory(std::move(directory)), width(width), height(height),
+PngFrameWriter::PngFrameWriter(std::string directory, int width, int height, uint64_t firstNumber)
+    : directory(std::move(directory)), width(width), height(height), firstNumber(firstNumber),
       path(this->directory.size() + kNameRoom) {}
 
 bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::string& why) {
@@ -73,7 +73,7 @@ bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::strin
 }
 
 bool PngFrameWriter::WriteFrame(const uint8_t* pixels, uint64_t index) {
-    std::snprintf(path.data(), path.size(), kFrameName, directory.c_str(), index);
+    std::snprintf(path.data(), path.size(), kFrameName, directory.c_str(), firstNumber + index);
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;

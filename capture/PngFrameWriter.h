@@ -1,6 +1,7 @@
 // Writes each captured frame as DIR/frame-000000.png, frame-000001.png, ...:
 // 8-bit RGB, top row first, compressed for speed rather than size. The same
-// pixels always give the same bytes.
+// pixels always give the same bytes. A part of a longer capture numbers its
+// frames from where it lies in the whole.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,8 @@ bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::strin
 
 class PngFrameWriter : public FrameSink {
 public:
-    PngFrameWriter(std::string directory, int width, int height);
+    // The first frame written is number `firstNumber`.
+    PngFrameWriter(std::string directory, int width, int height, uint64_t firstNumber = 0);
 
     bool WriteFrame(const uint8_t* pixels, uint64_t index) override;
 
@@ -29,6 +31,7 @@ private:
     std::string directory;
     int width;
     int height;
+    uint64_t firstNumber;
     std::vector<char> path;  // sized once for every frame's name
     std::string error;
 };

@@ -120,10 +120,14 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
     const double duration = static_cast<double>(settings.frameCount) / settings.fps;
     const std::string size = std::to_string(settings.width) + "x" + std::to_string(settings.height);
     // "file:" keeps ffmpeg from reading a name as an option or a protocol.
-    std::vector<std::string> arguments = {
-        "ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
-        "-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
-        "-framerate", std::to_string(settings.fps), "-i", "pipe:0"};
+    std::vector<std::string> arguments = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
+    const bool joining = !settings.concatList.empty();
+    if (joining) {
+        arguments.insert(arguments.end(), {"-f", "concat", "-safe", "0", "-i", "file:" + settings.concatList});
+    } else {
+        arguments.insert(arguments.end(), {"-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
+                                           "-framerate", std::to_string(settings.fps), "-i", "pipe:0"});
+    }
     const bool music = !settings.musicPath.empty();
     if (music) {
         arguments.insert(arguments.end(),
@@ -132,9 +136,13 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
     }
     arguments.insert(arguments.end(), {"-map", "0:v:0"});
     if (music) arguments.insert(arguments.end(), {"-map", "1:a:0"});
-    // The frames arrive bottom row first, as GL reads them.
-    arguments.insert(arguments.end(), {"-vf", "vflip", "-c:v", "libx264", "-preset", "veryfast",
-                                       "-crf", "18", "-pix_fmt", "yuv420p"});
+    if (joining) {
+        arguments.insert(arguments.end(), {"-c:v", "copy"});
+    } else {
+        // The frames arrive bottom row first, as GL reads them.
+        arguments.insert(arguments.end(), {"-vf", "vflip", "-c:v", "libx264", "-preset", "veryfast",
+                                           "-crf", "18", "-pix_fmt", "yuv420p"});
+    }
     if (music) {
         // Music that ends before the video is padded with silence, so that
         // sound and picture always last equally long.

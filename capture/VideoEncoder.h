@@ -27,7 +27,17 @@ struct VideoSettings {
     uint64_t frameCount = 0;
     std::string musicPath;    // empty: a video without sound
     uint32_t musicStart = 0;  // ms into the music of the first frame
+    // Not empty: no frames are sent; the picture is the videos that this
+    // ffconcat list names, one after the other, copied without encoding
+    // again (their sound is left out).
+    std::string concatList;
 };
+
+// The fewest frames a video needs to be joined to others by copying: the
+// encoder stores frames up to two places out of the order shown, and a
+// shorter video starts its decoding times elsewhere, which breaks the
+// joined video's time stamps.
+constexpr uint64_t kFewestFramesToJoin = 3;
 
 // The temporary file of the capture run by process `owner`: OUTPUT with
 // ".partial-OWNER" before its extension ("show.partial-4711.mp4"), or after

@@ -72,11 +72,18 @@ int32_t DemoHost::Frame() {
     const uint32_t reading = services.clock.Milliseconds();
     const uint32_t dt = reading - lastTime;  // right across the clock's wrap
     lastTime = reading;
+    PlayFrame(dt, true);
+    return script.IsFinished() ? frame_result::kShowOver : frame_result::kGoOn;
+}
 
+bool DemoHost::ReplayFrame(uint32_t dt) { return PlayFrame(dt, false); }
+
+bool DemoHost::PlayFrame(uint32_t dt, bool draw) {
     script.Step(dt);
 
+    bool needsEarlierFrames = false;
     for (int32_t pass = 0; pass < passCount; ++pass) {
-        services.frameHooks.BeginPass();
+        if (draw) services.frameHooks.BeginPass();
         for (int32_t i = 0; i < effectCount; ++i) {
             Effect* effect = effects[static_cast<size_t>(i)];
             EffectParams& record = script.GetParams(i);
@@ -84,12 +91,38 @@ int32_t DemoHost::Frame() {
             effect->pass = pass;
             effect->Update(dt);
             record.patternEvent = 0;
-            if (effect->params.Running()) effect->Render();
+            if (!draw) {
+                needsEarlierFrames = needsEarlierFrames || effect->NeedsEarlierFrames();
+            } else if (effect->params.Running()) {
+                effect->Render();
+            }
         }
-        services.frameHooks.EndPass();
+        if (draw) services.frameHooks.EndPass();
     }
+    return needsEarlierFrames;
+}
 
-    return script.IsFinished() ? frame_result::kShowOver : frame_result::kGoOn;
+void DemoHost::Rewind() {
+    script.Rewind();
+    for (int32_t i = 0; i < effectCount; ++i) effects[static_cast<size_t>(i)]->Rewind();
+}
+
+uint64_t DemoHost::ReplayLeadingUpTo(const FrameGrid& grid, uint64_t frame) {
+    // A first replay finds the frames to draw: from the last one before
+    // `frame` that needs nothing drawn earlier, at most the longest lead-in.
+    Rewind();
+    const uint64_t most = MostLeadInFrames(grid);
+    uint64_t drawFrom = frame < most ? 0 : frame - most;
+    for (uint64_t n = 0; n < frame; ++n) {
+        if (!ReplayFrame(grid.StepTo(n)) && n > drawFrom) drawFrom = n;
+    }
+    Rewind();
+    for (uint64_t n = 0; n < drawFrom; ++n) ReplayFrame(grid.StepTo(n));
+    return drawFrom;
+}
+
+void DemoHost::PlayUpTo(const FrameGrid& grid, uint64_t frame) {
+    for (uint64_t n = ReplayLeadingUpTo(grid, frame); n < frame; ++n) PlayFrame(grid.StepTo(n), true);
 }
 
 int32_t DemoHost::Uninit() {

@@ -21,6 +21,8 @@ int32_t CameraEffect::Init() {
 
 int32_t CameraEffect::Uninit() { return 0; }
 
+void CameraEffect::Rewind() { Reset(); }
+
 int32_t CameraEffect::Update(uint32_t dt) {
     if (Read(params, camera_param::kRestartOrbit)) Reset();
     if (Read(params, camera_param::kScriptedEye)) {

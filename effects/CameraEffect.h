@@ -13,6 +13,7 @@ public:
     int32_t Uninit() override;
     void Render() override;
     int32_t Update(uint32_t dt) override;
+    void Rewind() override;
 
     Vector3 eye;
     Vector3 target;

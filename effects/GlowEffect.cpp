@@ -10,7 +10,7 @@ int32_t GlowEffect::Init() {
     if (!MeetTextureNeeds(*textures, glow_need::kNeeds, found, initProblem)) return 1;
     glowBuffer = found[glow_need::kGlow];
     buffer = found[glow_need::kMain];
-    zoom = 0.0f;
+    Rewind();
     return 0;
 }
 

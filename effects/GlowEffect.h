@@ -17,6 +17,9 @@ public:
     int32_t Uninit() override;
     void Render() override;
     int32_t Update(uint32_t dt) override;
+    void Rewind() override { zoom = 0.0f; }
+    // Not running, it neither composes the window nor renews "buffer".
+    bool NeedsEarlierFrames() const override { return !params.Running(); }
 
     Texture* buffer = nullptr;
     Texture* glowBuffer = nullptr;

@@ -19,11 +19,20 @@ int32_t ModelEffect::Init() {
     // nothing.
     model.Load(model_need::kModelFile);
     model.applyPolygonModes = false;
-    swarmPhase = 0.0f;
+    Rewind();
     return 0;
 }
 
 int32_t ModelEffect::Uninit() { return 0; }
+
+void ModelEffect::Rewind() {
+    swarmPhase = 0.0f;
+    for (float& angle : model.rotation) angle = 0.0f;
+}
+
+bool ModelEffect::NeedsEarlierFrames() const {
+    return params.Running() && Read(params, model_param::kSwarm);
+}
 
 int32_t ModelEffect::Update(uint32_t dt) {
     swarmPhase += static_cast<float>(dt) * 0.0001f;

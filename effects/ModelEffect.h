@@ -16,6 +16,9 @@ public:
     int32_t Uninit() override;
     void Render() override;
     int32_t Update(uint32_t dt) override;
+    void Rewind() override;
+    // The swarm reflects "buffer", the previous frame's picture.
+    bool NeedsEarlierFrames() const override;
 
     // Where copy `index` of the swarm sits at `phase`.
     static void SwarmPosition(int index, float phase, float out[3]);

@@ -3,31 +3,29 @@
 #include <GL/gl.h>
 
 #include <array>
-#include <cstdlib>
 
 #include "render/RenderToolkit.h"
 #include "scenes/SceneNeeds.h"
 #include "scenes/SceneParameters.h"
-
-namespace {
-
-// A fresh value of the standard generator, never seeded, as an offset of
-// -0.99 to 0: every run slides the noise the same way.
-float NoiseOffset() { return -static_cast<float>(std::rand() % 100) * 0.01f; }
-
-}  // namespace
 
 int32_t PictureEffect::Init() {
     std::array<Texture*, picture_need::kTextures.size()> found{};
     if (!MeetTextureNeeds(*textures, picture_need::kNeeds, found, initProblem)) return 1;
     noise = found[picture_need::kNoise];
     for (int i = 0; i < kPictureCount; ++i) pictures[i] = found[picture_need::kFirstPicture + i];
-    pictureAlpha = 0.0f;
-    noiseAlpha = 0.0f;
+    Rewind();
     return 0;
 }
 
 int32_t PictureEffect::Uninit() { return 0; }
+
+void PictureEffect::Rewind() {
+    pictureAlpha = 0.0f;
+    noiseAlpha = 0.0f;
+    random = ShowRandom();
+}
+
+float PictureEffect::NextNoiseOffset() { return -static_cast<float>(random.Next() % 100) * 0.01f; }
 
 int32_t PictureEffect::Update(uint32_t dt) {
     if (params.patternEvent == '*') {
@@ -41,6 +39,12 @@ int32_t PictureEffect::Update(uint32_t dt) {
         if (pictureAlpha < 0.0f) pictureAlpha = 0.0f;
     }
     if (Read(params, picture_param::kFullOpacity)) pictureAlpha = 1.0f;
+    // The noise moves in every main pass that draws it, fading or not.
+    if (pass != 0 && params.Running()) {
+        noiseU = NextNoiseOffset();
+        noiseV = NextNoiseOffset();
+        noiseInset = NextNoiseOffset();
+    }
     return 0;
 }
 
@@ -63,11 +67,8 @@ void PictureEffect::Render() {
                 toolkit->DrawFullscreen(picture);
             }
         }
-        const float uOffset = NoiseOffset();
-        const float vOffset = NoiseOffset();
-        const float inset = NoiseOffset();
         glColor4f(1.0f, 1.0f, 1.0f, noiseAlpha);
-        toolkit->DrawFullscreenShifted(*noise, uOffset, vOffset, inset);
+        toolkit->DrawFullscreenShifted(*noise, noiseU, noiseV, noiseInset);
     }
     toolkit->EndOrtho();
     glPopMatrix();

@@ -12,4 +12,7 @@ public:
     int32_t Uninit() override;
     void Render() override;
     int32_t Update(uint32_t dt) override;
+    void Rewind() override {}
+    // Not running, it clears nothing: the pass draws over the last one.
+    bool NeedsEarlierFrames() const override { return !params.Running(); }
 };

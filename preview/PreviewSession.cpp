@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "demo/DemoHost.h"
+#include "demo/DemoHost.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "preview/PreviewMusic.h"
@@ -12,12 +14,18 @@
 
 PreviewSession::PreviewSession(const PreviewServices& services) : services(services) {}
 
+ScriptEngine& PreviewSession::Script() const { return services.host.Script(); }
+
+FrameGrid PreviewSession::Grid() const { return FrameGrid(Script().StartPosition(), kGridFps); }
+
+uint32_t PreviewSession::ShowTime() const { return seekPending ? Grid().TimeOf(seekFrame) : Script().Now(); }
+
 void PreviewSession::Begin() {
     static const std::vector<std::string> kNoProblems;
-    services.reloader.Watch(services.script,
+    services.reloader.Watch(Script(),
                             services.startupProblems ? *services.startupProblems : kNoProblems);
     const uint32_t system = services.systemClock.Milliseconds();
-    keeper.Reset(services.script.Now(), system);
+    keeper.Reset(Script().Now(), system);
     lastPoll = system;
     lastFrame = system;
     fpsWindowStart = system;
@@ -25,22 +33,22 @@ void PreviewSession::Begin() {
 }
 
 bool PreviewSession::AtEnd() const {
-    const uint32_t end = services.script.EndTime();
-    return end != NO_TIME && services.script.Now() >= end;
+    const uint32_t end = Script().EndTime();
+    return end != NO_TIME && ShowTime() >= end;
 }
 
 uint32_t PreviewSession::LastTime() const {
-    const uint32_t end = services.script.EndTime();
+    const uint32_t end = Script().EndTime();
     return end == NO_TIME ? NO_TIME - 1 : end;
 }
 
 uint32_t PreviewSession::BarAt(uint32_t milliseconds) const {
-    const double bar = services.script.BarLength();
+    const double bar = Script().BarLength();
     return bar > 0.0 ? static_cast<uint32_t>(std::floor(milliseconds / bar)) : 0;
 }
 
 uint32_t PreviewSession::BarTime(uint32_t bar) const {
-    const double time = std::round(bar * services.script.BarLength());
+    const double time = std::round(bar * Script().BarLength());
     return time >= static_cast<double>(LastTime()) ? LastTime() : static_cast<uint32_t>(time);
 }
 
@@ -68,10 +76,10 @@ void PreviewSession::KeyPressed(int32_t key) {
 
     switch (key) {
         case vk::kSpace: TogglePause(); break;
-        case vk::kLeft: SeekByUnits(services.script.BeatLength(), -1); break;
-        case vk::kRight: SeekByUnits(services.script.BeatLength(), 1); break;
-        case vk::kPrior: SeekByUnits(services.script.BarLength(), -1); break;
-        case vk::kNext: SeekByUnits(services.script.BarLength(), 1); break;
+        case vk::kLeft: SeekByUnits(Script().BeatLength(), -1); break;
+        case vk::kRight: SeekByUnits(Script().BeatLength(), 1); break;
+        case vk::kPrior: SeekByUnits(Script().BarLength(), -1); break;
+        case vk::kNext: SeekByUnits(Script().BarLength(), 1); break;
         case vk::kHome: SeekTo(0); break;
         case 'L': LoopKey(); break;
         case 'H': hudVisible = !hudVisible; break;
@@ -90,7 +98,7 @@ void PreviewSession::KeyPressed(int32_t key) {
 void PreviewSession::SeekByUnits(double unit, int32_t units) {
     if (!(unit > 0.0)) return;
     // From the nearest beat or bar line, so that seeks land on the grid.
-    const double here = std::round(services.script.Now() / unit);
+    const double here = std::round(ShowTime() / unit);
     const double there = here + units;
     if (there <= 0.0) {
         SeekTo(0);
@@ -101,19 +109,33 @@ void PreviewSession::SeekByUnits(double unit, int32_t units) {
 }
 
 void PreviewSession::SeekTo(uint32_t milliseconds) {
-    if (milliseconds > LastTime()) milliseconds = LastTime();
-    services.script.Restart(milliseconds);
-    keeper.Reset(milliseconds, services.systemClock.Milliseconds());
-    if (!paused) services.music.PlayFrom(milliseconds);
+    const FrameGrid grid = Grid();
+    seekFrame = grid.FirstAtOrAfter(milliseconds);
+    // The show holds no frame at or past its end.
+    if (seekFrame > 0 && grid.TimeOf(seekFrame) > LastTime()) --seekFrame;
+    seekPending = true;
+    seekMovesMusic = true;
 }
 
-void PreviewSession::ScrubTo(uint32_t milliseconds) {
-    scrubTarget = milliseconds;
-    scrubPending = true;
+void PreviewSession::SeekAgain() {
+    const bool movesMusic = seekPending && seekMovesMusic;
+    SeekTo(ShowTime());
+    seekMovesMusic = movesMusic;
+}
+
+uint32_t PreviewSession::FinishSeek() {
+    seekPending = false;
+    const FrameGrid grid = Grid();
+    services.host.PlayUpTo(grid, seekFrame);
+    const uint32_t time = grid.TimeOf(seekFrame);
+    // From the system clock after the replay, which may have taken a while.
+    keeper.Reset(time, services.systemClock.Milliseconds());
+    if (!paused && seekMovesMusic) services.music.PlayFrom(time);
+    return time;
 }
 
 void PreviewSession::LoopKey() {
-    const uint32_t bar = BarAt(services.script.Now());
+    const uint32_t bar = BarAt(ShowTime());
     if (loop != LoopState::StartSet) {
         loopStartBar = bar;
         loopStart = BarTime(bar);
@@ -144,14 +166,16 @@ void PreviewSession::TogglePause() {
 void PreviewSession::Pause() {
     paused = true;
     services.music.Pause();
+    // The frame it stops on is the show's own frame there.
+    SeekTo(ShowTime());
 }
 
 void PreviewSession::Resume() {
     paused = false;
     // The music starts again exactly at the show time, whatever it drifted
     // to while it stood.
-    keeper.Reset(services.script.Now(), services.systemClock.Milliseconds());
-    services.music.PlayFrom(services.script.Now());
+    keeper.Reset(ShowTime(), services.systemClock.Milliseconds());
+    services.music.PlayFrom(ShowTime());
 }
 
 void PreviewSession::CountFrame(uint32_t systemNow) {
@@ -165,17 +189,20 @@ void PreviewSession::CountFrame(uint32_t systemNow) {
 }
 
 bool PreviewSession::Poll() {
-    const ScriptReloader::Result result = services.reloader.Check(services.script);
+    const ScriptReloader::Result result = services.reloader.Check(Script());
     if (result.scriptReloaded) {
         ++reloadCount;
-        // The new script plays from the show time it replaced.
-        services.script.Restart(services.script.Now());
+        // The new script plays from the show time it replaced, as if it had
+        // played up to there.
+        SeekAgain();
+    } else if (result.picturesReloaded > 0 && paused) {
+        SeekAgain();  // the frame held, drawn with the new pictures
     }
     return result.scriptReloaded || result.scriptRefused || result.picturesReloaded > 0;
 }
 
 uint32_t PreviewSession::IdleMilliseconds() {
-    if (!paused || frameRequested) return 0;
+    if (!paused || frameRequested || seekPending) return 0;
     const uint32_t system = services.systemClock.Milliseconds();
     if (system - lastPoll >= kPollInterval) {
         lastPoll = system;
@@ -200,14 +227,10 @@ void PreviewSession::PrepareFrame() {
         Poll();
     }
 
-    if (scrubPending) {
-        scrubPending = false;
-        SeekTo(scrubTarget);
-    }
-
-    ScriptEngine& script = services.script;
+    ScriptEngine& script = Script();
+    drawsShow = !paused;
     uint32_t target = script.Now();
-    if (!paused) {
+    if (!paused && !seekPending) {
         const int64_t musicPosition =
             services.music.IsPlaying() ? services.music.PositionMilliseconds() : -1;
         target = keeper.Advance(system, musicPosition);
@@ -219,10 +242,16 @@ void PreviewSession::PrepareFrame() {
             SeekTo(loopStart);
             target = loopStart;
         } else if (end != NO_TIME && target >= end) {
-            // The show stops at its end and waits there.
+            // The show stops at its end and waits there, on a frame drawn
+            // at the end.
             target = end;
-            Pause();
+            paused = true;
+            services.music.Pause();
         }
+    }
+    if (seekPending) {
+        target = FinishSeek();
+        drawsShow = true;
     }
     if (target < script.Now()) target = script.Now();
     services.frameClock.Advance(target - script.Now());

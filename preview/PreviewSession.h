@@ -6,11 +6,15 @@
 // The session drives the demo host's timeline from outside: the host plays
 // against a stepped clock, and before each of the host's frames the session
 // moves that clock by exactly the show time that has passed, so that the
-// host's Step lands the timeline on the session's show time. Seeking
-// restarts the timeline at the new time (past sets, triggers and pattern
-// switches act at once, fades take their value at that time) and moves the
-// music there. While the music plays the show time follows it; otherwise
-// it follows the system clock.
+// host's Step lands the timeline on the session's show time. Seeking goes
+// to the first frame at or after the new time on the show's 60 fps frame
+// grid (demo/FrameGrid.h) and brings the show there as if it had played
+// from its start (DemoHost::PlayUpTo: the timeline, what the effects
+// integrate and the last frames' pictures), so that the frame shown there
+// is the one `demo-capture --fps 60` makes; the music moves there too.
+// Pausing seeks to where the show stands, and a paused preview holds that
+// frame (DrawsShow). While the music plays the show time follows it;
+// otherwise it follows the system clock.
 //
 // Keys (the show's key numbers, platform/Messages.h):
 //   Space          pause / play (at the show's end: play from the start)
@@ -29,16 +33,18 @@
 #include <string>
 #include <vector>
 
+#include "demo/FrameGrid.h"
 #include "demo/SteppedClock.h"
 #include "preview/ShowTimeKeeper.h"
 
 class Clock;
+class DemoHost;
 class PreviewMusic;
 class ScriptEngine;
 class ScriptReloader;
 
 struct PreviewServices {
-    ScriptEngine& script;       // the demo host's
+    DemoHost& host;             // the show, with its script engine
     PreviewMusic& music;
     Clock& systemClock;
     SteppedClock& frameClock;   // the clock the demo host reads
@@ -54,6 +60,8 @@ class PreviewSession {
 public:
     // How often the files are looked at, in ms of the system clock.
     static constexpr uint32_t kPollInterval = 250;
+    // The frame rate whose frames seeks land on.
+    static constexpr uint32_t kGridFps = 60;
     // While paused with nothing else changing, how often a frame is drawn
     // for the HUD, whose frame rate is the one thing on it that moves.
     static constexpr uint32_t kIdleHudInterval = 1000;
@@ -73,9 +81,14 @@ public:
     void KeyPressed(int32_t key);
 
     // Before each of the host's frames: looks at the files when it is time,
-    // moves the show time on, wraps the loop, stops at the show's end, and
-    // sets the host's clock for the frame.
+    // brings the show to a frame sought, moves the show time on, wraps the
+    // loop, stops at the show's end, and sets the host's clock for the
+    // frame.
     void PrepareFrame();
+
+    // Whether the frame that PrepareFrame prepared is to be drawn: false
+    // while the preview is paused on a frame already drawn, which is held.
+    bool DrawsShow() const { return drawsShow; }
 
     // Something outside the session changed what the window shows (a key,
     // an exposure, a new size): the next turn draws a frame.
@@ -88,11 +101,17 @@ public:
     // every kIdleHudInterval.
     uint32_t IdleMilliseconds();
 
-    // Restarts the show at `milliseconds`, up to the show's end.
+    // Moves the show to the first frame of the 60 fps grid at or after
+    // `milliseconds` (the last one before the show's end at most). The show
+    // is brought there before the next frame: of several seeks between two
+    // frames only the last one replays the show.
     void SeekTo(uint32_t milliseconds);
-    // Seeks as SeekTo does, before the next frame: of several scrubs
-    // between two frames only the last one seeks.
-    void ScrubTo(uint32_t milliseconds);
+    // A seek from the timeline strip's pointer.
+    void ScrubTo(uint32_t milliseconds) { SeekTo(milliseconds); }
+
+    // The show time, or the time of the frame a seek goes to before the
+    // next frame.
+    uint32_t ShowTime() const;
 
     bool QuitRequested() const { return quit; }
     bool Paused() const { return paused; }
@@ -121,6 +140,13 @@ private:
     void CountFrame(uint32_t systemNow);
     // Looks at the files; true when that changed what the window shows.
     bool Poll();
+    // Seeks where the show stands, for a show that changed under it; the
+    // music plays on unless a seek waiting for the next frame moves it.
+    void SeekAgain();
+    // Brings the show to the frame sought; the time of that frame.
+    uint32_t FinishSeek();
+    ScriptEngine& Script() const;
+    FrameGrid Grid() const;
 
     PreviewServices services;
     ShowTimeKeeper keeper;
@@ -128,8 +154,10 @@ private:
     bool quit = false;
     bool hudVisible = true;
     bool timelineVisible = false;
-    bool scrubPending = false;
-    uint32_t scrubTarget = 0;
+    bool drawsShow = true;
+    bool seekPending = false;
+    bool seekMovesMusic = false;
+    uint64_t seekFrame = 0;     // on Grid()
     int32_t selectedScene = 0;
     LoopState loop = LoopState::Off;
     uint32_t loopStartBar = 0;

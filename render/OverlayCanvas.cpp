@@ -37,13 +37,6 @@ void GlyphRectangles(const uint8_t* rows, int32_t left, int32_t top, int32_t sca
 }  // namespace
 
 OverlayCanvas::OverlayCanvas(int32_t width, int32_t height) {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
     // Screen pixels with y down from the viewport's top edge.
     glOrtho(0.0, width, height, 0.0, -1.0, 1.0);
     glViewport(0, 0, width, height);
@@ -61,14 +54,7 @@ OverlayCanvas::OverlayCanvas(int32_t width, int32_t height) {
     glBegin(GL_QUADS);
 }
 
-OverlayCanvas::~OverlayCanvas() {
-    glEnd();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glPopAttrib();
-}
+OverlayCanvas::~OverlayCanvas() { glEnd(); }  // `saved` then puts the state back
 
 void OverlayCanvas::Rectangle(float left, float top, float right, float bottom, const Colour& colour) {
     glColor4f(colour.red, colour.green, colour.blue, colour.alpha);

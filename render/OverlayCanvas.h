@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "render/SavedGlState.h"
+
 class OverlayCanvas {
 public:
     // Red, green, blue and opacity, each from 0 to 1.
@@ -37,4 +39,7 @@ public:
 
     // The width of `text` drawn at `scale`, up to the end of its last glyph.
     static int32_t TextWidth(const char* text, int32_t scale);
+
+private:
+    SavedGlState saved;  // made before the canvas's own set-up, gone after it
 };

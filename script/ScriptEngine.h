@@ -81,6 +81,10 @@ public:
     // The music is left alone; whoever restarts moves it.
     void Restart(uint32_t position) { player.Restart(position); }
 
+    // Plays the timeline again from the start position exactly as Start
+    // did, the music left alone: the same Steps then give the same records.
+    void Rewind() { player.Rewind(script.startPosition); }
+
     // Takes over `parsed` as the script to play: events, patterns,
     // variables, tempo, start and end times and picture lines. The playing
     // side is left as it is until the next Start or Restart.

@@ -44,6 +44,11 @@ void TimelinePlayer::Restart(uint32_t position) {
     restartedAt = position;
 }
 
+void TimelinePlayer::Rewind(uint32_t position) {
+    Restart(position);
+    alignPatterns = false;
+}
+
 EffectParams& TimelinePlayer::Record(int32_t scene) {
     assert(scene >= 0 && scene < kRecordCount);
     return records[static_cast<size_t>(scene)];

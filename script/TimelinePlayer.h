@@ -35,6 +35,12 @@ public:
     // plays on from the step it would have reached.
     void Restart(uint32_t position);
 
+    // Plays the timeline again from `position` exactly as Start at that
+    // position did on the freshly read script: like Restart, but a pattern
+    // switched on before `position` starts from its first step, as the
+    // first Step after Start plays it.
+    void Rewind(uint32_t position);
+
     // Advances the show clock by `elapsed` ms and acts on every event that
     // came due.
     void Step(uint32_t elapsed);

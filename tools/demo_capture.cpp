@@ -6,7 +6,10 @@
 // per frame.
 //
 //   demo-capture [--fps N] [--from TIME] [--to TIME] [--script FILE]
-//                [--frames DIR [--overwrite] | OUTPUT] [--benchmark]
+//   demo-capture [--fps N] [--from TIME] [--to TIME] [--script FILE]
+//                [--segment K/N] [--frames DIR [--overwrite] | OUTPUT] [--benchmark]
+//   demo-capture [--fps N] [--from TIME] [--to TIME] [--script FILE]
+//                --join LIST OUTPUT
 //
 // Exit status: 0 when every frame was written, 1 when the capture failed
 // (script errors, missing files, an encoder that fails), 2 for a wrong
@@ -76,11 +79,42 @@ struct PassResult {
     double cpuSeconds = 0.0;  // of every thread, ffmpeg's included
 };
 
+// The video of `schedule`'s frames with the music from its first frame.
+VideoSettings VideoFor(const CaptureOptions& options, const FrameSchedule& schedule,
+                       const std::string& musicPath) {
+    VideoSettings settings;
+    settings.output = options.VideoPath();
+    settings.width = kWidth;
+    settings.height = kHeight;
+    settings.fps = schedule.Fps();
+    settings.frameCount = schedule.FrameCount();
+    settings.musicPath = musicPath;
+    settings.musicStart = schedule.From();
+    return settings;
+}
+
+// --join: the segments' pictures one after the other, copied, with the
+// music of the whole range.
+int Join(const CaptureOptions& options, const FrameSchedule& schedule, const std::string& musicPath) {
+    VideoSettings settings = VideoFor(options, schedule, musicPath);
+    settings.concatList = options.joinList;
+    VideoEncoder video(settings, StopRequested);
+    std::string error;
+    if (!video.Start(error) || !video.Finish(error)) return Fail(error);
+    std::fprintf(stderr, "%s: joined the segments of %llu frames, %s on at %u fps, %s -> %s\n", kProgram,
+                 static_cast<unsigned long long>(schedule.FrameCount()), Ms(schedule.From()).c_str(),
+                 schedule.Fps(), musicPath.empty() ? "without sound" : "with the music",
+                 options.VideoPath().c_str());
+    return 0;
+}
+
 class Capture {
 public:
-    Capture(const CaptureOptions& options, const FrameSchedule& schedule, Platform& platform,
-            ConsoleMessageBoxes& boxes)
-        : options(options), schedule(schedule), platform(platform), boxes(boxes) {}
+    // PNG frames are numbered from `firstNumber`.
+    Capture(const CaptureOptions& options, const FrameSchedule& schedule, uint64_t firstNumber,
+            Platform& platform, ConsoleMessageBoxes& boxes)
+        : options(options), schedule(schedule), firstNumber(firstNumber), platform(platform),
+          boxes(boxes) {}
 
     // Plays the frames once; with `write`, reads each back and writes it
     // out. False after saying why on stderr.
@@ -88,13 +122,8 @@ public:
         if (StopRequested()) return Stopped(write, 0);
         MusicPathRecorder music(platform.player.get());
         const int errorsBefore = boxes.ErrorCount();
-        // The show draws its noise from the standard generator, which it
-        // never seeds: every run, and the reference frames of the tests,
-        // start from the generator's initial state, which srand(1) restores.
-        std::srand(1);
         OfflineShow show(*platform.window, *platform.window, music, boxes,
                          options.script.c_str());
-        show.StartAt(schedule.From());
         if (!show.Init()) return Failed("the show could not start (see above); nothing was captured");
         if (music.HasMusic() && !music.Opened()) {
             return Failed("cannot open the music " + music.Path() + "; nothing was captured");
@@ -102,6 +131,8 @@ public:
         if (boxes.ErrorCount() != errorsBefore) {
             return Failed("the show reported errors while starting (above); nothing was captured");
         }
+        // The first frame is the one the whole show would draw there.
+        show.PlayUpTo(schedule.Grid(), schedule.FirstFrame());
 
         const bool interactive = isatty(STDERR_FILENO) != 0;
         ProgressMeter progress(stderr, interactive, schedule.FrameCount());
@@ -123,18 +154,13 @@ public:
         std::unique_ptr<VideoEncoder> video;
         FrameSink* sink = nullptr;
         if (!options.framesDir.empty()) {
-            pictures = std::make_unique<PngFrameWriter>(options.framesDir, kWidth, kHeight);
+            pictures = std::make_unique<PngFrameWriter>(options.framesDir, kWidth, kHeight, firstNumber);
             sink = pictures.get();
         } else {
-            VideoSettings settings;
-            settings.output = options.VideoPath();
-            settings.width = kWidth;
-            settings.height = kHeight;
-            settings.fps = schedule.Fps();
-            settings.frameCount = schedule.FrameCount();
-            settings.musicPath = music.Path();
-            settings.musicStart = schedule.From();
-            video = std::make_unique<VideoEncoder>(settings, StopRequested);
+            // A segment's video is a piece of a whole that gets its music
+            // when the pieces are joined.
+            const std::string sound = options.segmentParts ? std::string() : music.Path();
+            video = std::make_unique<VideoEncoder>(VideoFor(options, schedule, sound), StopRequested);
             if (!video->Start(error)) return Failed(error);
             sink = video.get();
         }
@@ -186,6 +212,7 @@ private:
 
     const CaptureOptions& options;
     const FrameSchedule& schedule;
+    uint64_t firstNumber;
     Platform& platform;
     ConsoleMessageBoxes& boxes;
 };
@@ -238,17 +265,29 @@ int main(int argc, char** argv) {
         return Fail("the script " + options.script +
                     " has no End, so say where the capture stops with --to TIME");
     }
-    if (from >= to) {
-        return Fail("nothing to capture: the capture would start at " + Ms(from) +
-                    " and stop before " + Ms(to));
+    const FrameSchedule whole(FrameGrid(survey.StartPosition(), options.fps), from, to);
+    if (whole.FrameCount() == 0) {
+        return Fail("nothing to capture: no frame at " + std::to_string(options.fps) +
+                    " fps lies from " + Ms(from) + " to before " + Ms(to));
     }
-    const FrameSchedule schedule(from, to, options.fps);
+    const FrameSchedule schedule =
+        options.segmentParts ? whole.Segment(options.segmentPart, options.segmentParts) : whole;
+    // A segment's video must be long enough to be joined to the others.
+    const uint64_t fewest = options.segmentParts && options.framesDir.empty() ? kFewestFramesToJoin : 1;
+    if (schedule.FrameCount() < fewest) {
+        return Fail("segment " + std::to_string(options.segmentPart) + "/" +
+                    std::to_string(options.segmentParts) + " would hold " +
+                    std::to_string(schedule.FrameCount()) + " of the range's " +
+                    std::to_string(whole.FrameCount()) + " frames; a segment's video needs " +
+                    std::to_string(fewest) + " or more to be joined: use fewer segments");
+    }
 
     // The output's place is made ready, or refused, before the first frame.
     const bool ready = options.framesDir.empty()
                            ? PrepareVideoOutput(options.VideoPath(), error)
                            : PrepareFrameFolder(options.framesDir, options.overwrite, error);
     if (!ready) return Fail(error);
+    if (!options.joinList.empty()) return Join(options, whole, survey.MusicPath());
 
     // No window on screen, whatever display there is (where SDL can draw
     // without one). The stop signals stay with the capture, which stops
@@ -271,7 +310,7 @@ int main(int argc, char** argv) {
     platform.audio = std::make_unique<SdlMixerAudio>(SoundOutput::Off);
     platform.player = std::make_unique<KaSounds>(*platform.audio, boxes);
 
-    Capture capture(options, schedule, platform, boxes);
+    Capture capture(options, schedule, schedule.FirstFrame() - whole.FirstFrame(), platform, boxes);
     PassResult drawOnly;
     if (options.benchmark && !capture.Pass(false, drawOnly)) {
         return StopRequested() ? StopExitStatus() : 1;
@@ -281,9 +320,11 @@ int main(int argc, char** argv) {
 
     const std::string destination =
         options.framesDir.empty() ? options.VideoPath() : options.framesDir + "/";
+    // A segment stops where the next one starts.
+    const uint32_t stop = options.segmentParts ? schedule.TimeOf(schedule.FrameCount()) : to;
     std::fprintf(stderr, "%s: %llu frames, %s to %s at %u fps, in %.1f s (%.1f fps) -> %s\n",
-                 kProgram, static_cast<unsigned long long>(captured.frames), Ms(from).c_str(),
-                 Ms(to).c_str(), options.fps, captured.seconds, Fps(captured),
+                 kProgram, static_cast<unsigned long long>(captured.frames), Ms(schedule.From()).c_str(),
+                 Ms(stop).c_str(), options.fps, captured.seconds, Fps(captured),
                  destination.c_str());
     if (options.benchmark) {
         const auto perFrame = [](double seconds, uint64_t frames) {

@@ -38,8 +38,10 @@
 #include "preview/PreviewLoop.h"
 #include "preview/PreviewMusic.h"
 #include "preview/PreviewSession.h"
+#include "preview/PreviewShow.h"
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
+#include "render/HeldPicture.h"
 #include "render/RenderToolkit.h"
 #include "script/ScriptReader.h"
 #include "textures/gl/GlTextures.h"
@@ -127,7 +129,7 @@ int main(int argc, char** argv) {
 
         KaSoundsPreviewMusic previewMusic(music);
         ScriptReloader reloader(scriptPath, host.Textures(), stderr);
-        PreviewServices previewServices{host.Script(), previewMusic, systemClock, frameClock, reloader};
+        PreviewServices previewServices{host, previewMusic, systemClock, frameClock, reloader};
         previewServices.startupProblems = &messages.Texts();
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);
@@ -140,7 +142,9 @@ int main(int argc, char** argv) {
         WindowProcedure procedure(keyboard, window, queue);
         PreviewHooks hooks(session, overlays);
         RunLoopServices loop{queue, procedure, keyboard, window, &hooks};
-        result = Run(host, kPreviewRunFlags, loop);
+        HeldPicture held(window);
+        PreviewShow show(host, session, held);
+        result = Run(show, kPreviewRunFlags, loop);
         ReportRunResult(messages, result);
     }
     const bool failed = result == run_result::kInitFailed || result == run_result::kUninitFailed ||

@@ -28,7 +28,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev
   xfonts-base
-  ffmpeg valgrind
+  ffmpeg parallel valgrind
   libxml2-utils chromium
 )
 

@@ -23,9 +23,12 @@ bool Parse(std::vector<const char*> words, CaptureOptions& options, std::string&
 TEST(CaptureOptions, TakeValuesAsTheNextWordOrAfterEqualsAndRefuseTheRest) {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--fps", "30", "--from=#8.0", "--to", "=20000", "--benchmark", "out.mkv"},
+    ASSERT_TRUE(Parse({"--fps", "30", "--from=#8.0", "--to", "=20000", "--benchmark", "--segment",
+                       "2/3", "out.mkv"},
                       options, error))
         << error;
+    EXPECT_EQ(options.segmentPart, 2u);
+    EXPECT_EQ(options.segmentParts, 3u);
     EXPECT_EQ(options.fps, 30u);
     EXPECT_EQ(options.from, "#8.0");
     EXPECT_EQ(options.to, "=20000");
@@ -44,6 +47,8 @@ TEST(CaptureOptions, TakeValuesAsTheNextWordOrAfterEqualsAndRefuseTheRest) {
         {"--from", "8.0"},  {"--from", "3s"},    {"--from=abc"},     {"--to", "#"},
         {"--to", "="},      {"--to", "#8."},     {"--to", "#.5"},    {"--from", "=-5"},
         {"--from", "= 5"},  {"--from", "=5ms"},  {"--to", "#8,0"},
+        {"--segment", "0/3"}, {"--segment", "4/3"}, {"--segment", "3"}, {"--segment", "1/"},
+        {"--join", "list", "--segment", "1/2"}, {"--join", "list", "--frames", "dir"},
     };
     for (const auto& words : wrong) {
         CaptureOptions refused;
@@ -53,22 +58,47 @@ TEST(CaptureOptions, TakeValuesAsTheNextWordOrAfterEqualsAndRefuseTheRest) {
     }
 }
 
-TEST(FrameSchedule, DrawsWholeMillisecondFramesBeforeTheEnd) {
-    const FrameSchedule sixty(15360, 17360, 60);
-    EXPECT_EQ(sixty.FrameCount(), 120u);
-    EXPECT_EQ(sixty.StepTo(0), 0u);  // the first frame is drawn where the show starts
-    // 16, 17, 17, 16, 17, 17, ...: every three frames make 50 ms.
-    uint32_t sum = 0;
-    for (uint64_t frame = 1; frame < sixty.FrameCount(); ++frame) {
+TEST(FrameSchedule, TakesTheGridsFramesInTheRangeInWholeMilliseconds) {
+    // A show that starts at 1000 ms: its 60 fps frames lie at 1000, 1016,
+    // 1033, 1050, ... The first at or after 15360 is frame 862 at 15366.
+    const FrameGrid grid(1000, 60);
+    const FrameSchedule sixty(grid, 15360, 17360);
+    EXPECT_EQ(sixty.FirstFrame(), 862u);
+    EXPECT_EQ(sixty.From(), 15366u);
+    EXPECT_EQ(sixty.FrameCount(), 120u);  // up to 17350, the last before 17360
+    // 16, 17, 17, 16, 17, 17, ...: every three frames make 50 ms, from the
+    // frame before the first.
+    uint32_t time = 15350;
+    for (uint64_t frame = 0; frame < sixty.FrameCount(); ++frame) {
         const uint32_t step = sixty.StepTo(frame);
-        EXPECT_EQ(step, frame % 3 == 1 ? 16u : 17u) << frame;
-        sum += step;
-        EXPECT_EQ(sixty.TimeOf(frame), 15360 + sum);
+        EXPECT_EQ(step, frame % 3 == 0 ? 16u : 17u) << frame;
+        time += step;
+        EXPECT_EQ(sixty.TimeOf(frame), time);
     }
-    // A stretch that ends between two frames keeps the frame before its end.
-    EXPECT_EQ(FrameSchedule(0, 1001, 60).FrameCount(), 61u);
-    EXPECT_EQ(FrameSchedule(0, 1, 60).FrameCount(), 1u);
-    EXPECT_EQ(FrameSchedule(0, 0x7FFFFFFF, 1000).FrameCount(), 0x7FFFFFFFull);
+    // Frame 0 is drawn where the show starts, also for a range from before.
+    const FrameSchedule fromStart(grid, 0, 1001);
+    EXPECT_EQ(fromStart.StepTo(0), 0u);
+    EXPECT_EQ(fromStart.From(), 1000u);
+    EXPECT_EQ(fromStart.FrameCount(), 1u);
+    EXPECT_EQ(FrameSchedule(FrameGrid(0, 60), 0, 1001).FrameCount(), 61u);
+    EXPECT_EQ(FrameSchedule(FrameGrid(0, 60), 15361, 15366).FrameCount(), 0u);  // none in between
+    EXPECT_EQ(FrameSchedule(FrameGrid(0, 1000), 0, 0x7FFFFFFF).FrameCount(), 0x7FFFFFFFull);
+}
+
+TEST(FrameSchedule, SegmentsHoldTheWholesFramesInOrderOnce) {
+    const FrameSchedule whole(FrameGrid(0, 30), 38000, 38700);  // 21 frames
+    for (const uint64_t parts : {1u, 2u, 3u, 4u, 21u, 22u}) {
+        SCOPED_TRACE(parts);
+        uint64_t next = whole.FirstFrame();
+        for (uint64_t part = 1; part <= parts; ++part) {
+            const FrameSchedule segment = whole.Segment(part, parts);
+            EXPECT_EQ(segment.FirstFrame(), next);
+            EXPECT_LE(segment.FrameCount(), (whole.FrameCount() + parts - 1) / parts);
+            EXPECT_GE(segment.FrameCount() + 1, whole.FrameCount() / parts);
+            next += segment.FrameCount();
+        }
+        EXPECT_EQ(next, whole.FirstFrame() + whole.FrameCount());
+    }
 }
 
 TEST(ScriptSurvey, ReadsTimesAtTheScriptsTempoAndRefusesOthers) {

@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -16,25 +14,7 @@
 #include "capture/FrameRing.h"
 #include "capture/ProgressMeter.h"
 #include "capture/VideoEncoder.h"
-
-namespace {
-
-// Counts operator new on the thread that set the flag while it is set.
-thread_local bool countingAllocations = false;
-std::atomic<size_t> allocationCount{0};
-
-}  // namespace
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    if (countingAllocations) ++allocationCount;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-#pragma GCC diagnostic pop
+#include "support/AllocationCounter.h"
 
 namespace {
 
@@ -106,17 +86,20 @@ TEST(FrameRing, HandingOverAndShowingProgressAllocateNothing) {
     ProgressMeter progress(terminal, true, 100);
     progress.Update(0, 0.0);  // the stream's own buffer comes with its first write
 
-    allocationCount = 0;
-    countingAllocations = true;
-    for (int frame = 0; frame < 100; ++frame) {
-        uint8_t* pixels = ring.Acquire();
-        if (!pixels) break;
-        pixels[0] = 1;
-        ring.Publish();
-        progress.Update(static_cast<uint64_t>(frame + 1), frame * 0.2);
+    size_t allocations = 0;
+    {
+        // The writer thread is not the drawing thread's business.
+        CountingAllocations counting(CountingAllocations::Threads::ThisOne);
+        for (int frame = 0; frame < 100; ++frame) {
+            uint8_t* pixels = ring.Acquire();
+            if (!pixels) break;
+            pixels[0] = 1;
+            ring.Publish();
+            progress.Update(static_cast<uint64_t>(frame + 1), frame * 0.2);
+        }
+        allocations = counting.Count();
     }
-    countingAllocations = false;
-    EXPECT_EQ(allocationCount.load(), 0u);
+    EXPECT_EQ(allocations, 0u);
     EXPECT_TRUE(ring.Finish());
     std::fclose(terminal);
 }

@@ -1,25 +1,31 @@
 #!/usr/bin/env bash
 # Whole runs of demo-capture on the shipped show, one case per call:
 #   repeat  two captures of the same 30 frames give identical PNG files
-#   golden  a capture started where a golden-frame test starts matches its
-#           reference at the same frame, and only there
-#   bar8    a capture from #8.0 starts at the show time where demo-check
-#           --play puts #8.0: the flash it reports lands on the frame drawn
-#           at that time, not on the frame before
+#   golden  the frame at a golden frame's time is the same, byte for byte,
+#           in captures started at different times, and matches the
+#           reference; the frame before does not
+#   bar8    a capture from #8.0 at 50 fps draws the frames where demo-check
+#           --play 20 plays them: the flash it reports lands on the frame
+#           drawn at that time, not on the frame before
 #   video   short videos: frame count, rate, duration and sound (or none)
 #           as ffprobe reads them
+#   segments  a stretch at 30 fps captured whole and in three segments
+#           gives the same PNG files, byte for byte
+#   split   tools/capture-split.sh -j 2 gives the single run's frame count,
+#           duration and sound, and its frames within the golden tolerance
 #   errors  failures exit non-zero and say why on stderr
 #   signals SIGTERM and a terminal's Ctrl-C stop a capture within a frame or
 #           so, keeping frames written and an earlier video; the partial
 #           file of a killed capture goes with the next capture
 #
-#   capture_case.sh CASE DEMO_CAPTURE DEMO_CHECK PNG_PROBE REPOSITORY
+#   capture_case.sh CASE DEMO_CAPTURE DEMO_CHECK PNG_PROBE REPOSITORY SPLIT
 set -u
 case_name=$1
 capture=$2
 checker=$3
 probe=$4
 repo=$5
+split=${6:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$repo" || exit 1
@@ -38,14 +44,6 @@ run_capture() {
 show_stderr() {
   echo "--- stderr ---"
   cat "$work/err"
-}
-
-# The index of the first frame at or after `offset` ms into a capture at
-# `fps` frames per second: frame i is drawn at floor(i * 1000 / fps).
-first_frame_at() {
-  local offset=$1 fps=$2 i=0
-  while (( i * 1000 / fps < offset )); do ((i++)); done
-  echo "$i"
 }
 
 frame_file() { printf '%s/frame-%06d.png' "$1" "$2"; }
@@ -73,30 +71,33 @@ case_repeat() {
 }
 
 case_golden() {
-  # The reference "swarm" is the window at 38640 ms after starting the show
-  # 960 ms earlier and drawing 60 frames per second up to that time.
-  local start=37680 shown=38640
-  local frame
-  frame=$(first_frame_at $((shown - start)) 60)
-  run_capture --from "=$start" --to "=$((shown + 20))" --frames "$work/f" || { show_stderr; fail "capture"; return; }
-  "$probe" golden "$(frame_file "$work/f" "$frame")" tests/golden/swarm.png || fail "frame $frame does not match tests/golden/swarm.png"
-  "$probe" golden "$(frame_file "$work/f" $((frame - 1)))" tests/golden/swarm.png > /dev/null &&
-    fail "frame $((frame - 1)) matches the reference as well: the comparison tells nothing"
+  # The reference "swarm" is the show at 38416 ms, a time of the 60 fps grid
+  # (frames at floor(n * 1000 / 60) ms), just after the flash on the beat at
+  # 38400: in a capture from 38400 it is frame 1, in one from 37000 frame
+  # 85. The swarm reflects the frames before, and the noise moves every
+  # frame.
+  run_capture --from '=38400' --to '=38417' --frames "$work/near" || { show_stderr; fail "capture from 38400"; return; }
+  run_capture --from '=37000' --to '=38417' --frames "$work/far" || { show_stderr; fail "capture from 37000"; return; }
+  cmp -s "$(frame_file "$work/near" 1)" "$(frame_file "$work/far" 85)" ||
+    fail "the frame at 38416 ms differs between captures from 38400 and from 37000"
+  "$probe" golden "$(frame_file "$work/near" 1)" tests/golden/swarm.png || fail "the frame at 38416 ms does not match tests/golden/swarm.png"
+  "$probe" golden "$(frame_file "$work/near" 0)" tests/golden/swarm.png > /dev/null &&
+    fail "the frame before matches the reference as well: the comparison tells nothing"
 }
 
 case_bar8() {
-  # The timeline as the checker plays it, 16 ms a frame: #8.0 is 15360 ms,
-  # the card changes there, and the first flash ("*") follows.
-  "$checker" --play 16 1000 data/script.txt > "$work/timeline" || { fail "demo-check failed"; return; }
+  # The timeline as the checker plays it, 20 ms a frame, as a capture at 50
+  # fps does: #8.0 is 15360 ms, the card changes there, and the first flash
+  # ("*") follows.
+  "$checker" --play 20 1000 data/script.txt > "$work/timeline" || { fail "demo-check failed"; return; }
   grep -qx '15360 scene.3.lng.0 1' "$work/timeline" || fail "demo-check does not select card 1 at 15360 ms"
   local flash
   flash=$(awk '$2 == "event" && $3 == "*" && $1 >= 15360 { print $1; exit }' "$work/timeline")
   [[ -n $flash ]] || { fail "demo-check reports no flash after 15360 ms"; return; }
 
-  run_capture --from '#8.0' --to "=$((flash + 40))" --frames "$work/f" || { show_stderr; fail "capture"; return; }
-  local at
-  at=$(first_frame_at $((flash - 15360)) 60)
-  (( at >= 1 && 15360 + at * 1000 / 60 == flash )) || { fail "no frame is drawn at the flash ($flash ms)"; return; }
+  run_capture --fps 50 --from '#8.0' --to "=$((flash + 40))" --frames "$work/f" || { show_stderr; fail "capture"; return; }
+  local at=$(((flash - 15360) / 20))
+  (( at >= 1 && 15360 + at * 20 == flash )) || { fail "no frame is drawn at the flash ($flash ms)"; return; }
   local before during
   before=$("$probe" mean "$(frame_file "$work/f" $((at - 1)))")
   during=$("$probe" mean "$(frame_file "$work/f" "$at")")
@@ -166,6 +167,61 @@ case_video() {
   probe_stream "$work/same.mp4" v:0 > "$work/video" 2>&1
   [[ $(value_of nb_read_frames "$work/video") == 10 ]] ||
     { cat "$work/video"; fail "two captures into one output: $(value_of nb_read_frames "$work/video") frames, expected 10"; }
+}
+
+case_segments() {
+  # Bars 19 and 20 with the swarm, which reflects the frame before, and a
+  # flash on every beat; the segments start part-way through both.
+  local range=(--fps 30 --from '=38000' --to '=38700')
+  run_capture "${range[@]}" --frames "$work/whole" || { show_stderr; fail "whole capture"; return; }
+  local k
+  for k in 1 2 3; do
+    run_capture "${range[@]}" --segment "$k/3" --frames "$work/part$k" || { show_stderr; fail "segment $k"; return; }
+  done
+  local count file number differing=0
+  count=$(find "$work/whole" -name 'frame-*.png' | wc -l)
+  [[ $count == 21 ]] || fail "$count frames in the whole, expected 21"
+  for file in "$work"/whole/*.png; do
+    number=$(basename "$file")
+    local matches=("$work"/part*/"$number")
+    [[ ${#matches[@]} == 1 && -f ${matches[0]} ]] || { fail "$number is not in exactly one segment"; continue; }
+    cmp -s "$file" "${matches[0]}" || { echo "differs: $number"; ((differing++)); }
+  done
+  [[ $(find "$work"/part* -name 'frame-*.png' | wc -l) == "$count" ]] || fail "the segments hold other frames than the whole"
+  [[ $differing == 0 ]] || fail "$differing of $count frames differ between the whole and its segments"
+}
+
+case_split() {
+  command -v ffprobe > /dev/null || { fail "ffprobe is missing (sudo apt-get install ffmpeg)"; return; }
+  command -v parallel > /dev/null || { fail "GNU parallel is missing (sudo apt-get install parallel)"; return; }
+  # 25 frames: segments of 12 and 13.
+  local range=(--fps 12 --from '#16.0' --to '=32800')
+  run_capture "${range[@]}" "$work/single.mp4" || { show_stderr; fail "single capture"; return; }
+  "$split" -j 2 --capture "$capture" "${range[@]}" "$work/joined.mp4" > "$work/out" 2> "$work/err" ||
+    { show_stderr; fail "capture-split.sh"; return; }
+  ls -A | grep -q '^\.capture-split' && fail "capture-split.sh left its segments behind"
+  local stream
+  for stream in v:0 a:0; do
+    probe_stream "$work/single.mp4" "$stream" > "$work/single-$stream"
+    probe_stream "$work/joined.mp4" "$stream" > "$work/joined-$stream"
+    cmp -s "$work/single-$stream" "$work/joined-$stream" ||
+      fail "stream $stream differs: $(paste -d ' ' "$work/single-$stream" "$work/joined-$stream" | tr '\n' ' ')"
+  done
+  [[ $(value_of nb_read_frames "$work/joined-v:0") == 25 ]] || fail "the joined video does not have 25 frames"
+  # The music once for the whole range, as the single run has it.
+  local sound=()
+  for video in single joined; do
+    sound+=("$(ffmpeg -v error -i "$work/$video.mp4" -map 0:a -f md5 -)")
+  done
+  [[ ${sound[0]} == "${sound[1]}" ]] || fail "the joined video's sound is not the single run's"
+  mkdir "$work/single" "$work/joined"
+  ffmpeg -v error -i "$work/single.mp4" "$work/single/%03d.png" && ffmpeg -v error -i "$work/joined.mp4" "$work/joined/%03d.png" ||
+    { fail "cannot decode the videos"; return; }
+  local file far=0
+  for file in "$work"/single/*.png; do
+    "$probe" golden "$work/joined/$(basename "$file")" "$file" > "$work/probe" || { cat "$work/probe"; ((far++)); }
+  done
+  [[ $far == 0 ]] || fail "$far decoded frames of the joined video are not within the tolerance of the single run's"
 }
 
 # Expects the last capture to have exited with $1 and said $2 on stderr.
@@ -323,7 +379,7 @@ case_signals() {
 }
 
 case "$case_name" in
-  repeat | golden | bar8 | video | errors | signals) "case_$case_name" ;;
+  repeat | golden | bar8 | video | errors | signals | segments | split) "case_$case_name" ;;
   *) echo "unknown case $case_name"; exit 2 ;;
 esac
 exit $status

@@ -41,10 +41,11 @@ poll_until "$startup_deadline" hud_shows '^#[0-9]+\.[0-9]  [0-9]+ ms  [0-9]+ fps
 keys space Home t
 wait_hud '^#0\.0  0 ms .* paused$' "Space and Home did not pause at the start"
 
-# A click on the strip's ruler, at bar 2: the show goes there and stays
+# A click on the strip's ruler, at bar 2: the show goes there (to the
+# first frame at or after it at 60 frames a second, 3850 ms) and stays
 # paused; the frame is dark, as before bar 4.
 pointer 216 $((strip_top + 5)) click 1
-wait_hud '^#2\.0  3840 ms .* paused$' "a click on the strip at bar 2 did not go there"
+wait_hud '^#2\.0  3850 ms .* paused$' "a click on the strip at bar 2 did not go there"
 wait_brightness -le 5 "bar 2 is not dark"
 
 # Dragged along the scene lanes to bar 6, still paused: the time follows the
@@ -52,7 +53,7 @@ wait_brightness -le 5 "bar 2 is not dark"
 pointer 216 $((strip_top + 40)) mousedown 1
 pointer 400 $((strip_top + 40))
 pointer 600 $((strip_top + 40)) mouseup 1
-wait_hud '^#6\.0  11520 ms .* paused$' "dragging along the strip to bar 6 did not go there"
+wait_hud '^#6\.0  11533 ms .* paused$' "dragging along the strip to bar 6 did not go there"
 wait_brightness -ge 15 "scrubbing to bar 6 while paused did not show the card"
 
 # T hides the strip: a click where it was seeks no more. The loop key

@@ -62,11 +62,13 @@ keys Home
 wait_hud '^#0\.0  0 ms .* paused$' "Home did not go to the start"
 wait_brightness -le 5 "bar 0 is not dark"
 
-# Bar 4 by number: the card. Home: dark again. Bar 4 again.
+# Bar 4 by number: the card. Home: dark again. Bar 4 again. Seeks land on
+# the first frame at or after the time at 60 frames a second: bar 4, 7680
+# ms, on the frame at 7683.
 keys 4
 wait_hud '^go to bar 4_$' "the typed bar number does not show"
 keys Return
-wait_hud '^#4\.0  7680 ms .* paused$' "4 Return did not go to bar 4"
+wait_hud '^#4\.0  7683 ms .* paused$' "4 Return did not go to bar 4"
 wait_hud_lacks '^go to bar' "the bar number stayed after Return"
 wait_brightness -ge 15 "bar 4 does not show the card"
 lit=$(brightness)
@@ -74,7 +76,7 @@ keys Home
 wait_hud '^#0\.0  0 ms ' "Home did not go back to the start"
 wait_brightness -le 5 "Home did not darken the frame"
 keys 4 Return
-wait_hud '^#4\.0  7680 ms ' "4 Return did not go to bar 4 again"
+wait_hud '^#4\.0  7683 ms ' "4 Return did not go to bar 4 again"
 wait_brightness -ge 15 "bar 4 does not show the card again"
 
 # H hides the HUD and shows it again.
@@ -87,7 +89,7 @@ wait_hud "$status_line" "H did not show the HUD again"
 # and the show time stays.
 write_script 6 ""
 wait_brightness -le 5 "the edited script did not show"
-hud_shows '^#4\.0  7680 ms .* paused$' || fail "the reload did not keep the show time"
+hud_shows '^#4\.0  7683 ms .* paused$' || fail "the reload did not keep the show time"
 
 # A script with errors: the last good one stays, the errors show in red
 # with their line.
@@ -101,7 +103,7 @@ grep -q "Syntax error on line 18" "$work/out" || fail "the error was not reporte
 write_script 2 ""
 wait_brightness -ge 15 "the fixed script did not show"
 wait_hud_lacks '^! ' "the errors stayed on screen"
-hud_shows '^#4\.0  7680 ms ' || fail "the fixed script did not keep the show time"
+hud_shows '^#4\.0  7683 ms ' || fail "the fixed script did not keep the show time"
 
 # The card's picture is edited: the new picture shows.
 cp "$show/data/png/noise.png" "$show/data/png/pic1.tmp"

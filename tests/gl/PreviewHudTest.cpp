@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "gl/GlTestContext.h"
+#include "demo/FrameGrid.h"
 #include "gl/PreviewStack.h"
 #include "render/TextOverlay.h"
 #include "support/AllocationCounter.h"
@@ -81,7 +81,6 @@ TEST_F(PreviewHud, TheShowUnderTheHudAndTheTimelineDrawsAsWithoutThem) {
     constexpr uint32_t kStart = 16 * 1920;
     constexpr int kFrames = 40;
 
-    std::srand(1);
     PreviewStack plain(Window());
     ASSERT_TRUE(plain.Start(kStart)) << testing::PrintToString(plain.messages.Texts());
     for (int i = 0; i < kFrames; ++i) plain.Frame(false);
@@ -89,7 +88,6 @@ TEST_F(PreviewHud, TheShowUnderTheHudAndTheTimelineDrawsAsWithoutThem) {
     const std::vector<uint8_t> plainBuffer = ReadTexture(plain.host->Textures().Find("buffer"));
     const std::vector<uint8_t> plainGlow = ReadTexture(plain.host->Textures().Find("glowbuffer"));
 
-    std::srand(1);
     PreviewStack overlaid(Window());
     ASSERT_TRUE(overlaid.Start(kStart));
     overlaid.session->KeyPressed('T');
@@ -140,15 +138,20 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt)
         return strip.HandleMessage(Message{id, wParam, msg::PackPoint(x, y)});
     };
 
-    // A click, then a drag: the paused show goes where the pointer is.
+    // A click, then a drag: the paused show goes where the pointer is, to
+    // the first frame at or after it at 60 frames a second.
+    const auto frameAt = [](double time) {
+        const FrameGrid grid(0, PreviewSession::kGridFps);
+        return grid.TimeOf(grid.FirstAtOrAfter(static_cast<uint32_t>(std::lround(time))));
+    };
     EXPECT_FALSE(mouse(msg::kLeftButtonDown, 400, stripTop - 1)) << "a click above the strip";
     EXPECT_TRUE(mouse(msg::kLeftButtonDown, 400, stripTop + 3));
     stack.Frame(true);
-    EXPECT_EQ(stack.host->Script().Now(), static_cast<uint32_t>(std::lround(strip.TimeAt(400))));
+    EXPECT_EQ(stack.host->Script().Now(), frameAt(strip.TimeAt(400)));
     EXPECT_TRUE(mouse(msg::kMouseMove, 500, stripTop - 50));
     EXPECT_TRUE(mouse(msg::kLeftButtonUp, 500, stripTop - 50));
     stack.Frame(true);
-    EXPECT_EQ(stack.host->Script().Now(), static_cast<uint32_t>(std::lround(strip.TimeAt(500))));
+    EXPECT_EQ(stack.host->Script().Now(), frameAt(strip.TimeAt(500)));
     EXPECT_TRUE(stack.session->Paused());
 
     // Two notches of the wheel: a view 1.25 x 1.25 times narrower, with the
@@ -188,7 +191,6 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt)
 }
 
 TEST_F(PreviewHud, APreviewFrameWithItsHudAndTimelineAllocatesNothing) {
-    std::srand(1);
     PreviewStack stack(Window());
     ASSERT_TRUE(stack.Start(16 * 1920));
     stack.session->KeyPressed('T');

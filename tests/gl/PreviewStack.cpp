@@ -10,7 +10,7 @@ bool ToneDecoder::DecodeFile(const char*, DecodedSound& sound, std::string&) {
     return true;
 }
 
-PreviewStack::PreviewStack(GlWindow& window) : toolkit(window) {
+PreviewStack::PreviewStack(GlWindow& window) : toolkit(window), held(window) {
     HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
     services.toolkit = &toolkit;
     services.stopOnScriptErrors = false;
@@ -18,7 +18,8 @@ PreviewStack::PreviewStack(GlWindow& window) : toolkit(window) {
     effects.RegisterWith(*host);
     reloader = std::make_unique<ScriptReloader>("data/script.txt", host->Textures());
     session = std::make_unique<PreviewSession>(
-        PreviewServices{host->Script(), previewMusic, systemClock, frameClock, *reloader});
+        PreviewServices{*host, previewMusic, systemClock, frameClock, *reloader});
+    show = std::make_unique<PreviewShow>(*host, *session, held);
     hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);
     timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder, "data/script.txt");
     overlays = std::make_unique<OverlayStack>(*timeline, *hud);
@@ -29,7 +30,7 @@ PreviewStack::~PreviewStack() {
 }
 
 bool PreviewStack::Start(uint32_t at) {
-    started = host->Init() == 0;
+    started = show->Init() == 0;
     session->Begin();
     session->SeekTo(at);
     return started;
@@ -38,7 +39,7 @@ bool PreviewStack::Start(uint32_t at) {
 void PreviewStack::Frame(bool withOverlays) {
     systemClock.now += 16;
     session->PrepareFrame();
-    host->Frame();
+    show->Frame();
     if (withOverlays) overlays->Draw();
 }
 

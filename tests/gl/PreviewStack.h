@@ -21,8 +21,10 @@
 #include "preview/OverlayStack.h"
 #include "preview/PreviewMusic.h"
 #include "preview/PreviewSession.h"
+#include "preview/PreviewShow.h"
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
+#include "render/HeldPicture.h"
 #include "render/RenderToolkit.h"
 #include "support/Doubles.h"
 #include "textures/gl/GlTextures.h"
@@ -48,8 +50,9 @@ public:
     ~PreviewStack();
 
     bool Start(uint32_t at);
-    // One frame: the session's, the host's and, with `withOverlays`, the
-    // timeline strip and the HUD as the keys left them.
+    // One frame: the session's, the host's (or, paused, the frame held)
+    // and, with `withOverlays`, the timeline strip and the HUD as the keys
+    // left them.
     void Frame(bool withOverlays);
 
     ManualClock systemClock;
@@ -66,6 +69,8 @@ public:
     ShowEffects effects;  // after the host: destroyed before it
     std::unique_ptr<ScriptReloader> reloader;
     std::unique_ptr<PreviewSession> session;
+    HeldPicture held;
+    std::unique_ptr<PreviewShow> show;  // the host as the preview's loop draws it
     std::unique_ptr<HudOverlay> hud;
     std::unique_ptr<TimelineStrip> timeline;
     std::unique_ptr<OverlayStack> overlays;

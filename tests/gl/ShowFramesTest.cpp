@@ -1,11 +1,11 @@
 // The whole show drawn headless, frame by frame at 60 frames per second,
 // compared with reference pictures, and checked for what a viewer sees.
 //
-// A reference picture for show time T is what the window shows after
-// starting the show at T - 960 ms and drawing 60 frames per second up to T.
-// Starting a show part-way restarts the playing pattern at the start, so
-// the references' times keep the start on a beat (480 ms) to stay in time
-// with the music.
+// A reference picture for show time T is what the window shows at T when
+// the show plays at 60 frames per second from its start (frames at
+// floor(n * 1000 / 60) ms, so T is one of those times). The tests get there
+// as a capture does: the frames before are replayed without drawing, all
+// but the last one or two.
 // Set SHOW_UPDATE_GOLDEN=1 to write the references anew (then look at them).
 #include <GL/gl.h>
 #include <unistd.h>
@@ -21,13 +21,15 @@
 
 #include "app/GlWindow.h"
 #include "capture/OfflineShow.h"
+#include "demo/FrameGrid.h"
 #include "gl/GlTestContext.h"
+#include "gl/PreviewStack.h"
+#include "platform/Messages.h"
 #include "support/Doubles.h"
 #include "support/RgbPicture.h"
 
 namespace {
 
-constexpr uint32_t kLeadIn = 960;
 constexpr uint32_t kFps = 60;
 
 using Picture = RgbPicture;
@@ -61,37 +63,32 @@ protected:
         GlTest::SetUp();
         ASSERT_EQ(chdir(SHOW_SOURCE_DIR), 0);
         Window().Resize(kWidth, kHeight);
-        // The noise draws from the standard generator; every run of the show
-        // starts from its initial state.
-        std::srand(1);
     }
 
-    // A show started at `start`, after its start-up.
-    std::unique_ptr<OfflineShow> StartShow(uint32_t start, const char* script = "data/script.txt") {
+    // The show started and brought to just before its first frame at or
+    // after `time`, as if it had played at 60 frames per second from its
+    // start; NextFrame draws that frame.
+    std::unique_ptr<OfflineShow> ShowAt(uint32_t time, const char* script = "data/script.txt") {
         auto show = std::make_unique<OfflineShow>(Window(), Window(), music, boxes, script);
-        show->StartAt(start);
         EXPECT_TRUE(show->Init()) << ::testing::PrintToString(boxes.Texts());
-        frame = 0;
+        grid = FrameGrid(show->Host().Script().StartPosition(), kFps);
+        frame = grid.FirstAtOrAfter(time);
+        show->PlayUpTo(grid, frame);
         return show;
     }
 
-    // Draws the next frame at 60 frames per second: frame i at start +
-    // floor(i * 1000 / 60) ms.
-    void NextFrame(OfflineShow& show) {
-        const uint32_t due = static_cast<uint32_t>(frame * 1000 / kFps);
-        const uint32_t previous = frame == 0 ? 0 : static_cast<uint32_t>((frame - 1) * 1000 / kFps);
-        show.Frame(due - previous);
-        ++frame;
-    }
+    void NextFrame(OfflineShow& show) { show.Frame(grid.StepTo(frame++)); }
 
     Picture FrameAt(uint32_t showTime) {
-        auto show = StartShow(showTime - kLeadIn);
-        while (show->Now() < showTime) NextFrame(*show);
+        auto show = ShowAt(showTime);
+        NextFrame(*show);
+        EXPECT_EQ(show->Now(), showTime) << "not a time of the 60 fps grid";
         return ReadWindow(kWidth, kHeight);
     }
 
     RecordingMusicPlayer music;
     RecordingMessageBoxes boxes;
+    FrameGrid grid{0, kFps};
     uint64_t frame = 0;
 };
 
@@ -104,8 +101,8 @@ struct Golden {
 // arriving, the swarm on the beat, the sphere-mapped pebble with a card,
 // the breakdown card, the end card.
 const Golden kGoldens[] = {
-    {"title", 2880},   {"pebble", 11520},    {"swarm", 38400 + 240},
-    {"mirror", 49920}, {"breakdown", 66240}, {"end", 120000},
+    {"title", 2883},   {"pebble", 11533},    {"swarm", 38416},
+    {"mirror", 49933}, {"breakdown", 66250}, {"end", 120000},
 };
 
 }  // namespace
@@ -114,7 +111,6 @@ TEST_F(ShowFrames, MatchTheReferencePictures) {
     const bool update = std::getenv("SHOW_UPDATE_GOLDEN") != nullptr;
     for (const Golden& golden : kGoldens) {
         SCOPED_TRACE(golden.name);
-        std::srand(1);
         const Picture picture = HalfSize(FrameAt(golden.showTime));
         const std::string path = std::string("tests/golden/") + golden.name + ".png";
         if (update) {
@@ -135,14 +131,35 @@ TEST_F(ShowFrames, MatchTheReferencePictures) {
     }
 }
 
+TEST_F(ShowFrames, APausedPreviewShowsTheFrameACaptureMakesAfterASeek) {
+    // Bar 20, 38400 ms, a time of the 60 fps grid: the swarm, which
+    // reflects the frames before, and the noise, which moves every frame.
+    const Picture captured = FrameAt(38400);
+
+    // The preview plays a while from bar 24 first, in real time: its
+    // effects are off the grid when it pauses and seeks.
+    PreviewStack preview(Window());
+    ASSERT_TRUE(preview.Start(46080));
+    for (int i = 0; i < 8; ++i) preview.Frame(false);
+    for (const int32_t key : {vk::kSpace, int32_t{'2'}, int32_t{'0'}, vk::kReturn}) {
+        preview.session->KeyPressed(key);
+    }
+    // The frame sought, then the same frame held.
+    for (int i = 0; i < 3; ++i) {
+        preview.Frame(false);
+        EXPECT_EQ(preview.host->Script().Now(), 38400u);
+        EXPECT_TRUE(ReadWindow(kWidth, kHeight).rgb == captured.rgb) << "preview frame " << i;
+    }
+}
+
 TEST_F(ShowFrames, ShowNeverIsBlackOnceTheTitleIsUp) {
-    const Picture title = FrameAt(2000);
+    const Picture title = FrameAt(2000);  // a time of the grid
     EXPECT_GT(MeanBrightness(title, 0, 0, kWidth, kHeight), 10.0);
 }
 
 TEST_F(ShowFrames, PulseShrinksTheImageForUnderOneHundredMilliseconds) {
     // From bar 16 every beat is a "*".
-    auto show = StartShow(30720 - 100);
+    auto show = ShowAt(30720 - 100);
     uint32_t pulseStart = 0;
     bool pulsing = false;
     uint32_t longest = 0;
@@ -163,8 +180,7 @@ TEST_F(ShowFrames, PulseShrinksTheImageForUnderOneHundredMilliseconds) {
 
 TEST_F(ShowFrames, NoiseMovesEveryFrameButTheSameWayEveryRun) {
     auto firstRun = [&] {
-        std::srand(1);
-        auto show = StartShow(40000);
+        auto show = ShowAt(40000);
         NextFrame(*show);
         Picture one = ReadWindow(kWidth, kHeight);
         NextFrame(*show);
@@ -185,7 +201,7 @@ TEST_F(ShowFrames, WithoutTheGlowNothingIsComposed) {
     // The copy names its pictures and music relative to the working folder,
     // the repository, like the original.
     TempScript script(text.str());
-    auto show = StartShow(9600, script.Path());
+    auto show = ShowAt(9600, script.Path());
     for (int i = 0; i < 5; ++i) NextFrame(*show);
     const Picture picture = ReadWindow(kWidth, kHeight);
     // The main pass stays unscaled in the lower-left 512 x 512 square; the

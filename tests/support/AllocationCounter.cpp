@@ -7,22 +7,30 @@
 namespace {
 
 std::atomic<bool> countingAllocations{false};
+std::atomic<bool> countingOneThread{false};
+thread_local bool countingThisThread = false;
 std::atomic<size_t> allocationCount{0};
 
 void CountOne() {
-    if (countingAllocations.load(std::memory_order_relaxed)) {
+    if (countingAllocations.load(std::memory_order_relaxed) &&
+        (countingThisThread || !countingOneThread.load(std::memory_order_relaxed))) {
         allocationCount.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
 }  // namespace
 
-CountingAllocations::CountingAllocations() {
+CountingAllocations::CountingAllocations(Threads threads) {
     allocationCount = 0;
+    countingOneThread = threads == Threads::ThisOne;
+    countingThisThread = true;
     countingAllocations = true;
 }
 
-CountingAllocations::~CountingAllocations() { countingAllocations = false; }
+CountingAllocations::~CountingAllocations() {
+    countingAllocations = false;
+    countingThisThread = false;
+}
 
 size_t CountingAllocations::Count() const { return allocationCount; }
 

@@ -9,10 +9,12 @@
 
 #include <cstddef>
 
-// Counts every operator new, from any thread, while it lives.
+// Counts every operator new while it lives: from any thread, or only from
+// the thread that made it (where other threads may allocate as they like).
 class CountingAllocations {
 public:
-    CountingAllocations();
+    enum class Threads { All, ThisOne };
+    explicit CountingAllocations(Threads threads = Threads::All);
     ~CountingAllocations();
     CountingAllocations(const CountingAllocations&) = delete;
     CountingAllocations& operator=(const CountingAllocations&) = delete;

@@ -160,6 +160,23 @@ public:
     int ticks = 0;
 };
 
+// Every service a demo host needs, as doubles, for a host without a window
+// or GL: a manual clock, no sound, pictures that load as nothing.
+struct HeadlessHostServices {
+    HostServices Services(const char* scriptPath) {
+        HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
+        services.scriptPath = scriptPath;
+        return services;
+    }
+    std::vector<std::string> log;
+    ManualClock clock;
+    RecordingMusicPlayer music;
+    RecordingMessageBoxes boxes;
+    RecordingTextureFactory textureFactory;
+    RecordingLoadingViewFactory loadingViews{log};
+    RecordingFrameHooks frameHooks;
+};
+
 // Hands out the messages the test queued; records posted quits.
 class ScriptedMessageQueue : public MessageQueue {
 public:

@@ -13,8 +13,9 @@ using Log = std::vector<std::string>;
 namespace {
 
 // An effect that logs its calls as "name:call" and keeps what it saw in
-// every Update. Update scribbles on its own copy of the record, which must
-// not outlive the pass.
+// every Update since it was last rewound. Update scribbles on its own copy
+// of the record, which must not outlive the pass. bool.2 says that its
+// drawing shows earlier frames.
 class RecordingEffect : public Effect {
 public:
     struct Seen {
@@ -46,6 +47,11 @@ public:
         params.lngParams[1] = -1;
         return 5;  // ignored by the host
     }
+    void Rewind() override {
+        log.push_back(name + ":rewind");
+        seen.clear();
+    }
+    bool NeedsEarlierFrames() const override { return params.boolParams[2]; }
 
     std::string name;
     Log& log;
@@ -261,6 +267,44 @@ TEST_F(DemoHostTest, WithoutPassesOnlyTheTimelineAdvances) {
     EXPECT_EQ(log, Log{"clock:read"});
     EXPECT_TRUE(effect.seen.empty());
     EXPECT_EQ(host->Script().Now(), 120u);
+}
+
+TEST_F(DemoHostTest, PlayUpToReplaysEveryFrameBeforeAndDrawsOnlyWhatTheNextOneShows) {
+    // 100 frames a second from the Goto; frames 50 to 99 show earlier
+    // frames. A pattern switched on before the Goto plays from the start
+    // of the show as it did the first time.
+    MakeHost("Goto =300\nDefinePattern 0 x.y\n=0 UsePattern 0\n=0 Set scene.0.bool.0 true\n"
+             "=800 Set scene.0.bool.2 true\n=1300 Set scene.0.bool.2 false");
+    RecordingEffect& effect = AddEffect("a");
+    ASSERT_EQ(host->Init(), 0);
+    const FrameGrid grid(300, 100);
+    // What each update saw since the last rewind, in order.
+    const auto updates = [&effect] {
+        Log seen;
+        for (const RecordingEffect::Seen& update : effect.seen) {
+            seen.push_back(std::to_string(update.pass) + ":" + std::to_string(update.dt) + ":" +
+                           std::to_string(update.params.patternEvent) + ":" +
+                           std::to_string(update.params.boolParams[2]));
+        }
+        return seen;
+    };
+    for (uint64_t n = 0; n < 120; ++n) FrameAfter(grid.StepTo(n));
+    const Log played = updates();
+
+    struct Case {
+        uint64_t frame;
+        int drawnBefore;  // frames drawn, not shown, before it
+    };
+    const int most = static_cast<int>(DemoHost::MostLeadInFrames(grid));  // 25
+    for (const Case c : {Case{0, 0}, {5, 1}, {53, 4}, {80, most}, {101, 1}}) {
+        SCOPED_TRACE(c.frame);
+        frameHooks.begins = 0;
+        host->PlayUpTo(grid, c.frame);
+        FrameAfter(grid.StepTo(c.frame));
+        EXPECT_EQ(frameHooks.begins, 2 * (c.drawnBefore + 1));
+        EXPECT_EQ(host->Script().Now(), grid.TimeOf(c.frame));
+        EXPECT_EQ(updates(), Log(played.begin(), played.begin() + 2 * static_cast<ptrdiff_t>(c.frame + 1)));
+    }
 }
 
 TEST_F(DemoHostTest, SixtyFifthEffectIsIgnored) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 #include "effects/CameraEffect.h"
@@ -10,6 +11,7 @@
 #include "effects/ModelEffect.h"
 #include "effects/PictureEffect.h"
 #include "effects/RenderTargetEffect.h"
+#include "effects/ShowRandom.h"
 #include "support/Doubles.h"
 #include "textures/TextureRegistry.h"
 
@@ -147,6 +149,24 @@ TEST_F(EffectsWithRegistry, PicturesNeedTheNoiseAndAllSixCards) {
     registry.Load("pic6", "pic6.png", kWrapClamp);
     EXPECT_EQ(pictures.Init(), 0);
     EXPECT_EQ(pictures.pictures[5], registry.Find("pic6"));
+}
+
+TEST(ShowRandom, GivesGlibcsRandSequenceEverywhere) {
+    // rand() of a program that never calls srand(), as glibc gives it.
+    ShowRandom random;
+    for (const int32_t expected : {1804289383, 846930886, 1681692777, 1714636915, 1957747793}) {
+        EXPECT_EQ(random.Next(), expected);
+    }
+    for (int i = 5; i < 9999; ++i) random.Next();
+    EXPECT_EQ(random.Next(), 1908609430);  // the 10000th
+#ifdef __GLIBC__
+    // And the library's own, far on and from another seed.
+    for (const uint32_t seed : {1u, 12345u}) {
+        std::srand(seed);
+        random.Seed(seed);
+        for (int i = 0; i < 100000; ++i) ASSERT_EQ(random.Next(), std::rand()) << seed << " " << i;
+    }
+#endif
 }
 
 TEST(ModelEffect, SwarmCopiesSampleTheCurveAtUnitSteps) {

@@ -16,6 +16,7 @@
 
 #include "app/RunLoop.h"
 #include "demo/DemoHost.h"
+#include "demo/FrameGrid.h"
 #include "demo/NullLoadingView.h"
 #include "demo/SteppedClock.h"
 #include "platform/ConsoleMessageBoxes.h"
@@ -104,7 +105,7 @@ protected:
         host = std::make_unique<DemoHost>(services);
         host->SetPassCount(2);
         reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures());
-        PreviewServices previewServices{host->Script(), music, systemClock, frameClock, *reloader};
+        PreviewServices previewServices{*host, music, systemClock, frameClock, *reloader};
         previewServices.startupProblems = &messages.Texts();
         session = std::make_unique<PreviewSession>(previewServices);
     }
@@ -126,7 +127,14 @@ protected:
         for (const int32_t key : keys) session->KeyPressed(key);
     }
 
-    uint32_t Now() { return host->Script().Now(); }
+    // The show time, or where a seek made since the last frame goes.
+    uint32_t Now() { return session->ShowTime(); }
+    // Where a seek to `time` lands: the first frame at or after it at 60
+    // frames a second from the start.
+    static uint32_t OnGrid(uint32_t time) {
+        const FrameGrid grid(0, PreviewSession::kGridFps);
+        return grid.TimeOf(grid.FirstAtOrAfter(time));
+    }
     EffectParams& Params(int32_t scene) { return host->Script().GetParams(scene); }
 
     Folder folder;
@@ -175,35 +183,40 @@ TEST_F(PreviewSessionTest, SeekKeysMoveByBeatAndBarFromTheGridAndStayInTheShow) 
         {{'1', '2', vk::kReturn}, 19200},  // past the end: the end
         {{'0', vk::kReturn}, 0},
     };
+    // Each seek lands on the first frame of the 60 fps grid at or after
+    // the beat or bar, and the next one counts from there.
     for (const Step& step : steps) {
         for (const int32_t key : step.keys) session->KeyPressed(key);
-        EXPECT_EQ(Now(), step.expected);
-        EXPECT_EQ(music.log.back(), "play:" + std::to_string(step.expected));
+        EXPECT_EQ(Now(), OnGrid(step.expected));
+        Frame(16);  // the show and the music get there
+        EXPECT_EQ(host->Script().Now(), OnGrid(step.expected));
+        EXPECT_EQ(music.log.back(), "play:" + std::to_string(OnGrid(step.expected)));
     }
 
     // The show goes on from where it was moved to.
     Keys({'3', vk::kReturn});
     Frames(10);
-    EXPECT_EQ(Now(), 5760u + 160u);
+    EXPECT_EQ(Now(), OnGrid(5760) + 9 * 16);
 }
 
-TEST_F(PreviewSessionTest, SeekingRestartsTheTimelineAtTheNewTime) {
+TEST_F(PreviewSessionTest, SeekingPlaysTheTimelineUpToTheNewTime) {
     Start(kShow);
     Keys({'5', vk::kReturn});
     Frame(16);
     EXPECT_EQ(Params(0).lngParams[0], 2);
-    EXPECT_DOUBLE_EQ(Params(1).dblParams[1], 1.0);  // the fade is over
+    // The fade is over (summed frame by frame, as the show played it).
+    EXPECT_NEAR(Params(1).dblParams[1], 1.0, 1e-9);
     // The trigger of bar 3 has been and gone by bar 5.
     Frame(16);
     EXPECT_FALSE(Params(2).boolParams[1]);
 
-    // Back to #1.2: the lng set of bar 2 is undone, the fade half-way in.
+    // Back to #1.2: the lng set of bar 2 is undone, the fade a quarter in.
     Keys({'1', vk::kReturn, vk::kRight, vk::kRight});
-    ASSERT_EQ(Now(), 2880u);
+    ASSERT_EQ(Now(), OnGrid(2880));
     Frame(0);
     EXPECT_EQ(Params(0).lngParams[0], 0);
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
-    EXPECT_DOUBLE_EQ(Params(1).dblParams[1], 0.25);
+    EXPECT_NEAR(Params(1).dblParams[1], (OnGrid(2880) - 1920.0) / 3840.0, 1e-9);
 }
 
 TEST_F(PreviewSessionTest, DigitsPickTheSceneAndOtherKeysDropAHalfTypedBar) {
@@ -227,7 +240,7 @@ TEST_F(PreviewSessionTest, DigitsPickTheSceneAndOtherKeysDropAHalfTypedBar) {
     systemClock.now += PreviewSession::kTypingPause;
     Keys({'6', vk::kReturn});
     EXPECT_EQ(session->SelectedScene(), 2);
-    EXPECT_EQ(Now(), 6u * 1920u);
+    EXPECT_EQ(Now(), OnGrid(6 * 1920));
 }
 
 // --- Time, pause and the show's end ---------------------------------------------------
@@ -237,21 +250,27 @@ TEST_F(PreviewSessionTest, SpaceStopsTheClockAndTheMusicAndPlaysOnFromTheSameTim
     Frames(30);
     ASSERT_EQ(Now(), 480u);
 
+    // It stops on the frame of the 60 fps grid there, which it holds.
     Keys({vk::kSpace});
     EXPECT_TRUE(session->Paused());
     EXPECT_EQ(music.log.back(), "pause");
+    Frame(50);
+    EXPECT_TRUE(session->DrawsShow());
     Frames(20, 50);
-    EXPECT_EQ(Now(), 480u);
+    EXPECT_FALSE(session->DrawsShow());
+    EXPECT_EQ(Now(), OnGrid(480));
     // A seek while paused moves the show but leaves the music for later.
     Keys({vk::kRight});
-    EXPECT_EQ(Now(), 960u);
+    EXPECT_EQ(Now(), OnGrid(960));
+    Frame(50);
+    EXPECT_TRUE(session->DrawsShow());
     EXPECT_EQ(music.log.back(), "pause");
 
     Keys({vk::kSpace});
     EXPECT_FALSE(session->Paused());
-    EXPECT_EQ(music.log.back(), "play:960");
+    EXPECT_EQ(music.log.back(), "play:" + std::to_string(OnGrid(960)));
     Frames(5);
-    EXPECT_EQ(Now(), 1040u);
+    EXPECT_EQ(Now(), OnGrid(960) + 80);
 }
 
 TEST_F(PreviewSessionTest, TheClockFollowsTheMusicAndWithoutItTheSystemClock) {
@@ -290,8 +309,8 @@ TEST_F(PreviewSessionTest, AtTheEndThePreviewWaitsAndSpacePlaysFromTheStart) {
     Keys({vk::kSpace});
     EXPECT_EQ(Now(), 0u);
     EXPECT_FALSE(session->Paused());
-    EXPECT_EQ(music.log.back(), "play:0");
     Frame(16);
+    EXPECT_EQ(music.log.back(), "play:0");
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 }
 
@@ -318,7 +337,8 @@ TEST_F(PreviewSessionTest, TheLoopWrapsAtItsEndAndEscapeClearsItThenQuits) {
         latest = Now() > latest ? Now() : latest;
     }
     EXPECT_GT(latest, 7600u);
-    EXPECT_NE(std::find(music.log.begin(), music.log.end(), "play:3840"), music.log.end());
+    EXPECT_NE(std::find(music.log.begin(), music.log.end(), "play:" + std::to_string(OnGrid(3840))),
+              music.log.end());
     EXPECT_EQ(Params(0).lngParams[0], 2);
 
     Keys({vk::kEscape});
@@ -355,7 +375,9 @@ TEST_F(PreviewSessionTest, AnEditedScriptPlaysOnFromTheSameShowTime) {
                  "=0 Set scene.0.dbl.0 2\n=500 Set scene.1.lng.0 4\nLoadMusic x.ogg 120 4\n");
     Settle();
     EXPECT_EQ(session->ReloadCount(), 1);
-    EXPECT_EQ(Now(), 960u + 800u);
+    // Up to a frame on: the new script is played up to the next frame of
+    // the 60 fps grid, where the show stands a frame long.
+    EXPECT_NEAR(Now(), 960.0 + 800.0, 17.0);
     EXPECT_EQ(Params(0).dblParams[0], 2.0);
     EXPECT_EQ(Params(1).lngParams[0], 4);
     EXPECT_EQ(host->Script().CurrentPattern(), -1);
@@ -393,7 +415,7 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     EXPECT_EQ(session->ReloadCount(), 1);
     EXPECT_EQ(Params(0).dblParams[0], 3.0);
     EXPECT_TRUE(reloader->Problems().empty());
-    EXPECT_EQ(Now(), kept + 2 * 800);
+    EXPECT_NEAR(Now(), kept + 2 * 800.0, 17.0);
 }
 
 TEST_F(PreviewSessionTest, AScriptCaughtHalfWayThroughASaveIsNotTaken) {

@@ -11,10 +11,8 @@
 #       checker's cases (tests/cli/cases), line ends aside, and draws the
 #       same timeline picture;
 #     - demo-capture.exe --frames draws the frames that the Linux build
-#       draws, by the golden-frame tolerance, and matches the golden
-#       references where there are some. The times are ones where the noise
-#       layer is not showing: its offsets come from the C library's rand(),
-#       whose sequence differs between Windows and glibc;
+#       draws at the golden references' times, and the references, by the
+#       golden-frame tolerance;
 #     - demo-capture.exe refuses a video without ffmpeg.exe on PATH, saying
 #       what to do; with a stand-in ffmpeg.exe on PATH, every frame reaches
 #       it through the pipe, with the arguments intact, into a temporary
@@ -99,34 +97,29 @@ echo "demo-check.exe: $checked checker cases run"
 tests/windows/wine.sh --wait
 start_xvfb || exit 1
 
-# Frame i of a capture at 60 fps is drawn floor(i * 1000 / 60) ms in; the
-# first one at or after 960 ms is the golden-frame tests' frame.
-frame=0
-while ((frame * 1000 / 60 < 960)); do frame=$((frame + 1)); done
-frame_file=$(printf 'frame-%06d.png' "$frame")
-
-# $1: show time in ms; $2: the golden reference there, if any. Both builds
-# start 960 ms earlier, as the golden-frame tests do.
-compare_frames_at() {
-  local time=$1 golden=${2:-} from=$(($1 - 960)) to=$(($1 + 20))
-  (cd "$show" && "$work/bin/demo-capture" --from "=$from" --to "=$to" --frames "$work/windows-$time") \
-    > "$work/capture.out" 2>&1 || { cat "$work/capture.out"; fail "demo-capture.exe at $time ms"; return; }
-  build/demo-capture --from "=$from" --to "=$to" --frames "$work/linux-$time" > "$work/capture.out" 2>&1 ||
-    { cat "$work/capture.out"; fail "demo-capture at $time ms"; return; }
-  echo -n "at $time ms, Windows against Linux: "
-  "$probe" same "$work/windows-$time/$frame_file" "$work/linux-$time/$frame_file" ||
+# The golden references' frames, each the first frame of a capture from its
+# time on the 60 fps grid (the show replayed up to it), by both builds.
+compare_golden_frame() {
+  local name=$1 time=$2
+  (cd "$show" && "$work/bin/demo-capture" --from "=$time" --to "=$((time + 1))" \
+    --frames "$work/windows-$name") > "$work/capture.out" 2>&1 ||
+    { cat "$work/capture.out"; fail "demo-capture.exe at $time ms"; return; }
+  build/demo-capture --from "=$time" --to "=$((time + 1))" --frames "$work/linux-$name" \
+    > "$work/capture.out" 2>&1 || { cat "$work/capture.out"; fail "demo-capture at $time ms"; return; }
+  local frame=$work/windows-$name/frame-000000.png
+  echo -n "$name, Windows against Linux: "
+  "$probe" golden "$frame" "$work/linux-$name/frame-000000.png" ||
     fail "the Windows frame at $time ms differs from the Linux one"
-  if [[ -n $golden ]]; then
-    echo -n "at $time ms, Windows against tests/golden/$golden.png: "
-    "$probe" golden "$work/windows-$time/$frame_file" "tests/golden/$golden.png" ||
-      fail "the Windows frame at $time ms does not match tests/golden/$golden.png"
-  fi
+  echo -n "$name, Windows against tests/golden/$name.png: "
+  "$probe" golden "$frame" "tests/golden/$name.png" ||
+    fail "the Windows frame at $time ms does not match tests/golden/$name.png"
 }
-compare_frames_at 2880 title
-compare_frames_at 11520 pebble
-compare_frames_at 51000
-compare_frames_at 66240 breakdown
-compare_frames_at 120000 end
+compare_golden_frame title 2883
+compare_golden_frame pebble 11533
+compare_golden_frame swarm 38416
+compare_golden_frame mirror 49933
+compare_golden_frame breakdown 66250
+compare_golden_frame end 120000
 
 # Without ffmpeg.exe: no video, a message that says what to do.
 status=0
