@@ -17,9 +17,9 @@ lose_display_under() {
   (cd "$repo" && exec "$@") > "$work/out" 2>&1 &
   program_pid=$!
   if [[ $name == show ]]; then
-    answer_fullscreen no || exit 1
+    answer_fullscreen no || { cat "$work/out"; exit 1; }
   fi
-  wait_for_window "$window_name" 60 > /dev/null || { echo "no $name window"; exit 1; }
+  wait_for_window "$window_name" 60 > /dev/null || { echo "no $name window"; cat "$work/out"; exit 1; }
 
   kill "$xvfb_pid"
   wait "$xvfb_pid" 2>/dev/null
