@@ -32,16 +32,14 @@ repo=$PWD
 tools/install-packages.sh wine wine64 xvfb xauth xdotool x11-utils unzip
 tools/setup.sh
 tools/build-windows.sh --tests
-(cd build-windows && ctest --output-on-failure -j"$(nproc)")
 
-work=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2> /dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# The scratch folder $work, and Xvfb and Wine's programs stopped at the end.
 source tests/e2e/xvfb_helpers.sh
+trap 'tests/windows/wine.sh --stop; end_run' EXIT
+
+# One Wine server for the many short programs up to the display's start.
+tests/windows/wine.sh --serve
+(cd build-windows && ctest --output-on-failure -j"$(nproc)")
 
 unzip -q dist/show-windows.zip -d "$work"
 show=$work/show-windows
@@ -93,8 +91,9 @@ echo "demo-check.exe: $checked checker cases run"
   fail "demo-check.exe --timeline does not draw the Linux build's picture"
 
 # Wine's programs draw on the display that its first program found, so the
-# runs above end before Xvfb starts, and those on it before it goes.
-tests/windows/wine.sh --wait
+# server of the runs above ends before Xvfb starts, and those on it before
+# it goes.
+tests/windows/wine.sh --stop
 start_xvfb || exit 1
 
 # The golden references' frames, each the first frame of a capture from its
