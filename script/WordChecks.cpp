@@ -19,9 +19,9 @@ std::string Number(double value) {
     return text;
 }
 
-// The warning for a number word whose number ends before the word does.
+// The warning for a number word whose number ends before the word does,
+// `rest` being what follows the number (not empty).
 std::string NumberWarning(std::string_view word, std::string_view rest, const std::string& value) {
-    if (word.empty() || rest.empty()) return {};
     if (rest.size() == word.size()) return Quoted(word) + " is not a number, so it reads as 0";
     return Quoted(word) + " has " + Quoted(rest) + " after the number, which is ignored: it reads as " +
            value;
@@ -29,12 +29,18 @@ std::string NumberWarning(std::string_view word, std::string_view rest, const st
 
 }  // namespace
 
+// Every number word of a script passes here, so the value is written out
+// only for a warning.
 std::string IntegerWordWarning(std::string_view word) {
-    return NumberWarning(word, AfterInteger(word), std::to_string(IntegerValue(word)));
+    const std::string_view rest = AfterInteger(word);
+    if (word.empty() || rest.empty()) return {};
+    return NumberWarning(word, rest, std::to_string(IntegerValue(word)));
 }
 
 std::string DecimalWordWarning(std::string_view word) {
-    return NumberWarning(word, AfterDecimal(word), Number(DecimalValue(word)));
+    const std::string_view rest = AfterDecimal(word);
+    if (word.empty() || rest.empty()) return {};
+    return NumberWarning(word, rest, Number(DecimalValue(word)));
 }
 
 std::string BoolWordWarning(std::string_view word) {
@@ -48,7 +54,6 @@ std::string BoolWordWarning(std::string_view word) {
 
 std::string TimeWordWarning(std::string_view word, int32_t milliseconds) {
     if (word.empty() || milliseconds < 0) return {};
-    const std::string readsAs = "it reads as =" + std::to_string(milliseconds);
     if (word[0] != '#' && word[0] != '=') {
         std::string advice = "write =milliseconds or #bars.beats";
         if (IsAllDigits(word)) advice = "write =" + std::string(word) + " for milliseconds";
@@ -68,7 +73,7 @@ std::string TimeWordWarning(std::string_view word, int32_t milliseconds) {
     if (word.size() == 1) return Quoted(word) + " has no number, so it reads as 0";
     if (junk.empty()) return {};
     return Quoted(word) + " has " + Quoted(junk) + " where the time should end, which is ignored: " +
-           readsAs;
+           "it reads as =" + std::to_string(milliseconds);
 }
 
 std::string IgnoredWordsWarning(std::string_view rest) {
