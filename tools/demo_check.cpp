@@ -22,6 +22,7 @@
 #include <cstring>
 #include <memory>
 
+#include "audio/KaSounds.h"
 #include "audio/MusicPlayer.h"
 #include "check/ShowCheck.h"
 #include "platform/CommandLine.h"
@@ -200,9 +201,13 @@ int main(int argc, char** argv) {
     const int32_t warnings = check.Count(FindingSeverity::Warning);
 
     if (timelinePath) {
+        // The mixer decodes only while its device is open; the check has
+        // closed its own, so the silent one opens for the picture.
+        const bool decoding = audio.Init(AudioLibrary::kNoSoundDevice, KaSounds::kFrequency);
         SdlSoundDecoder decoder;
         std::string warning, problem;
         const bool written = WriteTimelineSvg(timelinePath, check.script, path, decoder, warning, problem);
+        if (decoding) audio.Free();
         if (!warning.empty()) std::fprintf(stderr, "demo-check: the timeline has no loudness: %s\n", warning.c_str());
         if (!written) {
             std::fprintf(stderr, "demo-check: %s\n", problem.c_str());

@@ -72,6 +72,19 @@ TEST(TimelineSvg, IsWellFormedWithALanePerParameterAndAMarkPerTimedLine) {
     EXPECT_EQ(card.out, "line 6: #2.2 Set scene.3.lng.0 2 // the second card & no <other>\n");
 }
 
+TEST(TimelineSvg, TheShippedShowsPictureHasItsMusicsLoudness) {
+    // The checker closes its sound device before it draws; the decoding
+    // still needs one.
+    const TempFile svg(std::vector<uint8_t>{}, ".svg");
+    const ToolRun run = RunTool(std::string("cd ") + SHOW_SOURCE_DIR + " && " + DEMO_CHECK_PROGRAM +
+                                " --timeline " + svg.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("no loudness"), std::string::npos) << run.err;
+    const ToolRun label = RunTool("xmllint --xpath 'string(" + OfClass("loudness") + "/*[local-name()=\"text\"])' " +
+                                  svg.path());
+    EXPECT_EQ(label.out, "music\n");
+}
+
 #ifdef SVG_TO_PNG_PROGRAM
 TEST(TimelineSvg, ABrowserDrawsEveryLane) {
     const Picture picture;
