@@ -16,7 +16,9 @@ const char* StarterScript() {
     return R"(// A new show, made by demo-new: eight bars at 125 beats per minute and
 // a last hit. Play it with demo-preview in this folder (saving reloads it),
 // check it with demo-check, and replace the pictures, the music and the
-// model with your own. docs/authoring.md explains every line.
+// model with your own. The author's guide, authoring.md, explains every
+// line: docs/ in the show's sources, share/doc/audiovisual-show/ where
+// the show is installed.
 //
 // Times are #bar.beat, counted from 0: at 125 beats per minute a beat is
 // 480 ms and a bar 1920 ms. Scenes: 0 render targets, 1 camera, 2 model

@@ -9,6 +9,7 @@
 // already exists, or a file cannot be written), 2 for wrong arguments.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "content/StarterShow.h"
@@ -21,8 +22,21 @@ constexpr const char* kUsage =
     "Writes a new show into DIR (made when missing): data/script.txt, a commented\n"
     "eight-bar script that uses every scene; data/png/, pictures marked REPLACE ME;\n"
     "data/3ds/pebble.3ds, the model; data/music/track.ogg, an eight-bar track.\n"
-    "Then: cd DIR && demo-preview. A DIR that already holds data/ is left alone.\n"
+    "Then: cd DIR && demo-preview (the one beside demo-new). A DIR that already holds data/ is left alone.\n"
     "Options: --help, --version.\n";
+
+// How to start the preview from the new show's folder: by name when
+// demo-new was found on PATH, else by the full path of the demo-preview
+// beside it (a build folder, an unpacked release).
+std::string PreviewCommand(const char* self) {
+    const std::filesystem::path program(self);
+    if (!program.has_parent_path()) return "demo-preview";
+    std::error_code failure;
+    const std::filesystem::path folder = std::filesystem::absolute(program.parent_path(), failure);
+    if (failure) return "demo-preview";
+    const std::string command = (folder.lexically_normal() / "demo-preview").string();
+    return command.find(' ') == std::string::npos ? command : '"' + command + '"';
+}
 
 }  // namespace
 
@@ -37,6 +51,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-new: %s\n", error.c_str());
         return 1;
     }
-    std::printf("A new show is in %s/data. Play it with:\n  cd %s && demo-preview\n", argv[1], argv[1]);
+    std::printf("A new show is in %s/data. Play it with:\n  cd %s && %s\n", argv[1], argv[1],
+                PreviewCommand(argv[0]).c_str());
     return 0;
 }

@@ -11,6 +11,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 for program in demo demo-check demo-preview demo-capture model-info demo-new; do
   [[ -x $prefix/bin/$program ]] || { echo "missing: bin/$program"; exit 1; }
 done
+[[ -f $prefix/share/doc/audiovisual-show/authoring.md ]] || { echo "missing: the author's guide"; exit 1; }
 show=$prefix/share/audiovisual-show
 cd "$show"
 "$prefix/bin/demo-check" || { echo "the installed show does not pass demo-check"; exit 1; }
