@@ -14,7 +14,9 @@
 #include "scenes/SceneNeeds.h"
 #include "scenes/SceneParameters.h"
 #include "scenes/ShowScenes.h"
+#include "script/LoadProgress.h"
 #include "script/ScriptEngine.h"
+#include "textures/PictureFile.h"
 #include "textures/TextureFactory.h"
 #include "textures/TextureRegistry.h"
 
@@ -63,6 +65,18 @@ void CheckModel(const char* path, std::vector<CheckFinding>& findings) {
         add(FindingSeverity::Warning,
             "the model reaches only " + Decimal(reach) + " units from its origin: the camera sees a speck. "
                                                          "About 0.5 units fills the picture's height");
+    }
+}
+
+// The loading screen's picture: the show loads without it, saying nothing,
+// so a picture that cannot be read is worth a warning.
+void CheckLoadingPicture(std::vector<CheckFinding>& findings) {
+    PictureFile picture(kLoadingPicturePath, 0);
+    PngPixels pixels;
+    if (picture.Problem().empty()) picture.Decode(PngRowOrder::TopRowFirst, &pixels);
+    if (!picture.Problem().empty()) {
+        findings.push_back(CheckFinding{kLoadingPicturePath, 0, FindingSeverity::Warning,
+                                        "the loading screen shows no picture: " + picture.Problem()});
     }
 }
 
@@ -119,6 +133,7 @@ ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
         check.findings.push_back(CheckFinding{script, finding.line, finding.severity, std::move(finding.message)});
     }
     if (modelFile) CheckModel(modelFile, check.findings);
+    CheckLoadingPicture(check.findings);
 
     std::stable_sort(check.findings.begin(), check.findings.end(),
                      [&](const CheckFinding& a, const CheckFinding& b) {

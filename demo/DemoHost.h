@@ -20,6 +20,7 @@
 #include "demo/Application.h"
 #include "demo/Effect.h"
 #include "demo/FrameGrid.h"
+#include "script/LoadProgress.h"
 #include "script/ScriptEngine.h"
 #include "textures/TextureRegistry.h"
 
@@ -51,7 +52,7 @@ struct HostServices {
     // When false, a script that reported errors still starts with the lines
     // that read cleanly; for the preview, which shows the errors itself.
     bool stopOnScriptErrors = true;
-    const char* loadingPicturePath = "data/png/loading.png";
+    const char* loadingPicturePath = kLoadingPicturePath;
     // Where the host tells the show's author, in FILE:LINE: form, about the
     // files the script names that could not be loaded and about why a start
     // failed; null to tell nobody. The boxes stay as they are.

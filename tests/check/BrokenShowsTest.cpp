@@ -142,7 +142,7 @@ public:
         fs::create_directories(root / "data/png");
         fs::create_directories(root / "data/3ds");
         const std::vector<uint8_t> picture = PngBytes();
-        for (const char* name : {"mallow", "noise", "pic1", "pic2", "pic3", "pic4", "pic5", "pic6"}) {
+        for (const char* name : {"loading", "mallow", "noise", "pic1", "pic2", "pic3", "pic4", "pic5", "pic6"}) {
             Write("data/png/" + std::string(name) + ".png", picture);
         }
         Write("data/3ds/pebble.3ds", ModelBytes(0.5f));
@@ -264,6 +264,11 @@ const BrokenShow kBrokenShows[] = {
      "is cut short or damaged",
      false},
 
+    {"the loading picture is missing", {}, {{"data/png/loading.png", {}, true}}, 0,
+     "data/png/loading.png: warning: the loading screen shows no picture: cannot open data/png/loading.png: No "
+     "such file or directory",
+     false},
+
     // The model.
     {"the model is missing", {}, {{"data/3ds/pebble.3ds", {}, true}}, 1,
      "data/3ds/pebble.3ds: error: the model effect cannot read its model: cannot open it: No such file or directory",
@@ -297,6 +302,10 @@ const BrokenShow kBrokenShows[] = {
      "data/script.txt:18: warning: the variable RUN is replaced inside the word 'RUNN', by 'bool.0 true'", false},
     {"a parameter no effect reads", {{18, "#1.0 Set scene.0.dbl.3 1"}}, {}, 0,
      "data/script.txt:18: warning: no effect reads scene.0.dbl.3: the render-target effect reads bool.0", false},
+    {"a Goto left in", {{18, "Goto #1.0"}}, {}, 0,
+     "data/script.txt:18: warning: Goto starts the show at =1920 instead of at its beginning: remove it when the "
+     "show is done",
+     false},
     {"a pattern no line defines", {{16, "#0.0 UsePattern 5"}}, {}, 0,
      "data/script.txt:16: warning: pattern 5 is not defined: no DefinePattern line fills it, so it plays nothing",
      false},
