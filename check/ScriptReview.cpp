@@ -128,6 +128,11 @@ private:
     }
 
     void ReviewStartAndEnd() {
+        // A Goto is for rehearsing; a finished show starts at its beginning.
+        if (script.startLine != 0 && script.startPosition > 0) {
+            Warn(script.startLine, "Goto starts the show at " + Ms(script.startPosition) +
+                                       " instead of at its beginning: remove it when the show is done");
+        }
         if (script.endTime == NO_TIME) {
             Warn(0, "the script has no End: the show plays on until Escape is held, and demo-capture "
                     "needs --to");
