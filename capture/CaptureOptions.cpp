@@ -142,15 +142,12 @@ bool ParseCaptureOptions(int argc, const char* const argv[], CaptureOptions& opt
             error = "unknown option " + std::string(name);
             return false;
         }
-        if (!haveValue) {
-            if (i + 1 >= argc) {
-                error = std::string(name) + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-        }
+        if (!haveValue && i + 1 < argc) value = argv[++i];
         if (value.empty()) {
             error = std::string(name) + " needs a value";
+            // An unquoted #bar.beat starts a comment in the shell, which
+            // drops it before the capture sees it.
+            if (target == &options.from || target == &options.to) error += " (quote a #bar.beat time: '#1.0')";
             return false;
         }
         if ((target == &options.from || target == &options.to) && !IsCaptureTime(value)) {

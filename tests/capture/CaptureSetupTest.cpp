@@ -56,6 +56,10 @@ TEST(CaptureOptions, TakeValuesAsTheNextWordOrAfterEqualsAndRefuseTheRest) {
         EXPECT_FALSE(Parse(words, refused, error)) << words[0];
         EXPECT_FALSE(error.empty()) << words[0];
     }
+    // The shell takes an unquoted #bar.beat for a comment and drops it.
+    CaptureOptions cut;
+    EXPECT_FALSE(Parse({"--frames", "dir", "--from"}, cut, error));
+    EXPECT_EQ(error, "--from needs a value (quote a #bar.beat time: '#1.0')");
 }
 
 TEST(FrameSchedule, TakesTheGridsFramesInTheRangeInWholeMilliseconds) {
