@@ -80,7 +80,7 @@ size_t UngroupedTriangles(const ModelObject& object) {
     return ungrouped;
 }
 
-int Describe(const Model& model) {
+int Describe(const Model& model, const char* path) {
     std::printf("objects %d\n", model.objectCount);
     float low[3] = {0.0f, 0.0f, 0.0f};
     float high[3] = {0.0f, 0.0f, 0.0f};
@@ -95,8 +95,10 @@ int Describe(const Model& model) {
 
         const size_t ungrouped = UngroupedTriangles(object);
         if (ungrouped > 0) {
-            std::fprintf(stderr, "warning: object %zu %s: %zu of %d triangles are in no face group and are not drawn\n",
-                         i, object.name, ungrouped, object.indexCount / 3);
+            std::fprintf(stderr,
+                         "model-info: %s: warning: object %zu %s: %zu of %d triangles are in no face group and are "
+                         "not drawn\n",
+                         path, i, object.name, ungrouped, object.indexCount / 3);
         }
         for (size_t v = 0; v < object.vertices.size(); v += 3) {
             for (size_t axis = 0; axis < 3; ++axis) {
@@ -156,5 +158,5 @@ int main(int argc, char** argv) {
     }
     Model model;
     model.Load(path);
-    return vertexMode ? PrintVertex(model, objectIndex, vertexIndex) : Describe(model);
+    return vertexMode ? PrintVertex(model, objectIndex, vertexIndex) : Describe(model, path);
 }

@@ -50,7 +50,8 @@ TEST(ModelInfo, DescribesObjectsGroupsAndBoundsAndWarnsOfUngroupedTriangles) {
               "object 0 Omni01 vertices 0 texcoords 0 planar triangles 0 groups 0\n"
               "object 1 Rock vertices 4 texcoords 4 planar triangles 3 groups 1 2\n"
               "bounds 0 0 0 2 2 1.5\n");
-    EXPECT_EQ(run.err, "warning: object 1 Rock: 1 of 3 triangles are in no face group and are not drawn\n");
+    EXPECT_EQ(run.err, "model-info: " + file.path() +
+                           ": warning: object 1 Rock: 1 of 3 triangles are in no face group and are not drawn\n");
 
     ChunkWriter lightOnly;
     lightOnly.Open(0x4D4D).Open(0x3D3D);
