@@ -27,7 +27,7 @@ public:
 
 private:
     void Warn(int32_t line, std::string text) {
-        findings.push_back(ScriptFinding{line, FindingSeverity::Warning, std::move(text), ""});
+        findings.push_back(ScriptFinding{line, FindingSeverity::Warning, std::move(text), "", ""});
     }
 
     // Built piece by piece: GCC 12 warns wrongly about "literal" + string.

@@ -114,7 +114,7 @@ ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
 
     const std::string script = scriptPath;
     for (const ScriptFinding& finding : engine->Script().findings) {
-        check.findings.push_back(CheckFinding{script, finding.line, finding.severity, finding.message});
+        check.findings.push_back(CheckFinding{script, finding.line, finding.severity, finding.ReportText()});
     }
     for (const FileProblem& problem : engine->FileProblems()) {
         check.findings.push_back(CheckFinding{script, problem.line, FindingSeverity::Error, problem.text});

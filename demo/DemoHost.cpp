@@ -40,7 +40,7 @@ int32_t DemoHost::Init() {
             return 1;
         }
         for (const ScriptFinding& finding : script.Script().findings) {
-            if (finding.severity == FindingSeverity::Error) TellProblem(finding.line, finding.message);
+            if (finding.severity == FindingSeverity::Error) TellProblem(finding.line, finding.ReportText());
         }
         initProblem = std::string("the script ") + services.scriptPath + " has errors";
         return 1;

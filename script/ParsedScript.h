@@ -85,10 +85,15 @@ struct ScriptFinding {
     FindingSeverity severity = FindingSeverity::Error;
     std::string message;  // e.g. "Invalid time"
     std::string text;     // the line after variable substitution
+    // What to write instead, for the checker's report; the show's box
+    // keeps to the message. Empty when the message says it all.
+    std::string hint;
 
     // The text of the show's error box: the message, " on line ", the line
     // number, a colon, a line feed and the line.
     std::string BoxText() const;
+    // The message and its hint, as the programs write it on standard error.
+    std::string ReportText() const { return hint.empty() ? message : message + ": " + hint; }
 };
 
 // A finding as editors and terminals read it: "FILE:LINE: error: TEXT", or

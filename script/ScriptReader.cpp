@@ -29,6 +29,16 @@ int32_t SlotCount(ParamKind kind) {
 
 bool IndexFitsKind(ParamKind kind, int32_t index) { return index >= 0 && index < SlotCount(kind); }
 
+// The hints that follow an error in the checker's report.
+constexpr char kIdentifierHint[] =
+    "write scene.SCENE.KIND.INDEX, as in scene.3.dbl.0, with KIND dbl, lng or bool, or scene.SCENE.RUN";
+
+std::string SlotRangeHint(ParamKind kind, bool trigger) {
+    const std::string kindWord = KindWord(kind);
+    const std::string range = kindWord + ".0 to " + kindWord + "." + std::to_string(SlotCount(kind) - 1);
+    return trigger ? "Trig raises a bool slot, " + range : "the " + kindWord + " slots are " + range;
+}
+
 bool SceneInRange(int32_t scene) { return scene >= 0 && scene < kRecordCount; }
 
 // The script's commands, and whether each acts at its line's time.
@@ -94,6 +104,32 @@ std::string Quoted(std::string_view text) {
     quoted.append(text);
     quoted += '\'';
     return quoted;
+}
+
+// What a line that is no command may have meant: a comment after #, a
+// command in other letters, a time without its # or =, a command moved off
+// the line's start.
+std::string SyntaxErrorHint(std::string_view word, std::string_view timePrefix) {
+    if (timePrefix == "#") return "a comment starts with //; # starts a time";
+    if (word.empty()) return "the line starts with a space: a command starts at the line's first character";
+    for (const CommandWord& command : kCommands) {
+        const std::string_view name = command.word;
+        const bool sameLetters =
+            name.size() == word.size() && std::equal(name.begin(), name.end(), word.begin(), [](char a, char b) {
+                return (a | 0x20) == (b | 0x20);
+            });
+        if (sameLetters) return Quoted(word) + " is written " + command.word;
+    }
+    if (word[0] >= '0' && word[0] <= '9') {
+        return Quoted(word) + " is not a time: write #" + std::string(word) + " for bar.beat, or = before "
+               "milliseconds";
+    }
+    std::string commands;
+    for (const CommandWord& command : kCommands) {
+        commands += commands.empty() ? "" : ", ";
+        commands += command.word;
+    }
+    return Quoted(word) + " is not a command; the commands are " + commands;
 }
 
 }  // namespace
@@ -183,15 +219,15 @@ const std::string& ScriptReader::DirectoryVariable(const char* name) {
     return script.variables[name];
 }
 
-void ScriptReader::ReportError(std::string_view message) {
+void ScriptReader::ReportError(std::string_view message, std::string hint) {
     script.findings.push_back(
-        ScriptFinding{lineNumber, FindingSeverity::Error, std::string(message), currentLine});
+        ScriptFinding{lineNumber, FindingSeverity::Error, std::string(message), currentLine, std::move(hint)});
 }
 
 void ScriptReader::ReportWarning(std::string message) {
     if (message.empty()) return;
     script.findings.push_back(
-        ScriptFinding{lineNumber, FindingSeverity::Warning, std::move(message), currentLine});
+        ScriptFinding{lineNumber, FindingSeverity::Warning, std::move(message), currentLine, {}});
 }
 
 void ScriptReader::CheckIntegerWord(std::string_view word) { ReportWarning(IntegerWordWarning(word)); }
@@ -318,7 +354,7 @@ void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
             continue;
         }
         if (!word.empty() && word[0] == '/') return;  // comment
-        ReportError("Syntax error");
+        ReportError("Syntax error", SyntaxErrorHint(word, lastPrefix));
         return;
     }
 }
@@ -345,7 +381,8 @@ int32_t ScriptReader::ParseTime(std::string_view text) const {
 
 void ScriptReader::SetTempo(int32_t bpm, int32_t beatsPerBar) {
     if (bpm <= 0 || bpm > kMaxBpm) {
-        ReportError("Invalid BPM");
+        ReportError("Invalid BPM", "write LoadMusic FILE BEATS-PER-MINUTE BEATS-PER-BAR, as in LoadMusic "
+                                   "track.ogg 125 4, with 1 to " + std::to_string(kMaxBpm) + " beats per minute");
         return;
     }
     if (beatsPerBar <= 0) beatsPerBar = 4;
@@ -422,7 +459,8 @@ bool ScriptReader::TakePatternNumber(std::string_view& rest, int32_t& number) {
         CheckIntegerWord(numberWord);
         return true;
     }
-    ReportError("Pattern id out of range");
+    ReportError("Pattern id out of range",
+                "patterns are numbered 0 to " + std::to_string(ParsedScript::kPatternCount - 1));
     return false;
 }
 
@@ -456,7 +494,7 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
     SplitToken(prefix, '.', parameter);
     SplitToken(sceneText, '.', parameter);
     if (prefix != "scene" || parameter.empty() || sceneText.empty()) {
-        ReportError("Invalid identifier");
+        ReportError("Invalid identifier", kIdentifierHint);
         return;
     }
     SplitToken(valueWord, ' ', rest);
@@ -470,7 +508,7 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
     std::string_view kindWord, indexText = parameter;
     SplitToken(kindWord, '.', indexText);
     if (indexText.empty()) {
-        ReportError("Missing index");
+        ReportError("Missing index", kIdentifierHint);
         return;
     }
     TimelineEvent parsed;
@@ -485,13 +523,13 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
         parsed.kind = ParamKind::Dbl;
         parsed.value = DecimalValue(valueWord);
     } else {
-        ReportError("Invalid parameter");
+        ReportError("Invalid parameter", "'" + std::string(kindWord) + "' is no kind of slot: the kinds are dbl, lng and bool");
         return;
     }
     // A trigger raises and lowers the bool slot of its index, whatever its
     // kind word says.
     if (!IndexFitsKind(trigger ? ParamKind::Bool : parsed.kind, parsed.index)) {
-        ReportError("Invalid index");
+        ReportError("Invalid index", SlotRangeHint(trigger ? ParamKind::Bool : parsed.kind, trigger));
         return;
     }
     CheckIntegerWord(indexText);
@@ -543,7 +581,10 @@ void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
     if (parameter.empty()) return ReportError("Missing parameter");
     if (fromWord.empty()) return ReportError("Missing from attribute");
     if (toWord.empty()) return ReportError("Missing to attribute");
-    if (durationWord.empty()) return ReportError("Missing time attribute");
+    if (durationWord.empty()) {
+        return ReportError("Missing time attribute", "write Fade scene.SCENE.dbl.INDEX from A to B time DURATION, as "
+                                                     "in Fade scene.1.dbl.0 from 0 to 1 time #2.0");
+    }
     if (!TimeIsValid()) return;
     const int32_t scene = IntegerValue(sceneText);
     if (!SceneInRange(scene)) return ReportError("Invalid scene");
@@ -556,10 +597,10 @@ void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
 
     std::string_view kindWord, indexText = parameter;
     SplitToken(kindWord, '.', indexText);
-    if (kindWord != "dbl") return ReportError("Invalid parameter");
+    if (kindWord != "dbl") return ReportError("Invalid parameter", "Fade moves dbl slots only");
     // A fade without an index fades dbl.0.
     const int32_t index = indexText.empty() ? 0 : IntegerValue(indexText);
-    if (!IndexFitsKind(ParamKind::Dbl, index)) return ReportError("Invalid index");
+    if (!IndexFitsKind(ParamKind::Dbl, index)) return ReportError("Invalid index", SlotRangeHint(ParamKind::Dbl, false));
 
     if (prefix != "scene") {
         ReportWarning(Quoted(prefix) + " stands where scene belongs; Fade does not look at it");

@@ -49,7 +49,7 @@ public:
     void SetTempo(int32_t bpm, int32_t beatsPerBar);
 
     // Records `message` as an error of the current line.
-    void ReportError(std::string_view message);
+    void ReportError(std::string_view message, std::string hint = {});
     // Records `message` as a warning about the current line.
     void ReportWarning(std::string message);
 

@@ -295,7 +295,8 @@ const BrokenShow kBrokenShows[] = {
      false},
 
     // Lines the show refuses, and lines it takes that are probably mistakes.
-    {"a syntax error", {{18, "Frobnicate"}}, {}, 1, "data/script.txt:18: error: Syntax error", true},
+    {"a syntax error", {{18, "#1.0 set scene.3.bool.3 true"}}, {}, 1,
+     "data/script.txt:18: error: Syntax error: 'set' is written Set", true},
     {"a bool that is neither true nor false", {{18, "#1.0 Set scene.3.bool.3 yes"}}, {}, 0,
      "data/script.txt:18: warning: 'yes' is neither true nor false, so it reads as false", false},
     {"a variable inside a word", {{18, "#1.0 Set scene.2.RUNN"}}, {}, 0,

@@ -110,6 +110,29 @@ TEST_F(ScriptParserTest, EveryMessageNamesItsLineAndText) {
     EXPECT_EQ(boxes.boxes[0].icon, MessageBoxIcon::Error);
 }
 
+TEST_F(ScriptParserTest, ErrorsCarryAHintOfWhatToWriteInstead) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"#6.0 set scene.1.RUN", "'set' is written Set"},
+        {"# note", "a comment starts with //; # starts a time"},
+        {" Set scene.1.RUN", "the line starts with a space: a command starts at the line's first character"},
+        {"6.0 Set scene.1.RUN", "'6.0' is not a time: write #6.0 for bar.beat, or = before milliseconds"},
+        {"Sett", "'Sett' is not a command; the commands are LoadImage, Define, DefinePattern, Set, Trig, Fade, "
+                 "UsePattern, DisablePattern, LoadMusic, Goto, End"},
+        {"=0 Trig scene.3.dbl.12", "Trig raises a bool slot, bool.0 to bool.9"},
+        {"=0 Set scene.3.lng.5 1", "the lng slots are lng.0 to lng.4"},
+        {"=0 Set scene.4.RNU", "write scene.SCENE.KIND.INDEX, as in scene.3.dbl.0, with KIND dbl, lng or bool, or "
+                               "scene.SCENE.RUN"},
+    };
+    for (const auto& [line, hint] : cases) {
+        TempScript file(std::string(line) + "\n");
+        std::string problem;
+        const ParsedScript script = ReadScript(file.Path(), problem);
+        ASSERT_FALSE(script.findings.empty()) << line;
+        EXPECT_EQ(script.findings.back().severity, FindingSeverity::Error) << line;
+        EXPECT_EQ(script.findings.back().hint, hint) << line;
+    }
+}
+
 TEST_F(ScriptParserTest, SlotIndicesOutsideTheirKindAreRefused) {
     EXPECT_FALSE(Load(
         "=0 Set scene.63.dbl.9 1\n"
