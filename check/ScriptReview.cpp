@@ -82,7 +82,9 @@ private:
     }
 
     void ReviewTime(const TimelineEvent& event) {
-        if (event.start == NO_TIME) return;
+        // After an End at 0 every event is too late; the End's own warning
+        // says so once.
+        if (event.start == NO_TIME || script.endTime == 0) return;
         if (script.endTime != NO_TIME && event.start >= script.endTime) {
             Warn(event.line, "this comes at " + Ms(event.start) + ", at or after the End (" + Ms(script.endTime) +
                                  ", line " + std::to_string(script.endLine) + "), so it never happens");
@@ -136,6 +138,9 @@ private:
         if (script.endTime == NO_TIME) {
             Warn(0, "the script has no End: the show plays on until Escape is held, and demo-capture "
                     "needs --to");
+        } else if (script.endTime == 0) {
+            Warn(script.endLine, "the End is at =0, so the show ends as soon as it starts: write End #BAR.BEAT, "
+                                 "as in End #16.0");
         } else {
             if (script.startLine != 0 && script.startPosition >= script.endTime) {
                 Warn(script.startLine, "the show starts at " + Ms(script.startPosition) + ", at or after its End (" +

@@ -313,6 +313,10 @@ const BrokenShow kBrokenShows[] = {
     {"an event after the End", {{18, "#3.0 Set scene.1.bool.1 true"}}, {}, 0,
      "data/script.txt:18: warning: this comes at =5760, at or after the End (=3840, line 17), so it never happens",
      false},
+    {"an End at 0", {{17, "End =0"}}, {}, 0,
+     "data/script.txt:17: warning: the End is at =0, so the show ends as soon as it starts: write End #BAR.BEAT, "
+     "as in End #16.0",
+     false},
     {"a .bmp name", {{7, "LoadImage pic4 pic4.bmp"}}, {}, 0,
      "data/script.txt:7: warning: data/png/pic4.bmp is read from data/png/pic4.png: the show reads only PNG pictures",
      false},
