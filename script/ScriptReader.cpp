@@ -182,7 +182,9 @@ void ScriptReader::ReadLine(std::string_view raw, size_t fullLength) {
     if (size_t zero = raw.find('\0'); zero != std::string_view::npos) raw = raw.substr(0, zero);
     if (fullLength > static_cast<size_t>(ParsedScript::kMaxLineLength)) {
         currentLine.assign(raw.substr(0, ParsedScript::kMaxLineLength));
-        ReportError("Line too long");
+        ReportError("Line too long", raw.find('\r') != std::string_view::npos
+                                         ? "the file's lines end in CR alone: save it with LF or CR LF line ends"
+                                         : "a line holds at most 255 characters");
     } else {
         currentLine.assign(raw);
         CheckBeforeSubstitution(raw);
@@ -192,7 +194,7 @@ void ScriptReader::ReadLine(std::string_view raw, size_t fullLength) {
             ExecuteLine(currentLine, NO_TIME);
         } else {
             currentLine.assign(raw);
-            ReportError("Line too long");
+            ReportError("Line too long", "with its variables replaced the line is longer than 255 characters");
         }
     }
     script.lineCount = lineNumber;

@@ -111,9 +111,11 @@ TEST_F(ScriptParserTest, EveryMessageNamesItsLineAndText) {
 }
 
 TEST_F(ScriptParserTest, ErrorsCarryAHintOfWhatToWriteInstead) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"#6.0 set scene.1.RUN", "'set' is written Set"},
         {"# note", "a comment starts with //; # starts a time"},
+        {"// a file saved with CR alone at its line ends\r=0 Set scene.1.RUN\r" + std::string(255, '/'),
+         "the file's lines end in CR alone: save it with LF or CR LF line ends"},
         {" Set scene.1.RUN", "the line starts with a space: a command starts at the line's first character"},
         {"6.0 Set scene.1.RUN", "'6.0' is not a time: write #6.0 for bar.beat, or = before milliseconds"},
         {"Sett", "'Sett' is not a command; the commands are LoadImage, Define, DefinePattern, Set, Trig, Fade, "
