@@ -4,6 +4,7 @@
 #include "demo/FrameHooks.h"
 #include "demo/LoadingView.h"
 #include "platform/Clock.h"
+#include "platform/ConsoleText.h"
 
 DemoHost::DemoHost(const HostServices& services)
     : services(services),
@@ -17,9 +18,8 @@ void DemoHost::AddEffect(Effect* effect) {
 
 void DemoHost::TellProblem(int32_t line, std::string_view text) {
     if (!services.problems) return;
-    std::fprintf(services.problems, "%s\n",
-                 EditorLine(services.scriptPath, line, FindingSeverity::Error, text).c_str());
-    std::fflush(services.problems);
+    // File names and words from the script, escaped on a terminal.
+    WriteForTerminal(services.problems, EditorLine(services.scriptPath, line, FindingSeverity::Error, text));
 }
 
 int32_t DemoHost::Init() {
