@@ -178,6 +178,12 @@ int main(int argc, char** argv) {
             next += 2;
         } else if (std::strcmp(argument, "--timeline") == 0) {
             if (timelinePath || next + 1 >= argc || argv[next + 1][0] == '\0') return Usage();
+            // An option in its place is a mistake, not a file to write.
+            if (argv[next + 1][0] == '-') {
+                std::fprintf(stderr, "demo-check: --timeline takes the picture's file name, not %s\n",
+                             argv[next + 1]);
+                return Usage();
+            }
             timelinePath = argv[++next];
         } else if ((argument[0] == '-' && argument[1] != '\0') || path) {
             return Usage();
