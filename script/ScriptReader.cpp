@@ -115,6 +115,16 @@ std::string_view WholeCharacters(std::string_view line, size_t length) {
     return line.substr(0, cut);
 }
 
+// What a finding keeps of its line and its words. A line that its
+// variables made long, or a long value quoted in a message, is cut: a
+// script of many such lines would otherwise fill the memory with them.
+constexpr size_t kMaxFindingText = 512;
+
+std::string Kept(std::string_view text) {
+    if (text.size() <= kMaxFindingText) return std::string(text);
+    return std::string(WholeCharacters(text, kMaxFindingText)) + "...";
+}
+
 std::string Quoted(std::string_view text) {
     std::string quoted(1, '\'');
     quoted.append(text);
@@ -370,14 +380,14 @@ const std::string& ScriptReader::DirectoryVariable(const char* name) {
 }
 
 void ScriptReader::ReportError(std::string_view message, std::string hint) {
-    script.findings.push_back(
-        ScriptFinding{lineNumber, FindingSeverity::Error, std::string(message), currentLine, std::move(hint)});
+    script.findings.push_back(ScriptFinding{lineNumber, FindingSeverity::Error, Kept(message), Kept(currentLine),
+                                            Kept(hint)});
 }
 
 void ScriptReader::ReportWarning(std::string message, WarningKind kind) {
     if (message.empty()) return;
     script.findings.push_back(
-        ScriptFinding{lineNumber, FindingSeverity::Warning, std::move(message), currentLine, {}, kind});
+        ScriptFinding{lineNumber, FindingSeverity::Warning, Kept(message), Kept(currentLine), {}, kind});
 }
 
 void ScriptReader::CheckIntegerWord(std::string_view word) {
