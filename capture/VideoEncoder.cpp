@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/MoveIntoPlace.h"
+
 namespace {
 
 #if defined(_WIN32)
@@ -210,9 +212,8 @@ bool VideoEncoder::Finish(std::string& error) {
         error = DescribeExit(status);
     } else if (const uintmax_t size = fs::file_size(partialPath, failure); failure || size == 0) {
         error = "ffmpeg ended without error but wrote no video";
-    } else if (fs::rename(partialPath, settings.output, failure); failure) {
-        // Windows' own rename will not replace OUTPUT; this one does.
-        error = "cannot rename " + partialPath + " to " + settings.output + ": " + failure.message();
+    } else if (const int moveError = MoveIntoPlace(partialPath.c_str(), settings.output.c_str()); moveError != 0) {
+        error = "cannot rename " + partialPath + " to " + settings.output + ": " + std::strerror(moveError);
     } else {
         return true;
     }

@@ -22,6 +22,9 @@
 
 namespace {
 
+// The box with which the show's run loop ends a start that failed.
+constexpr const char* kInitFailedBox = "Initialization failed";
+
 std::string Decimal(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", value);
@@ -32,7 +35,8 @@ std::string Decimal(double value) {
 // whether the camera sees it whole.
 void CheckModel(const char* path, std::vector<CheckFinding>& findings) {
     const auto add = [&](FindingSeverity severity, std::string text) {
-        findings.push_back(CheckFinding{path, 0, severity, std::move(text)});
+        const WarningKind kind = severity == FindingSeverity::Warning ? WarningKind::Model : WarningKind::None;
+        findings.push_back(CheckFinding{path, 0, severity, std::move(text), kind});
     };
     if (const std::string problem = ModelFileProblem(path); !problem.empty()) {
         add(FindingSeverity::Error, "the model effect cannot read its model: " + problem);
@@ -76,13 +80,42 @@ void CheckLoadingPicture(std::vector<CheckFinding>& findings) {
     if (picture.Problem().empty()) picture.Decode(PngRowOrder::TopRowFirst, &pixels);
     if (!picture.Problem().empty()) {
         findings.push_back(CheckFinding{kLoadingPicturePath, 0, FindingSeverity::Warning,
-                                        "the loading screen shows no picture: " + picture.Problem()});
+                                        "the loading screen shows no picture: " + picture.Problem(),
+                                        WarningKind::Loading});
     }
 }
 
 int32_t FindingOrder(const CheckFinding& finding, const std::string& scriptPath) {
     if (finding.file != scriptPath) return INT32_MAX;
     return finding.line == 0 ? INT32_MAX - 1 : finding.line;
+}
+
+// Leaves out the warnings that the script acknowledges, and warns about
+// each acknowledgement that meets none.
+void ApplyAllowances(const std::vector<Allowance>& allowances, const std::string& scriptPath,
+                     std::vector<CheckFinding>& findings) {
+    std::vector<bool> used(allowances.size(), false);
+    std::erase_if(findings, [&](const CheckFinding& finding) {
+        // A finding on a line is the script's; one on no line may be about
+        // the show as a whole (the model, the loading picture).
+        const int32_t line = finding.file == scriptPath ? finding.line : 0;
+        bool covered = false;
+        for (size_t i = 0; i < allowances.size(); ++i) {
+            if (finding.severity == FindingSeverity::Warning && allowances[i].Covers(finding.kind, line)) {
+                used[i] = true;
+                covered = true;
+            }
+        }
+        return covered;
+    });
+    for (size_t i = 0; i < allowances.size(); ++i) {
+        if (used[i]) continue;
+        const Allowance& allowance = allowances[i];
+        findings.push_back(CheckFinding{scriptPath, allowance.line, FindingSeverity::Warning,
+                                        std::string("check: allow ") + WarningWord(allowance.kind) +
+                                            (allowance.wholeShow ? " meets no such warning in the show"
+                                                                 : " meets no such warning on this line")});
+    }
 }
 
 }  // namespace
@@ -104,7 +137,7 @@ ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
 
     // The engine's event table is large: it lives on the heap.
     auto engine = std::make_unique<ScriptEngine>(boxes, player);
-    engine->Load(scriptPath, &textures);
+    check.startFails = !engine->Load(scriptPath, &textures);
     if (!engine->ReadProblem().empty()) {
         check.readProblem = engine->ReadProblem();
         return check;
@@ -114,7 +147,8 @@ ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
 
     const std::string script = scriptPath;
     for (const ScriptFinding& finding : engine->Script().findings) {
-        check.findings.push_back(CheckFinding{script, finding.line, finding.severity, finding.ReportText()});
+        check.findings.push_back(
+            CheckFinding{script, finding.line, finding.severity, finding.ReportText(), finding.kind});
     }
     for (const FileProblem& problem : engine->FileProblems()) {
         check.findings.push_back(CheckFinding{script, problem.line, FindingSeverity::Error, problem.text});
@@ -126,14 +160,18 @@ ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
         MakeRenderTargets(textures, scene.needs);
         for (std::string& missing : MissingTextures(textures, scene.needs)) {
             check.findings.push_back(CheckFinding{script, 0, FindingSeverity::Error, std::move(missing)});
+            check.startFails = true;
         }
         if (scene.needs.modelFile) modelFile = scene.needs.modelFile;
     }
     for (ScriptFinding& finding : ReviewScript(engine->Script(), check.musicMilliseconds)) {
-        check.findings.push_back(CheckFinding{script, finding.line, finding.severity, std::move(finding.message)});
+        check.findings.push_back(
+            CheckFinding{script, finding.line, finding.severity, std::move(finding.message), finding.kind});
     }
     if (modelFile) CheckModel(modelFile, check.findings);
     CheckLoadingPicture(check.findings);
+    ApplyAllowances(engine->Script().allowances, script, check.findings);
+    if (check.startFails) check.boxes.push_back(kInitFailedBox);
 
     std::stable_sort(check.findings.begin(), check.findings.end(),
                      [&](const CheckFinding& a, const CheckFinding& b) {

@@ -15,7 +15,9 @@
 //   - every texture an effect needs that the script does not provide (the
 //     show would end in "Initialization failed");
 //   - a model file that is not a 3DS file.
-// Warnings are what the show takes but that is probably a mistake.
+// Warnings are what the show takes but that is probably a mistake; those
+// that the script acknowledges with `// check: allow WORD` are left out,
+// and an acknowledgement that meets no warning is itself one.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +34,7 @@ struct CheckFinding {
     int32_t line = 0;  // 0: about the file as a whole
     FindingSeverity severity = FindingSeverity::Error;
     std::string text;
+    WarningKind kind = WarningKind::None;
 
     // "FILE:LINE: error: TEXT", as editors read it.
     std::string EditorText() const { return EditorLine(file, line, severity, text); }
@@ -40,8 +43,13 @@ struct CheckFinding {
 struct ShowCheck {
     // Why the script could not be read at all; empty when it could.
     std::string readProblem;
-    // The texts of the error boxes the show would show, in their order.
+    // The texts of the error boxes the show would show, in their order:
+    // those of reading the script, then, when the show would fail to
+    // start, the run loop's "Initialization failed".
     std::vector<std::string> boxes;
+    // Whether the show would fail to start: the script has an error, or an
+    // effect misses a picture.
+    bool startFails = false;
     // Every finding: the script's, by line (those about the whole script
     // after them), then the model's.
     std::vector<CheckFinding> findings;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "content/XorShift.h"
+#include "platform/MoveIntoPlace.h"
 
 namespace {
 
@@ -783,7 +784,7 @@ int WriteMusic(MusicTrack track, const std::string& path) {
                                        file);
     if (std::fflush(file) != 0 && error == 0) error = errno;
     if (std::fclose(file) != 0 && error == 0) error = errno;
-    if (error == 0 && std::rename(partial.c_str(), path.c_str()) != 0) error = errno;
+    if (error == 0) error = MoveIntoPlace(partial.c_str(), path.c_str());
     if (error != 0) std::remove(partial.c_str());
     return error;
 }

@@ -18,7 +18,7 @@ const char* StarterScript() {
 // check it with demo-check, and replace the pictures, the music and the
 // model with your own. The author's guide, authoring.md, explains every
 // line: docs/ in the show's sources, share/doc/audiovisual-show/ where
-// the show is installed.
+// the show is installed, beside the programs in the Windows release.
 //
 // Times are #bar.beat, counted from 0: at 125 beats per minute a beat is
 // 480 ms and a bar 1920 ms. Scenes: 0 render targets, 1 camera, 2 model

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,10 +76,39 @@ struct MusicLine {
     int32_t line = 0;
 };
 
+// A time a day or more into a show. No show plays that long: an event or
+// an End there is as good as never, and a capture does not plan its frames.
+constexpr uint32_t kOneDayMs = 24u * 60u * 60u * 1000u;
+
+// "49.7 days": a time of a day or more, as findings write it.
+std::string DaysText(uint32_t milliseconds);
+
 // Something wrong with a line. Errors are what the show puts in its error
 // boxes and make the load fail; warnings are lines that read but probably
 // do not say what their author meant.
 enum class FindingSeverity { Error, Warning };
+
+// What a warning is about. An author who means what a line says
+// acknowledges a warning with the kind's word in a comment,
+// `// check: allow WORD` (script/ScriptReader.h). Errors, and the
+// warnings about acknowledgements themselves, are of no kind.
+enum class WarningKind : uint8_t {
+    None,
+    Number, Bool, Time, Words, Variable, Define, Prefix, Never, Value, Trig, Fade, Pattern, Repeat, Tempo,
+    Drift, Slot, Late, Goto, End, Idle, Picture, Music, Model, Loading,
+};
+
+struct WarningKindName {
+    WarningKind kind;
+    const char* word;  // as `// check: allow` takes it
+    const char* what;  // what the kind's warnings are about
+};
+
+// Every kind but None, in the order the author's guide lists them.
+std::span<const WarningKindName> WarningKinds();
+// The kind that `word` names; None for a word that names none.
+WarningKind FindWarningKind(std::string_view word);
+const char* WarningWord(WarningKind kind);
 
 struct ScriptFinding {
     int32_t line = 0;
@@ -88,6 +118,7 @@ struct ScriptFinding {
     // What to write instead, for the checker's report; the show's box
     // keeps to the message. Empty when the message says it all.
     std::string hint;
+    WarningKind kind = WarningKind::None;
 
     // The text of the show's error box: the message, " on line ", the line
     // number, a colon, a line feed and the line.
@@ -100,6 +131,19 @@ struct ScriptFinding {
 // "FILE: warning: TEXT" when it belongs to no line (`line` 0).
 std::string EditorLine(std::string_view file, int32_t line, FindingSeverity severity,
                        std::string_view text);
+
+// A `// check: allow WORD` comment: at the end of a line it acknowledges
+// that line's warnings of the kind; on a line of its own, the kind's
+// warnings everywhere in the show.
+struct Allowance {
+    int32_t line = 0;
+    WarningKind kind = WarningKind::None;
+    bool wholeShow = false;
+
+    bool Covers(WarningKind warning, int32_t warningLine) const {
+        return warning == kind && warning != WarningKind::None && (wholeShow || warningLine == line);
+    }
+};
 
 struct ParsedScript {
     static constexpr int kMaxLineLength = 255;
@@ -119,6 +163,9 @@ struct ParsedScript {
     int32_t endLine = 0;
     std::vector<PictureLine> pictures;  // in script order
     std::vector<MusicLine> music;       // in script order; the last one plays
+    int32_t bpm = 125;                  // the tempo in force at the end
+    int32_t tempoLine = 0;              // the LoadMusic line that set it; 0 for none
+    std::vector<Allowance> allowances;  // in script order
     std::vector<ScriptFinding> findings;
     int32_t lineCount = 0;
 

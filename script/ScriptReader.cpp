@@ -99,6 +99,32 @@ std::string_view WordAround(std::string_view line, size_t start, size_t length) 
     return line.substr(begin, end - begin);
 }
 
+// Some editors start UTF-8 text with it; a file's first one is skipped.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+constexpr const char* kUtf16Hint = "the script is UTF-16; save it as UTF-8";
+
+
+
+// The longest start of `line` that holds at most `length` bytes and ends
+// between two UTF-8 characters, not inside one.
+std::string_view WholeCharacters(std::string_view line, size_t length) {
+    if (line.size() <= length) return line;
+    size_t cut = length;
+    for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80; ++back) --cut;
+    return line.substr(0, cut);
+}
+
+// What a finding keeps of its line and its words. A line that its
+// variables made long, or a long value quoted in a message, is cut: a
+// script of many such lines would otherwise fill the memory with them.
+constexpr size_t kMaxFindingText = 512;
+
+std::string Kept(std::string_view text) {
+    if (text.size() <= kMaxFindingText) return std::string(text);
+    return std::string(WholeCharacters(text, kMaxFindingText)) + "...";
+}
+
 std::string Quoted(std::string_view text) {
     std::string quoted(1, '\'');
     quoted.append(text);
@@ -111,6 +137,10 @@ std::string Quoted(std::string_view text) {
 // the line's start.
 std::string SyntaxErrorHint(std::string_view word, std::string_view timePrefix) {
     if (timePrefix == "#") return "a comment starts with //; # starts a time";
+    if (word.substr(0, 3) == kByteOrderMark) {
+        return "the line starts with an invisible byte-order mark (the bytes EF BB BF), as where two files "
+               "were joined: delete it";
+    }
     if (word.empty()) return "the line starts with a space: a command starts at the line's first character";
     for (const CommandWord& command : kCommands) {
         const std::string_view name = command.word;
@@ -132,7 +162,62 @@ std::string SyntaxErrorHint(std::string_view word, std::string_view timePrefix) 
     return Quoted(word) + " is not a command; the commands are " + commands;
 }
 
+constexpr WarningKindName kWarningKinds[] = {
+    {WarningKind::Number, "number", "a number word with something after its number, or with no number"},
+    {WarningKind::Bool, "bool", "a bool value other than true or false"},
+    {WarningKind::Time, "time", "a time without # or =, or with something after it"},
+    {WarningKind::Words, "words", "words after those that the command reads"},
+    {WarningKind::Variable, "variable", "a variable replaced inside a longer word, RUNNING among them"},
+    {WarningKind::Define, "define", "a Define of a name that is a variable already, or that a word of the "
+                                    "language holds"},
+    {WarningKind::Prefix, "prefix", "a time prefix that does nothing, or that a later one overrides"},
+    {WarningKind::Never, "never", "an event without a time, or a day or more into the show"},
+    {WarningKind::Value, "value", "a Set without a value"},
+    {WarningKind::Trig, "trig", "a Trig of a kind other than bool"},
+    {WarningKind::Fade, "fade", "a Fade without scene or index, with other attribute names, an index outside "
+                                "0 to 9, or a day or more long"},
+    {WarningKind::Pattern, "pattern", "a pattern that is empty, cut at 128 steps, never defined, or has steps "
+                                      "no effect acts on"},
+    {WarningKind::Repeat, "repeat", "a LoadImage option other than repeat"},
+    {WarningKind::Tempo, "tempo", "a tempo change after lines with # times"},
+    {WarningKind::Drift, "drift", "a beat that is not whole milliseconds, so the # times drift from the "
+                                  "music by a frame or more"},
+    {WarningKind::Slot, "slot", "a scene that has no effect, or a slot that its effect does not read"},
+    {WarningKind::Late, "late", "an event at or after the End or the music's end, or a fade the End cuts "
+                                "short"},
+    {WarningKind::Goto, "goto", "a Goto left in, or one at or after the End or the music's end"},
+    {WarningKind::End, "end", "no End, or an End at 0, after the music, or a day or more in"},
+    {WarningKind::Idle, "idle", "a scene that never runs"},
+    {WarningKind::Picture, "picture", "a picture loaded again, unused, replaced by a render target, or "
+                                      "named .bmp"},
+    {WarningKind::Music, "music", "a LoadMusic that a later one replaces"},
+    {WarningKind::Model, "model", "a model too large or too small for the camera, or with nothing to draw"},
+    {WarningKind::Loading, "loading", "a loading picture that cannot be read"},
+};
+
 }  // namespace
+
+std::span<const WarningKindName> WarningKinds() { return kWarningKinds; }
+
+std::string DaysText(uint32_t milliseconds) {
+    char days[32];
+    std::snprintf(days, sizeof days, "%.1f days", milliseconds / static_cast<double>(kOneDayMs));
+    return days;
+}
+
+WarningKind FindWarningKind(std::string_view word) {
+    for (const WarningKindName& kind : kWarningKinds) {
+        if (word == kind.word) return kind.kind;
+    }
+    return WarningKind::None;
+}
+
+const char* WarningWord(WarningKind kind) {
+    for (const WarningKindName& name : kWarningKinds) {
+        if (name.kind == kind) return name.word;
+    }
+    return "";
+}
 
 std::string ScriptFinding::BoxText() const {
     std::string box;
@@ -180,41 +265,114 @@ ParsedScript NewParsedScript() {
 void ScriptReader::ReadLine(std::string_view raw, size_t fullLength) {
     // The line is text: it ends at a zero byte.
     if (size_t zero = raw.find('\0'); zero != std::string_view::npos) raw = raw.substr(0, zero);
+    const size_t findingsBefore = script.findings.size();
     if (fullLength > static_cast<size_t>(ParsedScript::kMaxLineLength)) {
-        currentLine.assign(raw.substr(0, ParsedScript::kMaxLineLength));
-        ReportError("Line too long", raw.find('\r') != std::string_view::npos
-                                         ? "the file's lines end in CR alone: save it with LF or CR LF line ends"
-                                         : "a line holds at most 255 characters");
+        currentLine.assign(WholeCharacters(raw, ParsedScript::kMaxLineLength));
+        std::string hint = "a line holds at most 255 bytes, and this one has " + std::to_string(fullLength);
+        if (std::any_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) != 0; })) {
+            hint += " (a character outside ASCII takes 2 to 4)";
+        }
+        if (raw.find('\r') != std::string_view::npos) {
+            hint = "the file's lines end in CR alone: save it with LF or CR LF line ends";
+        }
+        ReportError("Line too long", std::move(hint));
     } else {
         currentLine.assign(raw);
+        ReadAllowances(raw);
         CheckBeforeSubstitution(raw);
         std::string substituted(raw);
-        if (SubstituteVariables(substituted)) {
+        std::string problem = SubstituteVariables(substituted);
+        if (problem.empty()) {
             currentLine = std::move(substituted);
             ExecuteLine(currentLine, NO_TIME);
         } else {
-            currentLine.assign(raw);
-            ReportError("Line too long", "with its variables replaced the line is longer than 255 characters");
+            ReportError("Line too long", std::move(problem));
+        }
+    }
+    if (textIsUtf16 && lineNumber == 1) {
+        // The rest of the file reads as empty lines: each starts with a
+        // zero byte.
+        auto error = std::find_if(script.findings.begin() + static_cast<std::ptrdiff_t>(findingsBefore),
+                                  script.findings.end(),
+                                  [](const ScriptFinding& f) { return f.severity == FindingSeverity::Error; });
+        if (error != script.findings.end()) {
+            error->hint = kUtf16Hint;
+        } else {
+            ReportWarning(std::string(kUtf16Hint) + ": the show reads nothing of it but its first character",
+                          WarningKind::None);
         }
     }
     script.lineCount = lineNumber;
     ++lineNumber;
 }
 
-bool ScriptReader::SubstituteVariables(std::string& line) const {
+std::string ScriptReader::SubstituteVariables(std::string& line) const {
     for (const auto& [name, value] : script.variables) {
         if (name.empty() || line.size() <= name.size()) continue;
-        // Every occurrence from the start, each search going on one past the
-        // start of the value just put in, so the value is searched as well.
-        for (size_t position = line.find(name); position != std::string::npos;
-             position = line.find(name, position + 1)) {
+        size_t position = line.find(name);
+        if (position == std::string::npos) continue;
+        // Each search goes on one past the start of the value just put in,
+        // so a value that holds its own name past its first character is
+        // found again in itself, for ever.
+        if (value.find(name, 1) != std::string::npos) {
+            return "the variable " + name + " holds its own name in its value " + Quoted(value) +
+                   ", so replacing it never ends";
+        }
+        for (; position != std::string::npos; position = line.find(name, position + 1)) {
             line.replace(position, name.size(), value);
-            // A value that holds its own name would grow the line for
-            // ever; the line limit stops it.
-            if (line.size() > static_cast<size_t>(ParsedScript::kMaxLineLength)) return false;
+            if (line.size() > kMaxSubstitutedLength) {
+                return "with the variable " + name + " replaced, the line grows past " +
+                       std::to_string(kMaxSubstitutedLength / 1024) + " KB";
+            }
         }
     }
-    return true;
+    return {};
+}
+
+void ScriptReader::ReadAllowances(std::string_view raw) {
+    constexpr std::string_view kAllow = "check: allow";
+    const size_t mark = raw.find(kAllow);
+    if (mark == std::string_view::npos || mark < 2) return;
+    const size_t comment = raw.rfind("//", mark - 2);
+    if (comment == std::string_view::npos || !TrimScriptBlanks(raw.substr(comment + 2, mark - comment - 2)).empty()) {
+        return;
+    }
+    const bool wholeShow = TrimScriptBlanks(raw.substr(0, comment)).empty();
+    if (!wholeShow) {
+        std::string_view rest = raw, word;
+        do {
+            SplitToken(word, ' ', rest);
+        } while (!word.empty() && (word[0] == '#' || word[0] == '='));
+        if (word == "DefinePattern") {
+            ReportWarning("a DefinePattern line's steps run to its end, so this comment is played as steps: put "
+                          "'// check: allow' on a line of its own",
+                          WarningKind::None);
+            return;
+        }
+    }
+    std::string_view words = raw.substr(mark + kAllow.size());
+    bool named = false;
+    while (!words.empty()) {
+        const size_t start = words.find_first_not_of(" \t,");
+        if (start == std::string_view::npos) break;
+        words.remove_prefix(start);
+        const size_t end = std::min(words.find_first_of(" \t,"), words.size());
+        const std::string_view word = words.substr(0, end);
+        words.remove_prefix(end);
+        named = true;
+        const WarningKind kind = FindWarningKind(word);
+        if (kind == WarningKind::None) {
+            std::string kinds;
+            for (const WarningKindName& name : WarningKinds()) {
+                if (!kinds.empty()) kinds += ", ";
+                kinds += name.word;
+            }
+            ReportWarning(Quoted(word) + " names no kind of warning: check: allow takes " + kinds, WarningKind::None);
+        } else {
+            script.allowances.push_back(Allowance{lineNumber, kind, wholeShow});
+        }
+    }
+    if (!named) ReportWarning("check: allow names no kind of warning, so it acknowledges none", WarningKind::None);
 }
 
 const std::string& ScriptReader::DirectoryVariable(const char* name) {
@@ -222,25 +380,31 @@ const std::string& ScriptReader::DirectoryVariable(const char* name) {
 }
 
 void ScriptReader::ReportError(std::string_view message, std::string hint) {
-    script.findings.push_back(
-        ScriptFinding{lineNumber, FindingSeverity::Error, std::string(message), currentLine, std::move(hint)});
+    script.findings.push_back(ScriptFinding{lineNumber, FindingSeverity::Error, Kept(message), Kept(currentLine),
+                                            Kept(hint)});
 }
 
-void ScriptReader::ReportWarning(std::string message) {
+void ScriptReader::ReportWarning(std::string message, WarningKind kind) {
     if (message.empty()) return;
     script.findings.push_back(
-        ScriptFinding{lineNumber, FindingSeverity::Warning, std::move(message), currentLine, {}});
+        ScriptFinding{lineNumber, FindingSeverity::Warning, Kept(message), Kept(currentLine), {}, kind});
 }
 
-void ScriptReader::CheckIntegerWord(std::string_view word) { ReportWarning(IntegerWordWarning(word)); }
+void ScriptReader::CheckIntegerWord(std::string_view word) {
+    ReportWarning(IntegerWordWarning(word), WarningKind::Number);
+}
 
-void ScriptReader::CheckDecimalWord(std::string_view word) { ReportWarning(DecimalWordWarning(word)); }
+void ScriptReader::CheckDecimalWord(std::string_view word) {
+    ReportWarning(DecimalWordWarning(word), WarningKind::Number);
+}
 
-void ScriptReader::CheckIgnoredWords(std::string_view rest) { ReportWarning(IgnoredWordsWarning(rest)); }
+void ScriptReader::CheckIgnoredWords(std::string_view rest) {
+    ReportWarning(IgnoredWordsWarning(rest), WarningKind::Words);
+}
 
 void ScriptReader::CheckTimeWord(std::string_view word, int32_t milliseconds) {
     if (!word.empty() && word[0] == '#') barTimeRead = true;
-    ReportWarning(TimeWordWarning(word, milliseconds));
+    ReportWarning(TimeWordWarning(word, milliseconds), WarningKind::Time);
 }
 
 void ScriptReader::CheckBeforeSubstitution(std::string_view raw) {
@@ -257,10 +421,12 @@ void ScriptReader::CheckBeforeSubstitution(std::string_view raw) {
             reported.push_back(word);
             if (word == "RUNNING") {
                 ReportWarning("RUNNING is never replaced: RUN, which is replaced first, turns it into "
-                              "'bool.0 trueNING'; write bool.0 for the running flag");
+                              "'bool.0 trueNING'; write bool.0 for the running flag",
+                              WarningKind::Variable);
             } else {
                 ReportWarning("the variable " + name + " is replaced inside the word " + Quoted(word) +
-                              ", by " + Quoted(value));
+                                  ", by " + Quoted(value),
+                              WarningKind::Variable);
             }
         }
     }
@@ -285,18 +451,21 @@ void ScriptReader::CheckDefineName(std::string_view raw, std::string_view name) 
         if (old->empty()) {
             ReportWarning(std::string(name) + " is already defined, and empty: a line that uses it "
                           "before this one defines it so; this line reads " + Quoted(line) +
-                          ". Define " + std::string(name) + " before the first LoadImage or LoadMusic");
+                          ". Define " + std::string(name) + " before the first LoadImage or LoadMusic",
+                          WarningKind::Define);
         } else {
             ReportWarning(std::string(name) + " is already defined, as " + Quoted(*old) +
                           ", so this line reads " + Quoted(line) + " and " + std::string(name) +
-                          " keeps its value");
+                          " keeps its value",
+                          WarningKind::Define);
         }
         return;
     }
     for (const char* languageWord : kLanguageWords) {
         if (std::string_view(languageWord).find(name) != std::string_view::npos) {
             ReportWarning("every " + std::string(name) + " on the lines after this one is replaced, "
-                          "also inside words, and the word " + languageWord + " holds it");
+                          "also inside words, and the word " + languageWord + " holds it",
+                          WarningKind::Define);
             return;
         }
     }
@@ -305,7 +474,6 @@ void ScriptReader::CheckDefineName(std::string_view raw, std::string_view name) 
 void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
     // A time prefix sets the time for the rest of the line; with several,
     // the last one counts.
-    lineTimeInvalid = false;
     int32_t prefixes = 0;
     std::string_view lastPrefix;
     for (;;) {
@@ -317,13 +485,20 @@ void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
         if (const CommandWord* command = FindCommand(word)) {
             if (prefixes > 1) {
                 ReportWarning("only the last of the " + std::to_string(prefixes) + " time prefixes, " +
-                              std::string(lastPrefix) + ", counts");
+                                  std::string(lastPrefix) + ", counts",
+                              WarningKind::Prefix);
             }
+            const bool set = command->command == Command::Set;
             if (!command->timed && prefixes > 0) {
                 ReportWarning(std::string(word) + " acts while the script is read: the time prefix "
-                              "does nothing");
-            } else if (command->timed && prefixes == 0 && command->command != Command::Set) {
-                ReportWarning(std::string(word) + " without a time prefix never happens");
+                              "does nothing",
+                              WarningKind::Prefix);
+            } else if (command->timed && prefixes == 0 && !set) {
+                ReportWarning("this " + std::string(word) + " has no time, so it never happens", WarningKind::Never);
+            } else if (command->timed && time >= kOneDayMs && !(set && static_cast<int32_t>(time) < 0)) {
+                ReportWarning("this " + std::string(word) + " is at =" + std::to_string(time) + ", " + DaysText(time) +
+                                  " in, so it never happens",
+                              WarningKind::Never);
             }
             switch (command->command) {
                 case Command::LoadImage: return LoadImageCommand(rest);
@@ -347,7 +522,6 @@ void ScriptReader::ExecuteLine(std::string_view line, uint32_t time) {
 
         if (!word.empty() && (word[0] == '#' || word[0] == '=')) {
             const int32_t parsed = ParseTime(word);
-            lineTimeInvalid = parsed < 0;
             CheckTimeWord(word, parsed);
             time = static_cast<uint32_t>(parsed);
             ++prefixes;
@@ -393,12 +567,6 @@ void ScriptReader::SetTempo(int32_t bpm, int32_t beatsPerBar) {
     script.stepsPerMs = static_cast<float>((1.0 / script.beatLength) * 4.0);
 }
 
-bool ScriptReader::TimeIsValid() {
-    if (!lineTimeInvalid) return true;
-    ReportError("Invalid time");
-    return false;
-}
-
 TimelineEvent* ScriptReader::NewEvent(uint32_t time) {
     if (script.eventCount >= ParsedScript::kMaxEvents) {
         // One finding says it: a script far too long would otherwise give
@@ -428,7 +596,7 @@ void ScriptReader::LoadImageCommand(std::string_view rest) {
     }
     const int32_t wrapMode = option == "repeat" ? kWrapRepeat : kWrapClamp;
     if (!option.empty() && option != "repeat" && option != "clamp" && option.substr(0, 2) != "//") {
-        ReportWarning(Quoted(option) + " is not repeat, so the picture is clamped at its edges");
+        ReportWarning(Quoted(option) + " is not repeat, so the picture is clamped at its edges", WarningKind::Repeat);
     }
     if (option.substr(0, 2) != "//") CheckIgnoredWords(rest);
     std::string path = DirectoryVariable("_IMG_DIR");
@@ -473,10 +641,12 @@ void ScriptReader::DefinePatternCommand(std::string_view rest) {
     pattern = Pattern{};
     const size_t length = std::min(rest.size(), static_cast<size_t>(Pattern::kMaxSteps));
     if (rest.empty()) {
-        ReportWarning("pattern " + std::to_string(number) + " has no steps, so it plays nothing");
+        ReportWarning("pattern " + std::to_string(number) + " has no steps, so it plays nothing",
+                      WarningKind::Pattern);
     } else if (rest.size() > length) {
-        ReportWarning("only the first " + std::to_string(length) + " of the " +
-                      std::to_string(rest.size()) + " steps are kept");
+        ReportWarning("only the first " + std::to_string(length) + " of the " + std::to_string(rest.size()) +
+                          " steps are kept",
+                      WarningKind::Pattern);
     }
     pattern.length = static_cast<int32_t>(length);
     for (size_t i = 0; i < length; ++i) pattern.steps[i] = rest[i] == '.' ? '\0' : rest[i];
@@ -484,10 +654,9 @@ void ScriptReader::DefinePatternCommand(std::string_view rest) {
 }
 
 void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool trigger) {
-    // A Set needs a time; a Trig without one waits for ever, but not one
-    // whose prefix was out of range.
-    if (trigger ? !TimeIsValid() : static_cast<int32_t>(time) < 0) {
-        if (!trigger) ReportError("Invalid time");
+    // A Set needs a time; a Trig without one waits for ever.
+    if (!trigger && static_cast<int32_t>(time) < 0) {
+        ReportError("Invalid time");
         return;
     }
     std::string_view identifier, prefix, sceneText, valueWord;
@@ -500,6 +669,8 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
         return;
     }
     SplitToken(valueWord, ' ', rest);
+    // A Trig's value word plays no part: a comment may follow its slot.
+    if (trigger && valueWord.substr(0, 2) == "//") rest = std::string_view();
     const int32_t scene = IntegerValue(sceneText);
     if (!SceneInRange(scene)) {
         ReportError("Invalid scene");
@@ -539,14 +710,16 @@ void ScriptReader::SetOrTrigCommand(std::string_view rest, uint32_t time, bool t
     if (trigger) {
         if (parsed.kind != ParamKind::Bool) {
             ReportWarning("Trig raises and lowers bool." + std::to_string(parsed.index) +
-                          " whatever the kind: write scene." + std::to_string(scene) + ".bool." +
-                          std::to_string(parsed.index));
+                              " whatever the kind: write scene." + std::to_string(scene) + ".bool." +
+                              std::to_string(parsed.index),
+                          WarningKind::Trig);
         }
     } else if (valueWord.empty()) {
         ReportWarning(std::string("no value: this sets ") + slot +
-                      (parsed.kind == ParamKind::Bool ? " to false" : " to 0"));
+                          (parsed.kind == ParamKind::Bool ? " to false" : " to 0"),
+                      WarningKind::Value);
     } else if (parsed.kind == ParamKind::Bool) {
-        ReportWarning(BoolWordWarning(valueWord));
+        ReportWarning(BoolWordWarning(valueWord), WarningKind::Bool);
     } else if (parsed.kind == ParamKind::Lng) {
         CheckIntegerWord(valueWord);
     } else {
@@ -587,12 +760,11 @@ void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
         return ReportError("Missing time attribute", "write Fade scene.SCENE.dbl.INDEX from A to B time DURATION, as "
                                                      "in Fade scene.1.dbl.0 from 0 to 1 time #2.0");
     }
-    if (!TimeIsValid()) return;
     const int32_t scene = IntegerValue(sceneText);
     if (!SceneInRange(scene)) return ReportError("Invalid scene");
 
+    // Times are unsigned: a negative duration is a very long one.
     const int32_t parsedDuration = ParseTime(durationWord);
-    if (parsedDuration < 0) return ReportError("Invalid time");
     const uint32_t duration = static_cast<uint32_t>(parsedDuration);
     const double from = DecimalValue(fromWord);
     const double to = DecimalValue(toWord);
@@ -600,26 +772,38 @@ void ScriptReader::FadeCommand(std::string_view rest, uint32_t time) {
     std::string_view kindWord, indexText = parameter;
     SplitToken(kindWord, '.', indexText);
     if (kindWord != "dbl") return ReportError("Invalid parameter", "Fade moves dbl slots only");
-    // A fade without an index fades dbl.0.
-    const int32_t index = indexText.empty() ? 0 : IntegerValue(indexText);
-    if (!IndexFitsKind(ParamKind::Dbl, index)) return ReportError("Invalid index", SlotRangeHint(ParamKind::Dbl, false));
+    // A fade without an index, or with one outside the dbl slots, fades
+    // dbl.0.
+    const int32_t written = indexText.empty() ? 0 : IntegerValue(indexText);
+    const int32_t index = IndexFitsKind(ParamKind::Dbl, written) ? written : 0;
 
     if (prefix != "scene") {
-        ReportWarning(Quoted(prefix) + " stands where scene belongs; Fade does not look at it");
+        ReportWarning(Quoted(prefix) + " stands where scene belongs; Fade does not look at it", WarningKind::Fade);
     }
     CheckIntegerWord(sceneText);
-    if (indexText.empty()) ReportWarning("no index: the fade moves dbl.0");
+    if (indexText.empty()) {
+        ReportWarning("no index: the fade moves dbl.0", WarningKind::Fade);
+    } else if (index != written) {
+        ReportWarning("Fade index " + std::to_string(written) + " is outside 0 to " +
+                          std::to_string(EffectParams::kDblCount - 1) + ", so the show fades dbl.0",
+                      WarningKind::Fade);
+    }
     CheckIntegerWord(indexText);
     const char* expectedNames[3] = {"from", "to", "time"};
     for (int i = 0; i < 3; ++i) {
         if (names[i] != expectedNames[i]) {
             ReportWarning(Quoted(names[i]) + " stands where " + expectedNames[i] +
-                          " belongs; Fade takes any word there: Fade scene.N.dbl.I from A to B time T");
+                              " belongs; Fade takes any word there: Fade scene.N.dbl.I from A to B time T",
+                          WarningKind::Fade);
         }
     }
     CheckDecimalWord(fromWord);
     CheckDecimalWord(toWord);
     CheckTimeWord(durationWord, parsedDuration);
+    if (duration >= kOneDayMs) {
+        ReportWarning("this fade lasts " + std::to_string(duration) + " ms, " + DaysText(duration),
+                      WarningKind::Fade);
+    }
     CheckIgnoredWords(rest);
 
     TimelineEvent* event = NewEvent(time);
@@ -643,7 +827,6 @@ void ScriptReader::UsePatternCommand(std::string_view rest, uint32_t time) {
 }
 
 void ScriptReader::PatternSwitchCommand(int32_t number, uint32_t time) {
-    if (!TimeIsValid()) return;
     TimelineEvent* event = NewEvent(time);
     if (!event) return;
     event->state = EventState::PendingPatternSwitch;
@@ -659,6 +842,8 @@ void ScriptReader::LoadMusicCommand(std::string_view rest) {
         ReportError("Missing filename");
         return;
     }
+    // The beats per bar may be left out before a comment.
+    if (beatsWord.substr(0, 2) == "//") beatsWord = rest = std::string_view();
     CheckIntegerWord(bpmWord);
     CheckIntegerWord(beatsWord);
     CheckIgnoredWords(rest);
@@ -666,21 +851,15 @@ void ScriptReader::LoadMusicCommand(std::string_view rest) {
     const double barBefore = script.barLength;
     const int32_t bpm = IntegerValue(bpmWord);
     SetTempo(bpm, IntegerValue(beatsWord));
-    if (bpm > 0 && bpm <= kMaxBpm && 60000 % bpm != 0) {
-        const double exact = 60000.0 / bpm;
-        char drift[32];
-        // How far the timeline runs ahead of the music in 100 bars of 4.
-        std::snprintf(drift, sizeof drift, "%.2f", 400.0 * (exact - script.beatLength) / 1000.0);
-        ReportWarning("at " + std::to_string(bpm) + " beats per minute a beat is " +
-                      std::to_string(static_cast<int>(script.beatLength)) +
-                      " ms, the whole milliseconds of " + std::to_string(exact).substr(0, 6) +
-                      ": the # times run ahead of the music, " + drift +
-                      " s in 400 beats. Tempos that divide 60000 (120, 125, 150) keep time");
+    if (bpm > 0 && bpm <= kMaxBpm) {
+        script.bpm = bpm;
+        script.tempoLine = lineNumber;
     }
     if (barTimeRead && (script.beatLength != beatBefore || script.barLength != barBefore)) {
         ReportWarning("the tempo changes here, after lines with #bars.beats times: those were read "
                       "at the tempo before, one beat every " + std::to_string(static_cast<int>(beatBefore)) +
-                      " ms; put LoadMusic above them");
+                      " ms; put LoadMusic above them",
+                      WarningKind::Tempo);
         barTimeRead = false;
     }
     std::string path = DirectoryVariable("_MUSIC_DIR");
@@ -689,15 +868,15 @@ void ScriptReader::LoadMusicCommand(std::string_view rest) {
 }
 
 void ScriptReader::GotoOrEndCommand(std::string_view rest, uint32_t& position, int32_t& line) {
+    // The time is all of the rest; only its first word is meant as one.
     const int32_t time = ParseTime(rest);
-    if (time < 0) {
-        ReportError("Invalid time");
-        return;
-    }
-    if (rest.empty()) {
-        ReportWarning("no time, so it reads as 0");
+    std::string_view word, after = rest;
+    SplitToken(word, ' ', after);
+    if (word.empty()) {
+        ReportWarning("no time, so it reads as 0", WarningKind::Time);
     } else {
-        CheckTimeWord(rest, time);
+        CheckTimeWord(word, time);
+        CheckIgnoredWords(after);
     }
     position = static_cast<uint32_t>(time);
     line = lineNumber;
@@ -709,8 +888,12 @@ bool ReadScriptFile(const char* path, ScriptReader& reader, std::string& problem
     std::string bytes;
     if (!ReadRegularFile(path, ScriptReader::kMaxFileBytes, bytes, problem)) return false;
     std::string_view text = bytes;
-    // Some editors start UTF-8 text with a byte-order mark.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.substr(0, 3) == kByteOrderMark) text.remove_prefix(3);
+    // UTF-16 starts with its own byte-order mark, or with a zero byte
+    // beside a letter.
+    const bool utf16 = text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF" ||
+                       (text.size() >= 2 && (text[0] == '\0') != (text[1] == '\0'));
+    reader.BeginFile(utf16);
 
     bool moreLines = true;
     while (moreLines) {

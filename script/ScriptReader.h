@@ -10,6 +10,10 @@
 // takes but that probably does not say what its author meant (a value word
 // that is no number, a time with something after it, a variable replaced
 // inside a longer word, a time prefix that does nothing, words left over).
+// A comment `// check: allow WORD ...` at the end of a line, or on a line
+// of its own, is noted as an acknowledgement of the warnings of the kinds
+// it names (ParsedScript's allowances); the show reads it as the comment
+// it is.
 // Nothing here touches a file other than the script, a GL or an audio
 // device.
 #pragma once
@@ -43,21 +47,25 @@ public:
 
     // Reads `#bars.beats` or `=milliseconds` at the tempo in force; 0 for
     // anything else. A value outside the signed 32-bit range gives the
-    // lowest 32-bit value, a negative time that every command refuses.
+    // lowest 32-bit value: a time that Set refuses and that the other
+    // commands take, as all times, as an unsigned count (2147483648 ms).
     int32_t ParseTime(std::string_view text) const;
 
     void SetTempo(int32_t bpm, int32_t beatsPerBar);
 
     // Records `message` as an error of the current line.
     void ReportError(std::string_view message, std::string hint = {});
-    // Records `message` as a warning about the current line.
-    void ReportWarning(std::string message);
+    // Records `message` as a warning of `kind` about the current line.
+    void ReportWarning(std::string message, WarningKind kind);
 
-    // Starts reading a file: its first line is line 1.
-    void BeginFile() {
+    // Starts reading a file: its first line is line 1. A file whose text
+    // is UTF-16 is read as it stands, and its first line says why it
+    // reads as nothing.
+    void BeginFile(bool utf16 = false) {
         lineNumber = 1;
         tableFullReported = false;
         barTimeRead = false;
+        textIsUtf16 = utf16;
     }
 
     // The number of the line being read, from 1, and its text after
@@ -66,9 +74,16 @@ public:
     const std::string& CurrentLine() const { return currentLine; }
 
 private:
-    // Replaces every variable in `line`; false when the result grows past
-    // the longest line.
-    bool SubstituteVariables(std::string& line) const;
+    // The longest a line may grow to as its variables are replaced:
+    // variables whose values hold other variables multiply a line's length.
+    static constexpr size_t kMaxSubstitutedLength = 64 * 1024;
+    // Replaces every variable in `line`. Empty when it is done; otherwise
+    // the line would grow for ever or past kMaxSubstitutedLength, and the
+    // result says which variable made it so.
+    std::string SubstituteVariables(std::string& line) const;
+    // Notes the `// check: allow` comment of `raw`, the line as it stands
+    // in the file, if it has one.
+    void ReadAllowances(std::string_view raw);
     // Warns about what substitution is about to do to `raw`, the line as it
     // stands in the file: a variable replaced inside a longer word, and a
     // Define whose name is already a variable.
@@ -86,8 +101,6 @@ private:
     // event line that finds the table full is reported; later ones are
     // dropped without a finding of their own.
     TimelineEvent* NewEvent(uint32_t time);
-    // Reports "Invalid time" for a line time that a prefix made negative.
-    bool TimeIsValid();
     // Takes the pattern number off the front of `rest`; false, after
     // reporting it, for a number outside 0 to 19.
     bool TakePatternNumber(std::string_view& rest, int32_t& number);
@@ -106,8 +119,8 @@ private:
     int32_t lineNumber = 0;
     std::string currentLine;
     bool tableFullReported = false;
-    bool lineTimeInvalid = false;  // a time prefix of this line was negative
     bool barTimeRead = false;      // a #bars.beats time was read at the tempo in force
+    bool textIsUtf16 = false;
 };
 
 // Reads `#bars.beats` or `=milliseconds` at a tempo of `beatLength` and

@@ -109,8 +109,10 @@ void TimelineModel::SweepLanes(const ParsedScript& script) {
         std::vector<SlotAction>& list = actions[static_cast<size_t>(FindLane(SlotOf(event)))];
         switch (event.state) {
             case EventState::Fade:
+                // A fade whose end wrapped round below its start (a negative
+                // duration) ends as it begins, as the player ends it.
                 list.push_back({actAt(event.start), i, SlotAction::FadeBegin});
-                list.push_back({actAt(event.end), i, SlotAction::FadeEnd});
+                list.push_back({actAt(std::max(event.start, event.end)), i, SlotAction::FadeEnd});
                 break;
             case EventState::PendingTrigger:
                 list.push_back({actAt(event.start), i, SlotAction::Trigger});
@@ -234,7 +236,7 @@ void TimelineModel::CollectMarks(const ParsedScript& script) {
         switch (event.state) {
             case EventState::Fade:
                 mark.kind = MarkKind::Fade;
-                mark.end = event.end;
+                mark.end = std::max(event.start, event.end);
                 mark.from = event.from;
                 mark.value = event.to;
                 break;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/MoveIntoPlace.h"
+
 namespace {
 
 using namespace timeline_svg;
@@ -323,8 +325,9 @@ bool WriteTimelineSvg(const char* outPath, const ParsedScript& script, const cha
     }
     const bool written = std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
     const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(partial.c_str(), outPath) != 0) {
-        problem = std::string("cannot write ") + outPath + ": " + std::strerror(errno);
+    const int failure = !written || !closed ? errno : MoveIntoPlace(partial.c_str(), outPath);
+    if (failure != 0) {
+        problem = std::string("cannot write ") + outPath + ": " + std::strerror(failure);
         std::remove(partial.c_str());
         return false;
     }

@@ -3,7 +3,8 @@
 # and packs it as dist/show-windows/ and dist/show-windows.zip.
 #
 #   tools/build-windows.sh           the release: the six programs, the
-#                                    DLLs they need, data/ and README.txt
+#                                    DLLs they need, data/, README.txt and
+#                                    the author's guide
 #   tools/build-windows.sh --tests   the same, and the logic tests, built to
 #                                    run under Wine (tests/windows/)
 #
@@ -178,6 +179,8 @@ cp build-windows/SDL2.dll build-windows/SDL2_mixer.dll "$dist/"
 cp -r data "$dist/data"
 # Notepad before Windows 10 shows a file with bare LF line ends as one line.
 sed 's/$/\r/' tools/windows/README.txt > "$dist/README.txt"
+# The author's guide, which a script made by demo-new points to.
+sed 's/$/\r/' docs/authoring.md > "$dist/authoring.md"
 
 # Every DLL a program or a shipped DLL names must be Windows' own or shipped:
 # none of MinGW's runtime DLLs (libstdc++, libgcc, libwinpthread, zlib1).

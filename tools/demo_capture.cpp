@@ -259,11 +259,15 @@ int main(int argc, char** argv) {
             return Fail("--to " + options.to + " (" + Ms(to) + ") is after the script's End (" +
                         Ms(survey.EndTime()) + "), where the show is over");
         }
-    } else if (survey.HasEnd()) {
-        to = survey.EndTime();
-    } else {
+    } else if (!survey.HasEnd()) {
         return Fail("the script " + options.script +
                     " has no End, so say where the capture stops with --to TIME");
+    } else if (survey.EndTime() > from && survey.EndTime() - from > kOneDayMs) {
+        // No show plays that long: its frames are not planned.
+        return Fail("the script " + options.script + " ends at " + Ms(survey.EndTime()) + ", " +
+                    DaysText(survey.EndTime() - from) + " away, so say where the capture stops with --to TIME");
+    } else {
+        to = survey.EndTime();
     }
     const FrameSchedule whole(FrameGrid(survey.StartPosition(), options.fps), from, to);
     if (whole.FrameCount() == 0) {

@@ -45,7 +45,9 @@ constexpr const char* kUsage =
     "Prints the text of every error box the show would show on standard output, and\n"
     "every finding on standard error as FILE:LINE: error: TEXT or FILE:LINE: warning: TEXT.\n"
     "File names in the script are relative to the working folder, as in the show.\n"
-    "  --strict          warnings count as errors\n"
+    "Options may come before or after FILE.\n"
+    "  --strict          warnings count as errors, but for those that the script\n"
+    "                    acknowledges with a comment // check: allow WORD\n"
     "  --play DT FRAMES  also play FRAMES frames of DT ms and print every parameter\n"
     "                    change, step character and the end, one per line\n"
     "  --timeline OUT.svg  also draw the whole show's timeline as an SVG picture\n"
@@ -178,6 +180,12 @@ int main(int argc, char** argv) {
             next += 2;
         } else if (std::strcmp(argument, "--timeline") == 0) {
             if (timelinePath || next + 1 >= argc || argv[next + 1][0] == '\0') return Usage();
+            // An option in its place is a mistake, not a file to write.
+            if (argv[next + 1][0] == '-') {
+                std::fprintf(stderr, "demo-check: --timeline takes the picture's file name, not %s\n",
+                             argv[next + 1]);
+                return Usage();
+            }
             timelinePath = argv[++next];
         } else if ((argument[0] == '-' && argument[1] != '\0') || path) {
             return Usage();

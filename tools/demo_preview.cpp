@@ -54,7 +54,9 @@ constexpr const char* kUsage =
     "reloads it at the same show time. FILE is the script, data/script.txt by\n"
     "default; everything else comes from data/ in the working folder.\n"
     "Keys: Space pause/play, Left/Right a beat, Page Up/Down a bar, Home the start,\n"
-    "digits and Return a bar, L loop, H HUD, 0-4 the HUD's scene, Escape quit.\n"
+    "digits and Return a bar, L loop, H HUD, 0-4 the HUD's scene, T timeline strip,\n"
+    "Escape clear the loop, else quit. Mouse on the strip: click or drag to seek,\n"
+    "wheel to zoom, point at a mark to see its script line.\n"
     "Options: --fullscreen, --help, --version.\n";
 
 int Usage() {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Shared set-up of run.sh and test.sh: installs the Debian packages that are
 # missing, then configures and builds a Release build into build/.
+# With --programs it builds there only the show and the capture, which
+# run.sh plays (the tests and benchmarks are test.sh's and bench.sh's).
 # With --sanitize it builds instead a Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-sanitize/ (g++, as the Release build);
 # with --bench, the benchmark table's Release build in build-bench/.
@@ -11,10 +13,11 @@ cd "$(dirname "$0")/.."
 mode=release
 case "${1:-}" in
   "") ;;
+  --programs) mode=programs ;;
   --sanitize) mode=sanitize ;;
   --bench) mode=bench ;;
   *)
-    echo "usage: tools/setup.sh [--sanitize | --bench]" >&2
+    echo "usage: tools/setup.sh [--programs | --sanitize | --bench]" >&2
     exit 2
     ;;
 esac
@@ -34,9 +37,13 @@ PACKAGES=(
 
 tools/install-packages.sh "${PACKAGES[@]}"
 
-if [[ $mode == release ]]; then
+if [[ $mode == release || $mode == programs ]]; then
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-  cmake --build build -j"$(nproc)"
+  if [[ $mode == programs ]]; then
+    cmake --build build -j"$(nproc)" --target demo demo-capture
+  else
+    cmake --build build -j"$(nproc)"
+  fi
 elif [[ $mode == bench ]]; then
   cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSHOW_BUILD_TESTS=OFF
   cmake --build build-bench -j"$(nproc)" --target show_bench

@@ -145,7 +145,7 @@ TEST(ScriptSurvey, RefusesWhatTheShowCheckFindsErrorsInAndSaysSo) {
     std::string error;
     EXPECT_FALSE(survey.Load(script.Path(), error));
     EXPECT_NE(error.find("errors (above)"), std::string::npos) << error;
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Syntax error on line 3:\nFrobnicate"});
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Syntax error on line 3:\nFrobnicate", "Initialization failed"}));
 
     std::rewind(findings);
     std::string written;

@@ -244,6 +244,10 @@ case_errors() {
   grep -v '^End' data/script.txt > "$work/no-end.txt"
   run_capture --script "$work/no-end.txt" --frames "$work/f"
   expect_failure 1 "has no End, so say where the capture stops with --to"
+  # An End that wraps round to 49.7 days in: no frames are planned.
+  sed 's/^End .*/End #-1.0/' data/script.txt > "$work/far-end.txt"
+  run_capture --script "$work/far-end.txt" --frames "$work/f"
+  expect_failure 1 "ends at =4294965376, 49.7 days away, so say where the capture stops with --to"
 
   run_capture --from '8.0' --frames "$work/f"
   expect_failure 2 '"8.0" is not a time'

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # demo-check as a command-line tool: --help and --version answer on
-# standard output with status 0, and a hangup, an interrupt or a
+# standard output with status 0, an option in place of --timeline's file is
+# refused, and a hangup, an interrupt or a
 # termination signal stops a long --play at once with 129, 130 or 143.
 #   command_line.sh DEMO_CHECK
 set -u
@@ -18,6 +19,12 @@ head -n 1 "$work/out" | grep -q '^usage: demo-check' || fail "--help prints no u
 [[ -s $work/err ]] && fail "--help writes to standard error"
 "$checker" --version > "$work/out" || fail "--version exits with $?"
 grep -Eq '^demo-check [0-9]+\.[0-9]+' "$work/out" || fail "--version prints: $(cat "$work/out")"
+
+# An option where --timeline's file belongs is refused, not written to.
+(cd "$work" && "$checker" --timeline --strict > /dev/null 2> "$work/err")
+rc=$?
+[[ $rc == 2 ]] || fail "--timeline --strict exits with $rc, not 2"
+[[ -e $work/--strict ]] && fail "--timeline --strict wrote a file named --strict"
 
 # Four billion frames: only a signal ends this run.
 printf '#0.0 Set scene.0.RUN\n' > "$work/script.txt"

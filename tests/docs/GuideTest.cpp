@@ -2,6 +2,7 @@
 //   - its scene tables are exactly what the show's line-up says
 //     (scenes/ShowScenes.h and scenes/SceneNeeds.h); when they differ, the
 //     failure prints the section as it should read, to paste in;
+//   - it lists every kind of warning that a script may acknowledge;
 //   - every script in it (a fenced block marked `script`) goes through
 //     demo-check in a show made by demo-new, and demo-check says what the
 //     `findings` block after it says, line for line, or nothing. A block
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "scenes/ShowScenes.h"
+#include "script/ParsedScript.h"
 #include "support/ToolRun.h"
 
 namespace {
@@ -143,6 +145,16 @@ std::vector<GuideScript> ScriptsOfTheGuide() {
         if (block == Block::Findings && !scripts.empty()) scripts.back().findings.push_back(line);
     }
     return scripts;
+}
+
+// Every word that acknowledges a warning is in the guide's table, with what
+// it covers.
+TEST(Guide, ListsEveryKindOfWarning) {
+    const std::string guide = ReadGuide();
+    for (const WarningKindName& kind : WarningKinds()) {
+        const std::string row = "| " + Code(kind.word) + " | " + kind.what + " |";
+        EXPECT_NE(guide.find(row), std::string::npos) << row;
+    }
 }
 
 TEST(Guide, EveryScriptSaysWhatTheGuideSays) {

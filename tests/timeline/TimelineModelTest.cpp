@@ -20,9 +20,10 @@
 namespace {
 
 // A Goto past running and finished fades and a trigger, chained fades, a
-// fade of no length, a flag raised through a dbl word, and lines out of
-// time order (a frame apart at least, where the player's frames would act
-// on them in line order).
+// fade of no length, one whose negative length wraps its end round below
+// its start, a flag raised through a dbl word, and lines out of time order
+// (a frame apart at least, where the player's frames would act on them in
+// line order).
 constexpr char kAwkwardScript[] = R"(Goto #2.0
 End #12.0
 DefinePattern 0 *...
@@ -40,6 +41,7 @@ DefinePattern 0 *...
 #8.0 UsePattern 0
 #9.0 Set scene.0.STOP
 #9.2 Set scene.2.bool.3 true
+#10.0 Fade scene.1.dbl.3 from 1 to 2 time =-5
 )";
 
 using Slot = std::tuple<int, std::string, int>;  // scene, kind, index

@@ -121,6 +121,17 @@ TEST_F(HostileScript, ALineOfTenThousandVariablesIsTooLongAndTheNextLineRuns) {
     EXPECT_EQ(engine->Event(0).start, 7u);
 }
 
+// Two variables make each short line 57600 bytes long: it runs, and its
+// box and findings keep only the start of it, so that many such lines
+// cannot fill the memory.
+TEST_F(HostileScript, LinesThatVariablesMakeLongKeepOnlyTheirStartInTheirFindings) {
+    std::string text = "Define A=" + std::string(240, 'a') + "\nDefine B=" + std::string(240, 'A') + "\n";
+    for (int i = 0; i < 1000; ++i) text += "=0 Set B\n";
+    EXPECT_FALSE(Load(text));
+    ASSERT_EQ(boxes.boxes.size(), 1000u);
+    EXPECT_EQ(boxes.boxes[0].text, "Invalid identifier on line 3:\n=0 Set " + std::string(505, 'a') + "...");
+}
+
 TEST_F(HostileScript, ThousandsOfDefinedVariablesAllApplyToALine) {
     // Names V0000 to V1999, each standing for one character; the last line
     // uses the first and the last of them. Every line is searched for every
