@@ -12,7 +12,14 @@
 #   segments  a stretch at 30 fps captured whole and in three segments
 #           gives the same PNG files, byte for byte
 #   split   tools/capture-split.sh -j 2 gives the single run's frame count,
-#           duration and sound, and its frames within the golden tolerance
+#           duration and sound, and its frames within the golden tolerance;
+#           SIGTERM and Ctrl-C stop it at once, and an OUTPUT that is a
+#           folder is refused before drawing
+#   ssh     the same with --sshlogin on two machines made here (sshd for
+#           users of their own, root only, else it skips with 77), the show
+#           sent to them, their homes clean after, another build refused,
+#           and one machine lost during a run (ssh_speed: not a test, the
+#           speed with 1, 2 and 3 machines)
 #   errors  failures exit non-zero and say why on stderr
 #   signals SIGTERM and a terminal's Ctrl-C stop a capture within a frame or
 #           so, keeping frames written and an earlier video; the partial
