@@ -32,6 +32,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev
   xfonts-base
   ffmpeg parallel valgrind
+  openssh-client openssh-server rsync
   libxml2-utils chromium
 )
 

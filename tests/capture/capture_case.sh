@@ -12,7 +12,14 @@
 #   segments  a stretch at 30 fps captured whole and in three segments
 #           gives the same PNG files, byte for byte
 #   split   tools/capture-split.sh -j 2 gives the single run's frame count,
-#           duration and sound, and its frames within the golden tolerance
+#           duration and sound, and its frames within the golden tolerance;
+#           SIGTERM and Ctrl-C stop it at once, and an OUTPUT that is a
+#           folder is refused before drawing
+#   ssh     the same with --sshlogin on two machines made here (sshd for
+#           users of their own, root only, else it skips with 77), the show
+#           sent to them, their homes clean after, another build refused,
+#           and one machine lost during a run (ssh_speed: not a test, the
+#           speed with 1, 2 and 3 machines)
 #   errors  failures exit non-zero and say why on stderr
 #   signals SIGTERM and a terminal's Ctrl-C stop a capture within a frame or
 #           so, keeping frames written and an earlier video; the partial
@@ -191,6 +198,31 @@ case_segments() {
   [[ $differing == 0 ]] || fail "$differing of $count frames differ between the whole and its segments"
 }
 
+# Checks that the video $2 has the video $1's frame count, duration and
+# sound, and its pictures decoded within the golden frames' tolerance.
+expect_same_video() {
+  local stream single=$1 joined=$2 name
+  name=$(basename "$joined")
+  for stream in v:0 a:0; do
+    probe_stream "$single" "$stream" > "$work/single-$stream"
+    probe_stream "$joined" "$stream" > "$work/joined-$stream"
+    cmp -s "$work/single-$stream" "$work/joined-$stream" ||
+      fail "$name: stream $stream differs: $(paste -d ' ' "$work/single-$stream" "$work/joined-$stream" | tr '\n' ' ')"
+  done
+  # The music once for the whole range, as the single run has it.
+  [[ $(ffmpeg -v error -i "$single" -map 0:a -f md5 -) == $(ffmpeg -v error -i "$joined" -map 0:a -f md5 -) ]] ||
+    fail "$name: the sound is not the single run's"
+  rm -rf "$work/single" "$work/joined"
+  mkdir "$work/single" "$work/joined"
+  ffmpeg -v error -i "$single" "$work/single/%03d.png" && ffmpeg -v error -i "$joined" "$work/joined/%03d.png" ||
+    { fail "$name: cannot decode the videos"; return; }
+  local file far=0
+  for file in "$work"/single/*.png; do
+    "$probe" golden "$work/joined/$(basename "$file")" "$file" > "$work/probe" || { cat "$work/probe"; ((far++)); }
+  done
+  [[ $far == 0 ]] || fail "$name: $far decoded frames are not within the tolerance of the single run's"
+}
+
 case_split() {
   command -v ffprobe > /dev/null || { fail "ffprobe is missing (sudo apt-get install ffmpeg)"; return; }
   command -v parallel > /dev/null || { fail "GNU parallel is missing (sudo apt-get install parallel)"; return; }
@@ -200,28 +232,129 @@ case_split() {
   "$split" -j 2 --capture "$capture" "${range[@]}" "$work/joined.mp4" > "$work/out" 2> "$work/err" ||
     { show_stderr; fail "capture-split.sh"; return; }
   ls -A | grep -q '^\.capture-split' && fail "capture-split.sh left its segments behind"
-  local stream
-  for stream in v:0 a:0; do
-    probe_stream "$work/single.mp4" "$stream" > "$work/single-$stream"
-    probe_stream "$work/joined.mp4" "$stream" > "$work/joined-$stream"
-    cmp -s "$work/single-$stream" "$work/joined-$stream" ||
-      fail "stream $stream differs: $(paste -d ' ' "$work/single-$stream" "$work/joined-$stream" | tr '\n' ' ')"
-  done
+  expect_same_video "$work/single.mp4" "$work/joined.mp4"
   [[ $(value_of nb_read_frames "$work/joined-v:0") == 25 ]] || fail "the joined video does not have 25 frames"
-  # The music once for the whole range, as the single run has it.
-  local sound=()
-  for video in single joined; do
-    sound+=("$(ffmpeg -v error -i "$work/$video.mp4" -map 0:a -f md5 -)")
+
+  # An OUTPUT that is a folder, named after --, is refused before anything
+  # is drawn.
+  mkdir "$work/-folder.mp4"
+  "$split" --capture "$capture" "${range[@]}" -- "$work/-folder.mp4" > "$work/out" 2> "$work/err"
+  expect_failure 1 "is a folder"
+  grep -q "segments of the capture" "$work/err" && fail "capture-split.sh drew segments for an OUTPUT that is a folder"
+
+  # SIGTERM, and Ctrl-C at a terminal (SIGINT to the job's process group),
+  # stop the segments at once: the earlier video stays, and nothing is left.
+  local stop signal status pid
+  for stop in "TERM 143" "INT 130"; do
+    read -r signal status <<< "$stop"
+    echo earlier > "$work/take.mp4"
+    set -m
+    "$split" -j 2 --capture "$capture" --fps 12 --from '#16.0' --to '#40.0' "$work/take.mp4" 2> "$work/err" &
+    job=$!
+    set +m
+    wait_for_file 60 ".capture-split-*/segment-*.partial-*" || { kill -KILL -- "-$job"; fail "no segment was started"; return; }
+    # The segments' demo-capture runs, named in their partial files.
+    local segment_pids
+    segment_pids=$(compgen -G ".capture-split-*/segment-*.partial-*" | sed 's/.*partial-\([0-9]*\).*/\1/')
+    kill "-$signal" -- "-$job"
+    expect_stopped 20 "$status" "SIG$signal"
+    grep -q "segment failed" "$work/err" && { fail "SIG$signal was reported as a failed segment"; show_stderr; }
+    [[ $(cat "$work/take.mp4") == earlier ]] || fail "a stopped split capture replaced the earlier video"
+    ls -A | grep -q '^\.capture-split' && fail "a split capture stopped by SIG$signal left its segments"
+    for pid in $segment_pids; do
+      kill -0 "$pid" 2> /dev/null && fail "a segment's demo-capture runs on after SIG$signal"
+    done
   done
-  [[ ${sound[0]} == "${sound[1]}" ]] || fail "the joined video's sound is not the single run's"
-  mkdir "$work/single" "$work/joined"
-  ffmpeg -v error -i "$work/single.mp4" "$work/single/%03d.png" && ffmpeg -v error -i "$work/joined.mp4" "$work/joined/%03d.png" ||
-    { fail "cannot decode the videos"; return; }
-  local file far=0
-  for file in "$work"/single/*.png; do
-    "$probe" golden "$work/joined/$(basename "$file")" "$file" > "$work/probe" || { cat "$work/probe"; ((far++)); }
+}
+
+# The machines of capture-split.sh --sshlogin: two sshd on this machine's
+# loopback address, each for a user of its own, sets `program`, the build
+# they run, and changes into `show`, a copy of the show that they cannot
+# read; exits 77 where they cannot be started.
+start_machines() {
+  command -v ffprobe > /dev/null || { fail "ffprobe is missing (sudo apt-get install ffmpeg)"; return 1; }
+  command -v parallel > /dev/null || { fail "GNU parallel is missing (sudo apt-get install parallel)"; return 1; }
+  source "$repo/tests/capture/ssh_hosts.sh"
+  machines=$(mktemp -d)
+  trap 'stop_ssh_hosts; rm -rf "$work" "$machines"' EXIT
+  start_ssh_hosts 2 "$machines"
+  case $? in
+    0) ;;
+    77) exit 77 ;;
+    *) fail "cannot start the machines"; return 1 ;;
+  esac
+  export PARALLEL_SSH="ssh -F $ssh_config"
+  program=$machines/bin/demo-capture
+  install -D -m 755 "$capture" "$program"
+  mkdir "$work/show" && cp -r data "$work/show" && cd "$work/show" || return 1
+}
+
+case_ssh() {
+  start_machines || return
+  # 24 frames in 4 segments of 6: two machines and this one draw them.
+  local range=(--fps 12 --from '#16.0' --to '=32720') split_over=(--sshlogin 1/host1,1/host2,1/: --segments 4)
+
+  # Machines that run another build are refused, each named, before
+  # anything is drawn; --check passes the same build.
+  printf '#!/bin/sh\necho "demo-capture 0.9"\n' > "$machines/bin/other-build"
+  chmod 755 "$machines/bin/other-build"
+  "$split" --capture "$program" --remote-capture "$machines/bin/other-build" "${split_over[@]}" "${range[@]}" \
+    other.mp4 > "$work/out" 2> "$work/err"
+  expect_failure 1 "host1 runs another build"
+  grep -q "host2 runs another build" "$work/err" || fail "host2's other build was not named"
+  grep -q "segments of the capture" "$work/err" && fail "segments were drawn with another build"
+  "$split" --capture "$program" --sshlogin host1,host2 --check 2> "$work/err" || { show_stderr; fail "--check refused the machines"; }
+
+  "$program" "${range[@]}" single.mp4 2> "$work/err" || { show_stderr; fail "single capture"; return; }
+  "$split" --capture "$program" "${split_over[@]}" "${range[@]}" whole.mp4 2> "$work/err" ||
+    { show_stderr; fail "capture-split.sh on two machines and this one"; return; }
+  local machine
+  for machine in host1 host2 "this machine"; do
+    grep -q "drawn by.* $machine ([12])" "$work/err" || { show_stderr; fail "$machine drew no segment"; }
   done
-  [[ $far == 0 ]] || fail "$far decoded frames of the joined video are not within the tolerance of the single run's"
+  expect_same_video single.mp4 whole.mp4
+  local k
+  for k in 1 2; do
+    [[ -z $(ls -A "${host_home[k]}") ]] || fail "host$k's home folder is left holding: $(ls -A "${host_home[k]}")"
+  done
+  [[ -z $(compgen -G '.capture-split-*') ]] || fail "capture-split.sh left its folder in the show's"
+
+  # host2 lost a second into its segment, which is drawn again elsewhere;
+  # the script, the same, lies outside the show's folder this time.
+  cp data/script.txt "$work/draft.txt"
+  "$split" --capture "$program" "${split_over[@]}" "${range[@]}" --script "$work/draft.txt" lost.mp4 2> "$work/err" &
+  job=$!
+  local deadline=$((SECONDS + 60))
+  until pgrep -U "${ssh_users[2]}" -f "demo-capture .*--segment" > /dev/null; do
+    ((SECONDS < deadline)) || { kill "$job"; wait "$job"; show_stderr; fail "host2 drew no segment"; return; }
+    sleep 0.1
+  done
+  sleep 1
+  lose_ssh_host 2
+  wait "$job" || { show_stderr; fail "capture-split.sh failed when host2 was lost"; return; }
+  grep "drawn by" "$work/err" | grep -q host2 && { show_stderr; fail "a segment is said to be drawn by the lost host2"; }
+  # The same segments encode to the same bytes; where they do not, the
+  # video must still be the single run's.
+  cmp -s whole.mp4 lost.mp4 || expect_same_video single.mp4 lost.mp4
+  [[ -z $(ls -A "${host_home[1]}") ]] || fail "host1's home folder is left holding: $(ls -A "${host_home[1]}")"
+  grep -q "could not remove ~/.capture-split-.* on host2" "$work/err" ||
+    { show_stderr; fail "capture-split.sh did not say that its folder on the lost host2 stays"; }
+}
+
+# Not a test: capture-split.sh's speed with 1, 2 and 3 machines, all of them
+# this one's processors.
+case_ssh_speed() {
+  start_machines || return
+  local range=(--fps 30 --from '#16.0' --to '#20.0') logins count start seconds base=
+  for logins in 1/: 1/:,1/host1 1/:,1/host1,1/host2; do
+    count=$(tr ',' '\n' <<< "$logins" | wc -l)
+    start=$(date +%s.%N)
+    "$split" --capture "$program" --sshlogin "$logins" --segments "$count" "${range[@]}" "take$count.mp4" 2> "$work/err" ||
+      { show_stderr; fail "capture-split.sh with $logins"; return; }
+    seconds=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }')
+    base=${base:-$seconds}
+    echo "$count machine(s): $seconds s, $(awk -v b="$base" -v s="$seconds" 'BEGIN { printf "%.2f", b / s }') times as fast as one"
+  done
 }
 
 # Expects the last capture to have exited with $1 and said $2 on stderr.
@@ -383,7 +516,7 @@ case_signals() {
 }
 
 case "$case_name" in
-  repeat | golden | bar8 | video | errors | signals | segments | split) "case_$case_name" ;;
+  repeat | golden | bar8 | video | errors | signals | segments | split | ssh | ssh_speed) "case_$case_name" ;;
   *) echo "unknown case $case_name"; exit 2 ;;
 esac
 exit $status
