@@ -219,9 +219,7 @@ private:
 
 double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pass.seconds : 0.0; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (AnswerHelpOrVersion(argc, argv, kProgram, kCaptureUsage)) return 0;
 #ifdef SIGPIPE
     // A failing ffmpeg closes the pipe; writing to it must report EPIPE, not
@@ -343,3 +341,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return WithStandardOutputChecked(kProgram, Run(argc, argv)); }
