@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "capture/VideoProbe.h"
+
 namespace {
 
 #if defined(_WIN32)
@@ -123,7 +125,9 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
     std::vector<std::string> arguments = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
     const bool joining = !settings.concatList.empty();
     if (joining) {
-        arguments.insert(arguments.end(), {"-f", "concat", "-safe", "0", "-i", "file:" + settings.concatList});
+        // The list comes down the pipe and names files by absolute path.
+        arguments.insert(arguments.end(), {"-f", "concat", "-safe", "0", "-protocol_whitelist", "file,pipe",
+                                           "-i", "pipe:0"});
     } else {
         arguments.insert(arguments.end(), {"-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
                                            "-framerate", std::to_string(settings.fps), "-i", "pipe:0"});
@@ -148,6 +152,9 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
         // sound and picture always last equally long.
         arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k", "-af",
                                            "apad=whole_dur=" + Seconds(duration)});
+    }
+    if (!settings.comment.empty()) {
+        arguments.insert(arguments.end(), {"-metadata", "comment=" + settings.comment});
     }
     if (ExtensionStart(settings.output) == std::string::npos) {
         arguments.insert(arguments.end(), {"-f", "mp4"});
@@ -179,6 +186,14 @@ bool VideoEncoder::Start(std::string& error) {
 
     switch (ffmpeg.Start(FfmpegArguments(settings, partialPath), error)) {
         case ChildProcess::StartResult::Started:
+            // The video is checked once made; the checker must be there.
+            if (!FfprobeRuns(error)) break;
+            if (!settings.concatList.empty() &&
+                !ffmpeg.Write(reinterpret_cast<const uint8_t*>(settings.concatList.data()),
+                              settings.concatList.size())) {
+                error = "ffmpeg stopped before it had read the list of videos to join";
+                break;
+            }
             return true;
         case ChildProcess::StartResult::NotFound:
             error = kFfmpegMissing;
@@ -210,6 +225,8 @@ bool VideoEncoder::Finish(std::string& error) {
         error = DescribeExit(status);
     } else if (const uintmax_t size = fs::file_size(partialPath, failure); failure || size == 0) {
         error = "ffmpeg ended without error but wrote no video";
+    } else if (!CheckVideo(error)) {
+        if (stopRequested && stopRequested()) error = "stopped before the video was checked";
     } else if (fs::rename(partialPath, settings.output, failure); failure) {
         // Windows' own rename will not replace OUTPUT; this one does.
         error = "cannot rename " + partialPath + " to " + settings.output + ": " + failure.message();
@@ -217,6 +234,18 @@ bool VideoEncoder::Finish(std::string& error) {
         return true;
     }
     std::remove(partialPath.c_str());
+    return false;
+}
+
+bool VideoEncoder::CheckVideo(std::string& error) const {
+    VideoFacts facts;
+    std::string why;
+    if (ProbeVideo(partialPath, facts, why, stopRequested) &&
+        HasFrames(facts, settings.frameCount, settings.fps, why)) {
+        return true;
+    }
+    error = "ffmpeg ended without error, but the video it made is not whole (is the disk full?): " + why +
+            "; " + settings.output + " was not replaced";
     return false;
 }
 
