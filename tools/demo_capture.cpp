@@ -29,6 +29,7 @@
 #include "audio/KaSounds.h"
 #include "capture/CaptureOptions.h"
 #include "capture/ChildProcess.h"
+#include "capture/FolderLock.h"
 #include "capture/FrameLoop.h"
 #include "capture/FrameRing.h"
 #include "capture/FrameSchedule.h"
@@ -304,9 +305,11 @@ int Run(int argc, char** argv) {
     }
 
     // The output's place is made ready, or refused, before the first frame.
+    // A frames folder stays locked until the capture ends.
+    FolderLock framesLock;
     const bool ready = options.framesDir.empty()
                            ? PrepareVideoOutput(options.VideoPath(), error)
-                           : PrepareFrameFolder(options.framesDir, options.overwrite, error);
+                           : PrepareFrameFolder(options.framesDir, options.overwrite, framesLock, error);
     if (!ready) return Fail(error);
     if (!options.joinList.empty()) return Join(options, whole, survey.MusicPath());
 

@@ -19,7 +19,8 @@
 #   errors  failures exit non-zero and say why on stderr
 #   signals SIGTERM and a terminal's Ctrl-C stop a capture within a frame or
 #           so, keeping frames written and an earlier video; the partial
-#           file of a killed capture goes with the next capture
+#           file of a killed capture goes with the next capture; a second
+#           capture into a folder that one is writing frames to is refused
 #
 #   capture_case.sh CASE DEMO_CAPTURE DEMO_CHECK PNG_PROBE REPOSITORY SPLIT
 set -u
@@ -410,6 +411,11 @@ case_signals() {
   # The stretch would take minutes to capture.
   start_job --from '#16.0' --to '#40.0' --frames "$work/f"
   wait_for_file 120 "$(frame_file "$work/f" 2)" || { kill -KILL "$job"; fail "no frames were written"; return; }
+  # A second capture into the same folder is refused while it runs, and
+  # removes none of its frames.
+  run_capture --from '#16.0' --to '=31000' --frames "$work/f" --overwrite
+  expect_failure 1 "another capture is writing its frames into $work/f"
+  [[ -e $(frame_file "$work/f" 2) ]] || fail "a refused capture removed the running capture's frames"
   kill -TERM "$job"
   expect_stopped 30 143 SIGTERM
   local last
