@@ -19,6 +19,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -344,8 +345,8 @@ int Run(int argc, char** argv) {
 
     const std::string destination =
         options.framesDir.empty() ? options.VideoPath() : options.framesDir + "/";
-    // A segment stops where the next one starts.
-    const uint32_t stop = options.segmentParts ? schedule.TimeOf(schedule.FrameCount()) : to;
+    // A segment stops where the next one starts; the last one at --to.
+    const uint32_t stop = options.segmentParts ? std::min(schedule.TimeOf(schedule.FrameCount()), to) : to;
     std::fprintf(stderr, "%s: %llu frames, %s to %s at %u fps, in %.1f s (%.1f fps) -> %s\n",
                  kProgram, static_cast<unsigned long long>(captured.frames), Ms(schedule.From()).c_str(),
                  Ms(stop).c_str(), options.fps, captured.seconds, Fps(captured),

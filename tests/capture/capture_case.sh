@@ -10,7 +10,8 @@
 #   video   short videos: frame count, rate, duration and sound (or none)
 #           as ffprobe reads them
 #   segments  a stretch at 30 fps captured whole and in three segments
-#           gives the same PNG files, byte for byte
+#           gives the same PNG files, byte for byte; the last segment says
+#           it stops at --to
 #   split   tools/capture-split.sh -j 2 gives the single run's frame count,
 #           duration and sound, and its frames within the golden tolerance
 #   join    --join refuses a list that does not give every segment once, in
@@ -175,13 +176,15 @@ case_video() {
 
 case_segments() {
   # Bars 19 and 20 with the swarm, which reflects the frame before, and a
-  # flash on every beat; the segments start part-way through both.
-  local range=(--fps 30 --from '=38000' --to '=38700')
+  # flash on every beat; the segments start part-way through both. The
+  # frame after the last is at 38700, past --to.
+  local range=(--fps 30 --from '=38000' --to '=38690')
   run_capture "${range[@]}" --frames "$work/whole" || { show_stderr; fail "whole capture"; return; }
   local k
   for k in 1 2 3; do
     run_capture "${range[@]}" --segment "$k/3" --frames "$work/part$k" || { show_stderr; fail "segment $k"; return; }
   done
+  grep -q "=38466 to =38690 at 30 fps" "$work/err" || { show_stderr; fail "the last segment does not say it stops at --to"; }
   local count file number differing=0
   count=$(find "$work/whole" -name 'frame-*.png' | wc -l)
   [[ $count == 21 ]] || fail "$count frames in the whole, expected 21"
