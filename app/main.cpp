@@ -56,7 +56,7 @@ constexpr const char* kUsage =
     "Options: --help, --version; other arguments are ignored.\n";
 
 int main(int argc, char** argv) {
-    if (AnswerHelpOrVersion(argc, argv, "demo", kUsage)) return 0;
+    if (AnswerHelpOrVersion(argc, argv, "demo", kUsage)) return WithStandardOutputChecked("demo", 0);
     MessageBoxes& boxes = programWide.boxes;
     if (!programWide.platformStarted) {
         std::fprintf(stderr, "demo: %s.%s\n", programWide.sdl.Problem().c_str(),

@@ -1,11 +1,13 @@
 // A program run as a child process that reads, through a pipe on its
-// standard input, what we write to it; its standard output and error are
-// ours. The capture feeds ffmpeg so, and this unit is the only code of the
-// capture that makes, waits for and ends processes. Each system has its own
+// standard input, what we write to it; its standard error is ours, and its
+// standard output either ours or read into a string. The capture feeds
+// ffmpeg so and reads ffprobe's findings so, and this unit is the only code
+// of the capture that makes, waits for and ends processes. Each system has its own
 // implementation (ChildProcessPosix.cpp, ChildProcessWin32.cpp); the
 // compiler's target picks one.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,11 +23,14 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     enum class StartResult { Started, NotFound, Failed };
+    // Where the child's standard output goes: to ours, or into Output().
+    enum class StandardOutput { Ours, Read };
     // Starts the program `arguments[0]`, looked up on PATH (on Windows as
     // NAME.exe), with the rest as its arguments, in a process group of its
     // own: a Ctrl-C at the terminal then reaches us alone, and we stop the
     // child ourselves. When it is not Started, `error` says why.
-    StartResult Start(const std::vector<std::string>& arguments, std::string& error);
+    StartResult Start(const std::vector<std::string>& arguments, std::string& error,
+                      StandardOutput output = StandardOutput::Ours);
     // True from a successful Start until the child has been waited for.
     bool Running() const;
     // Writes all `size` bytes to the child; false once it has stopped
@@ -37,14 +42,26 @@ public:
     // `stopRequested` (when given) is asked every 10 ms; once it says so,
     // the child is asked to end (SIGTERM) and killed when it has not within
     // two seconds. Windows has no request to end that every program hears,
-    // so there the child is ended at once.
+    // so there the child is ended at once. Its standard output, when it is
+    // read, is read meanwhile.
     int Wait(bool (*stopRequested)() = nullptr);
     // Ends the child at once and waits for it.
     void Terminate();
 
+    // With StandardOutput::Read, what the child wrote to its standard
+    // output, read while Wait waits: its first kMaxOutputBytes, the rest
+    // read and dropped.
+    const std::string& Output() const { return output; }
+    static constexpr size_t kMaxOutputBytes = 64 * 1024;
+
 private:
     struct Native;
     std::unique_ptr<Native> native;
+    std::string output;
+
+    void KeepOutput(const char* bytes, size_t size) {
+        output.append(bytes, std::min(size, kMaxOutputBytes - std::min(kMaxOutputBytes, output.size())));
+    }
 };
 
 // This process's id, and whether the process `id` still runs (also when it

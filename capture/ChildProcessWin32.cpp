@@ -54,20 +54,53 @@ std::string FindOnPath(const std::string& name) {
 
 struct ChildProcess::Native {
     HANDLE pipe = nullptr;
+    HANDLE output = nullptr;  // the read end of the child's standard output
     HANDLE process = nullptr;
 
     void ClosePipe() {
         if (pipe) CloseHandle(pipe);
         pipe = nullptr;
     }
+    void CloseOutput() {
+        if (output) CloseHandle(output);
+        output = nullptr;
+    }
 };
+
+namespace {
+
+// Reads what the child has written so far into `keep`, without waiting,
+// closing `pipe` at its end.
+template <typename Keep>
+void ReadAvailable(HANDLE& pipe, Keep keep) {
+    char buffer[4096];
+    while (pipe) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+            CloseHandle(pipe);  // the child's end is closed: all is read
+            pipe = nullptr;
+            return;
+        }
+        if (available == 0) return;
+        DWORD got = 0;
+        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr)) {
+            CloseHandle(pipe);
+            pipe = nullptr;
+            return;
+        }
+        keep(buffer, got);
+    }
+}
+
+}  // namespace
 
 ChildProcess::ChildProcess() : native(std::make_unique<Native>()) {}
 
 ChildProcess::~ChildProcess() { Terminate(); }
 
 ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& arguments,
-                                              std::string& error) {
+                                              std::string& error, StandardOutput outputTo) {
+    output.clear();
     const std::string program = FindOnPath(arguments[0]);
     if (program.empty()) {
         error = "cannot find " + arguments[0] + ".exe on PATH";
@@ -85,11 +118,24 @@ ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& ar
         if (writeEnd) CloseHandle(writeEnd);
         return StartResult::Failed;
     }
+    // Its output, when read, the other way round: only the write end is
+    // inherited.
+    HANDLE outputRead = nullptr;
+    HANDLE outputWrite = nullptr;
+    if (outputTo == StandardOutput::Read &&
+        (!CreatePipe(&outputRead, &outputWrite, &inherited, 0) ||
+         !SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0))) {
+        error = "cannot make a pipe from " + arguments[0] + ": " + SystemMessage(GetLastError());
+        for (const HANDLE handle : {readEnd, writeEnd, outputRead, outputWrite}) {
+            if (handle) CloseHandle(handle);
+        }
+        return StartResult::Failed;
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = readEnd;
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdOutput = outputWrite ? outputWrite : GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     std::string commandLine = WindowsCommandLine(arguments);
     PROCESS_INFORMATION child{};
@@ -99,14 +145,17 @@ ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& ar
                                         &child) != 0;
     const DWORD failure = GetLastError();
     CloseHandle(readEnd);
+    if (outputWrite) CloseHandle(outputWrite);
     if (!created) {
         CloseHandle(writeEnd);
+        if (outputRead) CloseHandle(outputRead);
         error = "cannot start " + program + ": " + SystemMessage(failure);
         return StartResult::Failed;
     }
     CloseHandle(child.hThread);
     native->process = child.hProcess;
     native->pipe = writeEnd;
+    native->output = outputRead;
     return StartResult::Started;
 }
 
@@ -127,14 +176,23 @@ bool ChildProcess::Running() const { return native->process != nullptr; }
 
 int ChildProcess::Wait(bool (*stopRequested)()) {
     native->ClosePipe();
-    if (!native->process) return -1;
+    const auto keep = [this](const char* bytes, size_t size) { KeepOutput(bytes, size); };
+    if (!native->process) {
+        native->CloseOutput();
+        return -1;
+    }
     constexpr DWORD kPollMilliseconds = 10;
     DWORD waited;
-    while ((waited = WaitForSingleObject(native->process, stopRequested ? kPollMilliseconds
-                                                                        : INFINITE)) ==
-           WAIT_TIMEOUT) {
-        if (stopRequested()) TerminateProcess(native->process, 1);
+    for (;;) {
+        // A child whose output is read is looked at often, so that a full
+        // pipe never holds it up.
+        const bool polling = stopRequested || native->output;
+        waited = WaitForSingleObject(native->process, polling ? kPollMilliseconds : INFINITE);
+        ReadAvailable(native->output, keep);
+        if (waited != WAIT_TIMEOUT) break;
+        if (stopRequested && stopRequested()) TerminateProcess(native->process, 1);
     }
+    native->CloseOutput();
     DWORD status = 0;
     const bool ended =
         waited == WAIT_OBJECT_0 && GetExitCodeProcess(native->process, &status) != 0;

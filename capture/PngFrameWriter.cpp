@@ -36,7 +36,7 @@ PngFrameWriter::PngFrameWriter(std::string directory, int width, int height, uin
     : directory(std::move(directory)), width(width), height(height), firstNumber(firstNumber),
       path(this->directory.size() + kNameRoom) {}
 
-bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::string& why) {
+bool PrepareFrameFolder(const std::string& directory, bool overwrite, FolderLock& lock, std::string& why) {
     namespace fs = std::filesystem;
     std::error_code failure;
     fs::create_directories(directory, failure);
@@ -48,6 +48,8 @@ bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::strin
         why = directory + " is not a folder";
         return false;
     }
+    // Before anything in it is looked at, or removed.
+    if (!lock.Take(directory, why)) return false;
     std::vector<fs::path> frames;
     for (fs::directory_iterator entry(directory, failure), end; !failure && entry != end;
          entry.increment(failure)) {

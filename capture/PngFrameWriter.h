@@ -8,14 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "capture/FolderLock.h"
 #include "capture/FrameRing.h"
 
 // Readies `directory` for a capture's frames before anything is drawn:
-// creates it (and its parents) when it is missing. A folder that already
+// creates it (and its parents) when it is missing, and takes `lock` in it,
+// which a capture that is writing there holds. A folder that already
 // holds frames (frame-NNNNNN.png) is refused, so that an earlier, longer
 // capture's frames are not left after the new ones, unless `overwrite`
 // says to remove them first. False, with `error` saying why, otherwise.
-bool PrepareFrameFolder(const std::string& directory, bool overwrite, std::string& error);
+bool PrepareFrameFolder(const std::string& directory, bool overwrite, FolderLock& lock,
+                        std::string& error);
 
 class PngFrameWriter : public FrameSink {
 public:

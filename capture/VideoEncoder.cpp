@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "capture/VideoProbe.h"
 #include "platform/MoveIntoPlace.h"
 
 namespace {
@@ -125,7 +126,9 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
     std::vector<std::string> arguments = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
     const bool joining = !settings.concatList.empty();
     if (joining) {
-        arguments.insert(arguments.end(), {"-f", "concat", "-safe", "0", "-i", "file:" + settings.concatList});
+        // The list comes down the pipe and names files by absolute path.
+        arguments.insert(arguments.end(), {"-f", "concat", "-safe", "0", "-protocol_whitelist", "file,pipe",
+                                           "-i", "pipe:0"});
     } else {
         arguments.insert(arguments.end(), {"-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
                                            "-framerate", std::to_string(settings.fps), "-i", "pipe:0"});
@@ -150,6 +153,9 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings,
         // sound and picture always last equally long.
         arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k", "-af",
                                            "apad=whole_dur=" + Seconds(duration)});
+    }
+    if (!settings.comment.empty()) {
+        arguments.insert(arguments.end(), {"-metadata", "comment=" + settings.comment});
     }
     if (ExtensionStart(settings.output) == std::string::npos) {
         arguments.insert(arguments.end(), {"-f", "mp4"});
@@ -181,6 +187,14 @@ bool VideoEncoder::Start(std::string& error) {
 
     switch (ffmpeg.Start(FfmpegArguments(settings, partialPath), error)) {
         case ChildProcess::StartResult::Started:
+            // The video is checked once made; the checker must be there.
+            if (!FfprobeRuns(error)) break;
+            if (!settings.concatList.empty() &&
+                !ffmpeg.Write(reinterpret_cast<const uint8_t*>(settings.concatList.data()),
+                              settings.concatList.size())) {
+                error = "ffmpeg stopped before it had read the list of videos to join";
+                break;
+            }
             return true;
         case ChildProcess::StartResult::NotFound:
             error = kFfmpegMissing;
@@ -212,12 +226,26 @@ bool VideoEncoder::Finish(std::string& error) {
         error = DescribeExit(status);
     } else if (const uintmax_t size = fs::file_size(partialPath, failure); failure || size == 0) {
         error = "ffmpeg ended without error but wrote no video";
+    } else if (!CheckVideo(error)) {
+        if (stopRequested && stopRequested()) error = "stopped before the video was checked";
     } else if (const int moveError = MoveIntoPlace(partialPath.c_str(), settings.output.c_str()); moveError != 0) {
         error = "cannot rename " + partialPath + " to " + settings.output + ": " + std::strerror(moveError);
     } else {
         return true;
     }
     std::remove(partialPath.c_str());
+    return false;
+}
+
+bool VideoEncoder::CheckVideo(std::string& error) const {
+    VideoFacts facts;
+    std::string why;
+    if (ProbeVideo(partialPath, facts, why, stopRequested) &&
+        HasFrames(facts, settings.frameCount, settings.fps, why)) {
+        return true;
+    }
+    error = "ffmpeg ended without error, but the video it made is not whole (is the disk full?): " + why +
+            "; " + settings.output + " was not replaced";
     return false;
 }
 

@@ -5,8 +5,10 @@
 //
 // The video is written to a temporary file of this capture's own beside
 // OUTPUT, created exclusively and named after the capture's process id, and
-// renamed to OUTPUT only once ffmpeg has finished it without error and it
-// is not empty. So a failed or stopped capture never leaves a truncated
+// renamed to OUTPUT only once ffmpeg has finished it without error and
+// ffprobe finds in it every frame, at the frame rate, for the length they
+// make (ffmpeg exits with 0 from a full disk, leaving a video without its
+// index). So a failed or stopped capture never leaves a truncated
 // OUTPUT behind or destroys an older one, and two captures into the same
 // OUTPUT do not write into one file: the one that finishes last gives
 // OUTPUT.
@@ -28,9 +30,10 @@ struct VideoSettings {
     std::string musicPath;    // empty: a video without sound
     uint32_t musicStart = 0;  // ms into the music of the first frame
     // Not empty: no frames are sent; the picture is the videos that this
-    // ffconcat list names, one after the other, copied without encoding
-    // again (their sound is left out).
+    // ffconcat list (its text, sent down the pipe) names, one after the
+    // other, copied without encoding again (their sound is left out).
     std::string concatList;
+    std::string comment;  // the file's comment; empty: none
 };
 
 // The fewest frames a video needs to be joined to others by copying: the
@@ -66,13 +69,14 @@ public:
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
     // Creates the partial file and starts ffmpeg; false, with `error` saying
-    // why (and how to install ffmpeg when it is missing), when it cannot.
+    // why (and how to install ffmpeg when it or ffprobe is missing), when it
+    // cannot.
     bool Start(std::string& error);
     // Sends one frame down the pipe; false once ffmpeg has stopped reading.
     bool WriteFrame(const uint8_t* pixels, uint64_t index) override;
-    // Closes the pipe, waits for ffmpeg and moves the video into place.
-    // False, with `error` saying why, when ffmpeg failed, wrote nothing or
-    // was stopped.
+    // Closes the pipe, waits for ffmpeg, checks the video and moves it into
+    // place. False, with `error` saying why, when ffmpeg failed, wrote
+    // nothing or not the video asked for, or was stopped.
     bool Finish(std::string& error);
     // Closes the pipe, waits for ffmpeg and removes the partial video, for a
     // capture that did not get all its frames to ffmpeg. `error` says how
@@ -83,6 +87,9 @@ public:
     void Abandon();
 
 private:
+    // Whether ffprobe finds the partial video to be the one asked for.
+    bool CheckVideo(std::string& error) const;
+
     VideoSettings settings;
     bool (*stopRequested)();
     std::string partialPath;

@@ -1,5 +1,6 @@
 #include "platform/CommandLine.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -40,4 +41,15 @@ bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program
         }
     }
     return false;
+}
+
+int WithStandardOutputChecked(const char* program, int status) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int failure = errno;
+    if (flushed && !std::ferror(stdout)) return status;
+    // An earlier write may have failed, its reason long gone.
+    std::fprintf(stderr, "%s: cannot write to standard output%s%s; what was printed there is not whole\n",
+                 program, failure ? ": " : "", failure ? std::strerror(failure) : "");
+    return status > 1 ? status : 2;
 }

@@ -1,6 +1,8 @@
 // The options that every program of the show answers alike: --help prints
 // the program's usage on standard output, --version its name and the
 // show's version ("demo-check 1.0.0"). Both end the program with status 0.
+// And what every program that prints does at its end: make sure that what
+// it printed was written.
 #pragma once
 
 // The show's version, as CMake's project() gives it.
@@ -10,3 +12,9 @@ const char* ShowVersion();
 // --version.
 bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program,
                          const char* usage);
+
+// `status`, once standard output is flushed; 2, after saying so on standard
+// error, when something printed there could not be written (a full disk, a
+// closed file) and `status` was 0 or 1. A status of 2 or more (a wrong
+// command line, a stop by a signal) is kept.
+int WithStandardOutputChecked(const char* program, int status);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/MoveIntoPlace.h"
+#include "platform/PartialFile.h"
 
 namespace {
 
@@ -317,14 +318,14 @@ bool WriteTimelineSvg(const char* outPath, const ParsedScript& script, const cha
     const std::string svg = TimelineSvg(model, heard ? &loudness : nullptr, scriptPath);
     // Written beside the picture first, so that a failed write leaves an
     // earlier picture as it was.
-    const std::string partial = std::string(outPath) + ".partial";
-    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    std::string partial, why;
+    FileHandle file = CreatePartialFile(outPath, partial, why);
     if (!file) {
-        problem = std::string("cannot write ") + outPath + ": " + std::strerror(errno);
+        problem = std::string("cannot write ") + outPath + ": " + why;
         return false;
     }
-    const bool written = std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
-    const bool closed = std::fclose(file) == 0;
+    const bool written = std::fwrite(svg.data(), 1, svg.size(), file.get()) == svg.size();
+    const bool closed = std::fclose(file.release()) == 0;
     const int failure = !written || !closed ? errno : MoveIntoPlace(partial.c_str(), outPath);
     if (failure != 0) {
         problem = std::string("cannot write ") + outPath + ": " + std::strerror(failure);

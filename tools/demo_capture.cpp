@@ -19,6 +19,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,7 @@
 #include "audio/KaSounds.h"
 #include "capture/CaptureOptions.h"
 #include "capture/ChildProcess.h"
+#include "capture/FolderLock.h"
 #include "capture/FrameLoop.h"
 #include "capture/FrameRing.h"
 #include "capture/FrameSchedule.h"
@@ -37,6 +39,7 @@
 #include "capture/PngFrameWriter.h"
 #include "capture/ProgressMeter.h"
 #include "capture/ScriptSurvey.h"
+#include "capture/SegmentJoin.h"
 #include "capture/StopSignals.h"
 #include "capture/VideoEncoder.h"
 #include "platform/CommandLine.h"
@@ -93,17 +96,35 @@ VideoSettings VideoFor(const CaptureOptions& options, const FrameSchedule& sched
     return settings;
 }
 
+// Says that a stop came before the video was made.
+void SayStoppedBeforeVideo(const CaptureOptions& options) {
+    std::fprintf(stderr, "%s: stopped by %s; no video was made, and %s is as it was\n", kProgram,
+                 StopSignalName(), options.VideoPath().c_str());
+}
+
 // --join: the segments' pictures one after the other, copied, with the
-// music of the whole range.
-int Join(const CaptureOptions& options, const FrameSchedule& schedule, const std::string& musicPath) {
-    VideoSettings settings = VideoFor(options, schedule, musicPath);
-    settings.concatList = options.joinList;
-    VideoEncoder video(settings, StopRequested);
+// music of the whole range, once the list is found to give every segment
+// of `whole` once, in order.
+int Join(const CaptureOptions& options, const FrameSchedule& whole, const std::string& musicPath) {
     std::string error;
-    if (!video.Start(error) || !video.Finish(error)) return Fail(error);
-    std::fprintf(stderr, "%s: joined the segments of %llu frames, %s on at %u fps, %s -> %s\n", kProgram,
-                 static_cast<unsigned long long>(schedule.FrameCount()), Ms(schedule.From()).c_str(),
-                 schedule.Fps(), musicPath.empty() ? "without sound" : "with the music",
+    std::vector<JoinEntry> segments;
+    if (!ReadJoinList(options.joinList, segments, error)) return Fail(error + "; nothing was joined");
+    if (!CheckJoinSegments(segments, whole, StopRequested, error)) {
+        if (!StopRequested()) return Fail(error + "; nothing was joined");
+        SayStoppedBeforeVideo(options);
+        return StopExitStatus();
+    }
+    VideoSettings settings = VideoFor(options, whole, musicPath);
+    settings.concatList = ConcatList(segments);
+    VideoEncoder video(settings, StopRequested);
+    if (!video.Start(error) || !video.Finish(error)) {
+        if (!StopRequested()) return Fail(error);
+        SayStoppedBeforeVideo(options);
+        return StopExitStatus();
+    }
+    std::fprintf(stderr, "%s: joined %zu segments of %llu frames in all, %s on at %u fps, %s -> %s\n",
+                 kProgram, segments.size(), static_cast<unsigned long long>(whole.FrameCount()),
+                 Ms(whole.From()).c_str(), whole.Fps(), musicPath.empty() ? "without sound" : "with the music",
                  options.VideoPath().c_str());
     return 0;
 }
@@ -158,9 +179,13 @@ public:
             sink = pictures.get();
         } else {
             // A segment's video is a piece of a whole that gets its music
-            // when the pieces are joined.
-            const std::string sound = options.segmentParts ? std::string() : music.Path();
-            video = std::make_unique<VideoEncoder>(VideoFor(options, schedule, sound), StopRequested);
+            // when the pieces are joined, and says which piece it is.
+            VideoSettings settings =
+                VideoFor(options, schedule, options.segmentParts ? std::string() : music.Path());
+            if (options.segmentParts) {
+                settings.comment = SegmentComment(schedule, options.segmentPart, options.segmentParts);
+            }
+            video = std::make_unique<VideoEncoder>(std::move(settings), StopRequested);
             if (!video->Start(error)) return Failed(error);
             sink = video.get();
         }
@@ -199,13 +224,13 @@ private:
 
     // Says what a stop leaves behind, after `frames` frames were written.
     bool Stopped(bool write, uint64_t frames) {
-        std::string left = "nothing was written";
-        if (write && !options.framesDir.empty()) {
-            left = "the " + std::to_string(frames) + " frames written to " + options.framesDir +
-                   " stay";
-        } else if (write) {
-            left = "no video was made, and " + options.VideoPath() + " is as it was";
+        if (write && options.framesDir.empty()) {
+            SayStoppedBeforeVideo(options);
+            return false;
         }
+        const std::string left = write ? "the " + std::to_string(frames) + " frames written to " +
+                                             options.framesDir + " stay"
+                                       : "nothing was written";
         std::fprintf(stderr, "%s: stopped by %s; %s\n", kProgram, StopSignalName(), left.c_str());
         return false;
     }
@@ -219,9 +244,7 @@ private:
 
 double Fps(const PassResult& pass) { return pass.seconds > 0 ? pass.frames / pass.seconds : 0.0; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (AnswerHelpOrVersion(argc, argv, kProgram, kCaptureUsage)) return 0;
 #ifdef SIGPIPE
     // A failing ffmpeg closes the pipe; writing to it must report EPIPE, not
@@ -287,9 +310,11 @@ int main(int argc, char** argv) {
     }
 
     // The output's place is made ready, or refused, before the first frame.
+    // A frames folder stays locked until the capture ends.
+    FolderLock framesLock;
     const bool ready = options.framesDir.empty()
                            ? PrepareVideoOutput(options.VideoPath(), error)
-                           : PrepareFrameFolder(options.framesDir, options.overwrite, error);
+                           : PrepareFrameFolder(options.framesDir, options.overwrite, framesLock, error);
     if (!ready) return Fail(error);
     if (!options.joinList.empty()) return Join(options, whole, survey.MusicPath());
 
@@ -324,8 +349,8 @@ int main(int argc, char** argv) {
 
     const std::string destination =
         options.framesDir.empty() ? options.VideoPath() : options.framesDir + "/";
-    // A segment stops where the next one starts.
-    const uint32_t stop = options.segmentParts ? schedule.TimeOf(schedule.FrameCount()) : to;
+    // A segment stops where the next one starts; the last one at --to.
+    const uint32_t stop = options.segmentParts ? std::min(schedule.TimeOf(schedule.FrameCount()), to) : to;
     std::fprintf(stderr, "%s: %llu frames, %s to %s at %u fps, in %.1f s (%.1f fps) -> %s\n",
                  kProgram, static_cast<unsigned long long>(captured.frames), Ms(schedule.From()).c_str(),
                  Ms(stop).c_str(), options.fps, captured.seconds, Fps(captured),
@@ -347,3 +372,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return WithStandardOutputChecked(kProgram, Run(argc, argv)); }

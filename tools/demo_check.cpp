@@ -156,9 +156,7 @@ bool Play(ParsedScript script, uint32_t dt, uint32_t frames) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (AnswerHelpOrVersion(argc, argv, "demo-check", kUsage)) return 0;
     CatchStopSignals();
 
@@ -227,3 +225,7 @@ int main(int argc, char** argv) {
     if (stopSignal) return StoppedStatus();
     return errors > 0 || (strict && warnings > 0) ? 1 : 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return WithStandardOutputChecked("demo-check", Run(argc, argv)); }

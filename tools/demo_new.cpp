@@ -38,9 +38,7 @@ std::string PreviewCommand(const char* self) {
     return command.find(' ') == std::string::npos ? command : '"' + command + '"';
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (AnswerHelpOrVersion(argc, argv, "demo-new", kUsage)) return 0;
     if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
         std::fputs(kUsage, stderr);
@@ -55,3 +53,7 @@ int main(int argc, char** argv) {
                 PreviewCommand(argv[0]).c_str());
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return WithStandardOutputChecked("demo-new", Run(argc, argv)); }

@@ -67,7 +67,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (AnswerHelpOrVersion(argc, argv, "demo-preview", kUsage)) return 0;
+    if (AnswerHelpOrVersion(argc, argv, "demo-preview", kUsage)) return WithStandardOutputChecked("demo-preview", 0);
     bool fullscreen = false;
     const char* scriptPath = nullptr;
     for (int i = 1; i < argc; ++i) {

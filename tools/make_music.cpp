@@ -20,7 +20,7 @@ constexpr const char* kUsage =
     "every run.\n";
 
 int main(int argc, char** argv) {
-    if (AnswerHelpOrVersion(argc, argv, "make-music", kUsage)) return 0;
+    if (AnswerHelpOrVersion(argc, argv, "make-music", kUsage)) return WithStandardOutputChecked("make-music", 0);
     if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
         std::fputs(kUsage, stderr);
         return 2;

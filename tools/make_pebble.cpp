@@ -13,7 +13,7 @@ constexpr const char* kUsage =
     "Writes the show's model, the pebble, as a 3DS file, the same bytes on every run.\n";
 
 int main(int argc, char** argv) {
-    if (AnswerHelpOrVersion(argc, argv, "make-pebble", kUsage)) return 0;
+    if (AnswerHelpOrVersion(argc, argv, "make-pebble", kUsage)) return WithStandardOutputChecked("make-pebble", 0);
     if (argc != 2 || argv[1][0] == '-') {
         std::fputs(kUsage, stderr);
         return 2;

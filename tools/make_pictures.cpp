@@ -18,7 +18,7 @@ constexpr const char* kUsage =
     "into DIR, the same bytes on every run.\n";
 
 int main(int argc, char** argv) {
-    if (AnswerHelpOrVersion(argc, argv, "make-pictures", kUsage)) return 0;
+    if (AnswerHelpOrVersion(argc, argv, "make-pictures", kUsage)) return WithStandardOutputChecked("make-pictures", 0);
     if (argc != 2 || argv[1][0] == '-') {
         std::fputs(kUsage, stderr);
         return 2;

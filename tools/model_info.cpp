@@ -137,9 +137,7 @@ int PrintVertex(const Model& model, long objectIndex, long vertexIndex) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (AnswerHelpOrVersion(argc, argv, "model-info", kUsage)) return 0;
     const bool vertexMode = argc == 5 && std::strcmp(argv[1], "--vertex") == 0;
     if (!vertexMode && argc != 2) return Usage();
@@ -160,3 +158,7 @@ int main(int argc, char** argv) {
     model.Load(path);
     return vertexMode ? PrintVertex(model, objectIndex, vertexIndex) : Describe(model, path);
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return WithStandardOutputChecked("model-info", Run(argc, argv)); }

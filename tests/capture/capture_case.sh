@@ -10,7 +10,8 @@
 #   video   short videos: frame count, rate, duration and sound (or none)
 #           as ffprobe reads them
 #   segments  a stretch at 30 fps captured whole and in three segments
-#           gives the same PNG files, byte for byte
+#           gives the same PNG files, byte for byte; the last segment says
+#           it stops at --to
 #   split   tools/capture-split.sh -j 2 gives the single run's frame count,
 #           duration and sound, and its frames within the golden tolerance;
 #           SIGTERM and Ctrl-C stop it at once, and an OUTPUT that is a
@@ -20,10 +21,14 @@
 #           sent to them, their homes clean after, another build refused,
 #           and one machine lost during a run (ssh_speed: not a test, the
 #           speed with 1, 2 and 3 machines)
+#   join    --join refuses a list that does not give every segment once, in
+#           order, at the join's rate, a list that is no file, and a stop,
+#           each keeping the earlier video
 #   errors  failures exit non-zero and say why on stderr
 #   signals SIGTERM and a terminal's Ctrl-C stop a capture within a frame or
 #           so, keeping frames written and an earlier video; the partial
-#           file of a killed capture goes with the next capture
+#           file of a killed capture goes with the next capture; a second
+#           capture into a folder that one is writing frames to is refused
 #
 #   capture_case.sh CASE DEMO_CAPTURE DEMO_CHECK PNG_PROBE REPOSITORY SPLIT
 set -u
@@ -178,13 +183,15 @@ case_video() {
 
 case_segments() {
   # Bars 19 and 20 with the swarm, which reflects the frame before, and a
-  # flash on every beat; the segments start part-way through both.
-  local range=(--fps 30 --from '=38000' --to '=38700')
+  # flash on every beat; the segments start part-way through both. The
+  # frame after the last is at 38700, past --to.
+  local range=(--fps 30 --from '=38000' --to '=38690')
   run_capture "${range[@]}" --frames "$work/whole" || { show_stderr; fail "whole capture"; return; }
   local k
   for k in 1 2 3; do
     run_capture "${range[@]}" --segment "$k/3" --frames "$work/part$k" || { show_stderr; fail "segment $k"; return; }
   done
+  grep -q "=38466 to =38690 at 30 fps" "$work/err" || { show_stderr; fail "the last segment does not say it stops at --to"; }
   local count file number differing=0
   count=$(find "$work/whole" -name 'frame-*.png' | wc -l)
   [[ $count == 21 ]] || fail "$count frames in the whole, expected 21"
@@ -357,6 +364,57 @@ case_ssh_speed() {
   done
 }
 
+case_join() {
+  command -v ffprobe > /dev/null || { fail "ffprobe is missing (sudo apt-get install ffmpeg)"; return; }
+  # Three segments of 3 frames, without music.
+  grep -v '^LoadMusic' data/script.txt > "$work/silent.txt"
+  local range=(--script "$work/silent.txt" --from '#16.0' --to '=31500') k
+  for k in 1 2 3; do
+    run_capture "${range[@]}" --fps 12 --segment "$k/3" "$work/seg$k.mp4" || { show_stderr; fail "segment $k"; return; }
+  done
+  mkfifo "$work/fifo"
+  echo earlier > "$work/earlier"
+  # Each list (the videos it names, or a file that is no list), the --fps
+  # to join at, and what the refusal says.
+  local cases=(
+    "seg1 seg2 seg3 gone|12|gone.mp4 does not exist"
+    "seg1 seg2 seg2 seg3|12|is listed twice"
+    "seg1 seg3 seg2|12|stands where segment 2/3 belongs"
+    "seg1 seg2 seg3|10|was captured at 12 fps, and this join is at 10 fps"
+    "/dev/zero|12|is not a regular file"
+    "$work/fifo|12|is not a regular file"
+  )
+  local entry names fps message list name
+  for entry in "${cases[@]}"; do
+    IFS='|' read -r names fps message <<< "$entry"
+    list=$names
+    if [[ $names != /* ]]; then
+      list=$work/list.ffconcat
+      { echo "ffconcat version 1.0"; for name in $names; do echo "file '$name.mp4'"; done; } > "$list"
+    fi
+    cp "$work/earlier" "$work/joined.mp4"
+    timeout 60 "$capture" "${range[@]}" --fps "$fps" --join "$list" "$work/joined.mp4" > "$work/out" 2> "$work/err"
+    expect_failure 1 "$message"
+    cmp -s "$work/earlier" "$work/joined.mp4" || fail "a refused join ($names) replaced the earlier video"
+  done
+
+  # A stop while ffmpeg joins: the signal's status, the earlier video kept.
+  mkdir -p "$work/bin"
+  printf '#!/bin/sh\nexec sleep 60\n' > "$work/bin/ffmpeg"
+  chmod +x "$work/bin/ffmpeg"
+  { echo "ffconcat version 1.0"; for k in 1 2 3; do echo "file 'seg$k.mp4'"; done; } > "$work/list.ffconcat"
+  PATH="$work/bin:$PATH" start_job "${range[@]}" --fps 12 --join "$work/list.ffconcat" "$work/joined.mp4"
+  local deadline=$((SECONDS + 60))
+  until compgen -G "$work/joined.partial-*" > /dev/null; do
+    (( SECONDS < deadline )) || { kill -KILL "$job"; fail "the join did not start ffmpeg"; return; }
+    sleep 0.1
+  done
+  kill -TERM "$job"
+  expect_stopped 30 143 SIGTERM
+  cmp -s "$work/earlier" "$work/joined.mp4" || fail "a stopped join replaced the earlier video"
+  [[ -n $(compgen -G "$work/joined.partial-*") ]] && fail "a stopped join left its partial file"
+}
+
 # Expects the last capture to have exited with $1 and said $2 on stderr.
 expect_failure() {
   local rc=$? expected=$1 text=$2
@@ -432,6 +490,12 @@ case_errors() {
   PATH="$work/bin:$PATH" run_capture --to '=200' "$work/empty.mp4"
   expect_failure 1 "wrote no video"
   [[ $(cat "$work/empty.mp4") == earlier ]] || fail "an empty video replaced the earlier one"
+  # Nor has one that leaves a video without its index, as ffmpeg does on a
+  # full disk, and exits with 0.
+  printf '#!/bin/sh\ncat > /dev/null\nfor last; do :; done\necho "no index" > "${last#file:}"\n' > "$work/bin/ffmpeg"
+  PATH="$work/bin:$PATH" run_capture --to '=200' "$work/empty.mp4"
+  expect_failure 1 "the video it made is not whole"
+  [[ $(cat "$work/empty.mp4") == earlier ]] || fail "a video that is not whole replaced the earlier one"
 
   # An output that is a folder is refused before anything is drawn or
   # encoded.
@@ -487,6 +551,11 @@ case_signals() {
   # The stretch would take minutes to capture.
   start_job --from '#16.0' --to '#40.0' --frames "$work/f"
   wait_for_file 120 "$(frame_file "$work/f" 2)" || { kill -KILL "$job"; fail "no frames were written"; return; }
+  # A second capture into the same folder is refused while it runs, and
+  # removes none of its frames.
+  run_capture --from '#16.0' --to '=31000' --frames "$work/f" --overwrite
+  expect_failure 1 "another capture is writing its frames into $work/f"
+  [[ -e $(frame_file "$work/f" 2) ]] || fail "a refused capture removed the running capture's frames"
   kill -TERM "$job"
   expect_stopped 30 143 SIGTERM
   local last
@@ -516,7 +585,7 @@ case_signals() {
 }
 
 case "$case_name" in
-  repeat | golden | bar8 | video | errors | signals | segments | split | ssh | ssh_speed) "case_$case_name" ;;
+  repeat | golden | bar8 | video | errors | signals | segments | split | ssh | ssh_speed | join) "case_$case_name" ;;
   *) echo "unknown case $case_name"; exit 2 ;;
 esac
 exit $status

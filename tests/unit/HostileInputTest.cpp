@@ -17,6 +17,7 @@
 
 #include "demo/LoadingView.h"
 #include "model/Model.h"
+#include "platform/PartialFile.h"
 #include "script/ScriptEngine.h"
 #include "support/ChunkWriter.h"
 #include "support/Doubles.h"
@@ -383,3 +384,28 @@ TEST(HostileModel, CountsOf65535WithNothingBehindThemLoadAnEmptyObject) {
 }
 
 }  // namespace
+
+// --- Files written --------------------------------------------------------
+
+#ifndef _WIN32
+TEST(HostileFolder, ALinkPlantedAtAPartialFilesNameIsNotWrittenThrough) {
+    const fs::path folder = fs::temp_directory_path() / ("partial-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const fs::path target = folder / "timeline.svg";
+    const fs::path victim = folder / "victim";
+    std::ofstream(victim) << "kept";
+    const std::string planted = target.string() + ".partial-" + std::to_string(getpid());
+    fs::create_symlink(victim, planted);
+
+    std::string path, problem;
+    FileHandle file = CreatePartialFile(target.string(), path, problem);
+    ASSERT_TRUE(file) << problem;
+    EXPECT_EQ(path, planted + "-2");
+    std::fputs("new", file.get());
+    file.reset();
+    std::ifstream kept(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    fs::remove_all(folder);
+}
+#endif

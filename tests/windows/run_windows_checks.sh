@@ -16,10 +16,12 @@
 #     - demo-capture.exe refuses a video without ffmpeg.exe on PATH, saying
 #       what to do; with a stand-in ffmpeg.exe on PATH, every frame reaches
 #       it through the pipe, with the arguments intact, into a temporary
-#       file of the capture's own, and the video replaces an older one,
+#       file of the capture's own, and the video, which a stand-in
+#       ffprobe.exe reads back through a pipe, replaces an older one,
 #       while a dead capture's temporary file is removed; Ctrl-C (SIGINT,
 #       which Wine hands on as Ctrl-C) stops a capture with status 130,
-#       ends the stand-in and leaves the older video as it was;
+#       ends the stand-in and leaves the older video as it was; a second
+#       capture into a frames folder that one is writing to is refused;
 #     - demo-new.exe writes a show that demo-check.exe passes and
 #       demo-capture.exe plays (tests/tools/demo_new_runs.sh);
 #     - demo.exe plays end to end (tests/e2e/demo_window.sh): the question,
@@ -176,6 +178,26 @@ if [[ $status != 130 ]] || ! grep -q "stopped by Ctrl-C; no video was made" "$wo
 fi
 cmp -s "$videos/take.mp4" "$work/kept.mp4" || fail "the stopped capture changed the older video"
 compgen -G "$videos/take.partial-*" > /dev/null && fail "the stopped capture left $(ls "$videos")"
+
+# A second capture into a frames folder that a first one is writing to is
+# refused, the lock being the first one's.
+(cd "$show" && "$work/bin/demo-capture" --fps 10 --to =120000 --frames "$work/locked") > "$work/first.out" 2>&1 &
+capture_pid=$!
+frames_started() { [[ -e $work/locked/frame-000001.png ]]; }
+if poll_until 120 frames_started; then
+  status=0
+  (cd "$show" && "$work/bin/demo-capture" --to =200 --frames "$work/locked" --overwrite) > "$work/capture.out" 2>&1 ||
+    status=$?
+  if [[ $status != 1 ]] || ! grep -q "another capture is writing its frames into" "$work/capture.out"; then
+    cat "$work/capture.out"
+    fail "a second demo-capture.exe into a folder being written was not refused (status $status)"
+  fi
+else
+  cat "$work/first.out"
+  fail "demo-capture.exe wrote no frames"
+fi
+pkill -INT -f "$(basename "$work").*demo-capture\.exe" || true
+wait "$capture_pid" || true
 
 # A new show, checked and played.
 bash tests/tools/demo_new_runs.sh "$work/bin/demo-new" "$work/bin/demo-check" "$work/bin/demo-capture" ||
