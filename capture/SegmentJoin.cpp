@@ -115,9 +115,11 @@ bool ReadJoinList(const std::string& listPath, std::vector<JoinEntry>& entries, 
     return ParseJoinList(text, listPath, entries, error);
 }
 
-std::string ConcatList(const std::vector<JoinEntry>& entries) {
+std::string ConcatList(const std::vector<JoinEntry>& entries, const FrameSchedule& whole) {
     std::string list = "ffconcat version 1.0\n";
-    for (const JoinEntry& entry : entries) {
+    const uint64_t parts = entries.size();
+    for (uint64_t part = 1; part <= parts; ++part) {
+        const JoinEntry& entry = entries[part - 1];
         std::error_code failure;
         const std::filesystem::path absolute = std::filesystem::absolute(entry.path, failure);
         // A quote ends the quoted name; an escaped one stands between two.
@@ -126,6 +128,10 @@ std::string ConcatList(const std::vector<JoinEntry>& entries) {
             list += c == '\'' ? std::string("'\\''") : std::string(1, c);
         }
         list += "'\n";
+        char duration[64];
+        std::snprintf(duration, sizeof duration, "duration %.9f\n",
+                      static_cast<double>(whole.Segment(part, parts).FrameCount()) / whole.Fps());
+        list += duration;
     }
     return list;
 }

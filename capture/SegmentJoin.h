@@ -34,8 +34,12 @@ bool ParseJoinList(const std::string& text, const std::string& listPath,
 // refused, not read for ever.
 bool ReadJoinList(const std::string& listPath, std::vector<JoinEntry>& entries, std::string& error);
 
-// The list for ffmpeg's concat demuxer, naming `entries` by absolute path.
-std::string ConcatList(const std::vector<JoinEntry>& entries);
+// The list for ffmpeg's concat demuxer, naming `entries`, which are
+// `whole`'s segments in order, by absolute path, each with its exact
+// length: without it the demuxer takes a segment's length from its
+// container, a little longer than its frames, and the pictures after it
+// slip off the frame grid (4-frame segments at 12 fps joined at 11.99 fps).
+std::string ConcatList(const std::vector<JoinEntry>& entries, const FrameSchedule& whole);
 
 struct SegmentStamp {
     uint32_t part = 0;

@@ -115,7 +115,7 @@ int Join(const CaptureOptions& options, const FrameSchedule& whole, const std::s
         return StopExitStatus();
     }
     VideoSettings settings = VideoFor(options, whole, musicPath);
-    settings.concatList = ConcatList(segments);
+    settings.concatList = ConcatList(segments, whole);
     VideoEncoder video(settings, StopRequested);
     if (!video.Start(error) || !video.Finish(error)) {
         if (!StopRequested()) return Fail(error);

@@ -366,9 +366,9 @@ case_ssh_speed() {
 
 case_join() {
   command -v ffprobe > /dev/null || { fail "ffprobe is missing (sudo apt-get install ffmpeg)"; return; }
-  # Three segments of 3 frames, without music.
+  # Three segments of 4 frames, without music.
   grep -v '^LoadMusic' data/script.txt > "$work/silent.txt"
-  local range=(--script "$work/silent.txt" --from '#16.0' --to '=31500') k
+  local range=(--script "$work/silent.txt" --from '#16.0' --to '=31720') k
   for k in 1 2 3; do
     run_capture "${range[@]}" --fps 12 --segment "$k/3" "$work/seg$k.mp4" || { show_stderr; fail "segment $k"; return; }
   done
@@ -398,11 +398,18 @@ case_join() {
     cmp -s "$work/earlier" "$work/joined.mp4" || fail "a refused join ($names) replaced the earlier video"
   done
 
+  # The right list joins, and its pictures stay on the frame grid: short
+  # segments once slipped to 11.99 fps, which the check after joining
+  # refuses.
+  { echo "ffconcat version 1.0"; for k in 1 2 3; do echo "file 'seg$k.mp4'"; done; } > "$work/list.ffconcat"
+  timeout 60 "$capture" "${range[@]}" --fps 12 --join "$work/list.ffconcat" "$work/joined.mp4" > "$work/out" 2> "$work/err" ||
+    { show_stderr; fail "the segments in order were not joined"; }
+
   # A stop while ffmpeg joins: the signal's status, the earlier video kept.
   mkdir -p "$work/bin"
   printf '#!/bin/sh\nexec sleep 60\n' > "$work/bin/ffmpeg"
   chmod +x "$work/bin/ffmpeg"
-  { echo "ffconcat version 1.0"; for k in 1 2 3; do echo "file 'seg$k.mp4'"; done; } > "$work/list.ffconcat"
+  cp "$work/earlier" "$work/joined.mp4"
   PATH="$work/bin:$PATH" start_job "${range[@]}" --fps 12 --join "$work/list.ffconcat" "$work/joined.mp4"
   local deadline=$((SECONDS + 60))
   until compgen -G "$work/joined.partial-*" > /dev/null; do
