@@ -1,7 +1,11 @@
 // Reading well-formed 3DS files written by the test chunk writer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "model/Model.h"
@@ -157,13 +161,30 @@ TEST(ModelLoad, LoadsFromAPathWithOrWithoutQuotes) {
     EXPECT_EQ(ModelFilePath("data/a b.3ds"), "data/a b.3ds");
 }
 
-TEST(ModelLoad, AFileThatCannotBeReadLeavesTheModelEmpty) {
-    for (const char* path : {"/nonexistent/pebble.3ds", "/tmp", "\"\"", ""}) {
+TEST(ModelLoad, AFileThatCannotBeReadLeavesTheModelEmptyWithoutWaitingForAPipe) {
+    // A named pipe without a writer would keep an open() waiting for ever.
+    const std::string pipe = std::filesystem::temp_directory_path() / ("model-pipe-" + std::to_string(getpid()));
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const struct {
+        const char* path;
+        const char* problem;
+    } cases[] = {
+        {"/nonexistent/pebble.3ds", "cannot open it: No such file or directory"},
+        {"/tmp", "it is a folder, not a model"},
+        {pipe.c_str(), "it is not a regular file"},
+        {"/dev/zero", "it is not a regular file"},
+        {"\"\"", "cannot open it: No such file or directory"},
+        {"", "cannot open it: No such file or directory"},
+    };
+    for (const auto& c : cases) {
         Model model;
-        model.Load(path);
-        EXPECT_EQ(model.objectCount, 0) << path;
-        EXPECT_TRUE(model.objects.empty()) << path;
+        std::string problem;
+        EXPECT_EQ(model.LoadFile(c.path, problem), ModelFileStatus::Unreadable) << c.path;
+        EXPECT_EQ(problem, c.problem) << c.path;
+        EXPECT_EQ(model.objectCount, 0) << c.path;
+        EXPECT_TRUE(model.objects.empty()) << c.path;
     }
+    std::remove(pipe.c_str());
     Model model;
     model.Load(nullptr);
     EXPECT_EQ(model.objectCount, 0);
