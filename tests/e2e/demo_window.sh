@@ -101,8 +101,11 @@ if [[ $status == 124 ]]; then echo "the short show did not end by itself"; exit 
 if [[ $status != 0 ]]; then echo "exit status $status"; cat "$work/out"; exit 1; fi
 
 # Signals at the question: SDL's box is a process of its own; it must go
-# with the show.
-for signal in INT TERM KILL; do
+# with the show. (QUESTION_IN_PROGRAM: a box that is the program's own, as
+# under Wine.)
+signals=(INT TERM KILL)
+[[ -n ${QUESTION_IN_PROGRAM:-} ]] && signals=()
+for signal in "${signals[@]}"; do
   (cd "$short" && exec "$demo") > "$work/out" 2>&1 &
   program_pid=$!
   wait_for_window Fullscreen 60 > /dev/null || { echo "no startup question"; cat "$work/out"; exit 1; }
