@@ -4,6 +4,12 @@
 #include <SDL_mixer.h>
 #include <vorbis/vorbisfile.h>
 
+#if defined(SHOW_STREAMS_MP3_AND_FLAC)
+#include <FLAC/stream_decoder.h>
+#include <mpg123.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -131,6 +137,108 @@ bool DecodePcm16(std::FILE* file, uint32_t rate, int32_t channels, uint64_t data
     return std::ferror(file) == 0;
 }
 
+#if defined(SHOW_STREAMS_MP3_AND_FLAC)
+// --- MP3, streamed by libmpg123 ----------------------------------------------
+
+bool LooksLikeMp3(const uint8_t* start, size_t length) {
+    if (length >= 3 && std::memcmp(start, "ID3", 3) == 0) return true;
+    return length >= 2 && start[0] == 0xFF && (start[1] & 0xE0) == 0xE0;
+}
+
+bool DecodeMp3(const char* path, std::FILE* file, SoundSink& sink, std::string& problem) {
+    int error = MPG123_OK;
+    mpg123_handle* decoder = mpg123_new(nullptr, &error);
+    if (!decoder) return Fail(problem, std::string(path) + ": cannot decode it: " + mpg123_plain_strerror(error));
+    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    // 16-bit samples at whatever rate and channels the file has.
+    mpg123_format_none(decoder);
+    mpg123_format2(decoder, 0, MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    bool decoded = mpg123_open_fd(decoder, fileno(file)) == MPG123_OK;
+    std::array<int16_t, kPieceSamples> piece;
+    int channels = 0;
+    while (decoded) {
+        size_t got = 0;
+        const int result = mpg123_read(decoder, piece.data(), sizeof piece, &got);
+        if (result == MPG123_NEW_FORMAT) {
+            long rate = 0;
+            int encoding = 0;
+            int formatChannels = 0;
+            mpg123_getformat(decoder, &rate, &formatChannels, &encoding);
+            // A stream that changes its channels is measured up to the change.
+            if (channels != 0 && formatChannels != channels) break;
+            if (channels == 0) sink.Begin(static_cast<uint32_t>(rate), formatChannels);
+            channels = formatChannels;
+        }
+        if (got > 0 && channels > 0) sink.Take(piece.data(), got / (sizeof(int16_t) * static_cast<size_t>(channels)));
+        if (result == MPG123_DONE) break;
+        decoded = result == MPG123_OK || result == MPG123_NEW_FORMAT;
+    }
+    if (!decoded || channels == 0) {
+        problem = std::string(path) + ": cannot decode it: " +
+                  (channels == 0 ? "it holds no MP3 frames" : mpg123_strerror(decoder));
+    }
+    mpg123_delete(decoder);
+    return decoded && channels > 0;
+}
+
+// --- FLAC, streamed by libFLAC -------------------------------------------------
+
+struct FlacStream {
+    SoundSink& sink;
+    bool begun = false;
+    uint32_t channels = 0;
+    std::array<int16_t, kPieceSamples> piece{};
+};
+
+FLAC__StreamDecoderWriteStatus TakeFlacFrame(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
+                                             const FLAC__int32* const channelSamples[], void* client) {
+    auto& stream = *static_cast<FlacStream*>(client);
+    const uint32_t channels = frame->header.channels;
+    const uint32_t bits = frame->header.bits_per_sample;
+    if (!stream.begun) {
+        stream.sink.Begin(frame->header.sample_rate, static_cast<int32_t>(channels));
+        stream.begun = true;
+        stream.channels = channels;
+    }
+    if (channels != stream.channels || bits == 0 || bits > 32) return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+    const size_t framesPerPiece = stream.piece.size() / channels;
+    for (uint32_t first = 0; first < frame->header.blocksize; first += static_cast<uint32_t>(framesPerPiece)) {
+        const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(framesPerPiece), frame->header.blocksize - first);
+        for (uint32_t i = 0; i < count; ++i) {
+            for (uint32_t c = 0; c < channels; ++c) {
+                const FLAC__int32 sample = channelSamples[c][first + i];
+                stream.piece[i * channels + c] =
+                    static_cast<int16_t>(bits >= 16 ? sample >> (bits - 16) : sample * (1 << (16 - bits)));
+            }
+        }
+        stream.sink.Take(stream.piece.data(), count);
+    }
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+}
+
+void IgnoreFlacError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void*) {}
+
+bool DecodeFlac(const char* path, std::FILE* file, SoundSink& sink, std::string& problem) {
+    FLAC__StreamDecoder* decoder = FLAC__stream_decoder_new();
+    // The decoder closes the file it is given: it gets one of its own.
+    const int own = dup(fileno(file));
+    std::FILE* copy = own >= 0 ? fdopen(own, "rb") : nullptr;
+    if (!copy && own >= 0) close(own);
+    FlacStream stream{sink};
+    bool decoded = decoder && copy &&
+                   FLAC__stream_decoder_init_FILE(decoder, copy, TakeFlacFrame, nullptr, IgnoreFlacError, &stream) ==
+                       FLAC__STREAM_DECODER_INIT_STATUS_OK;
+    if (!decoded && copy) std::fclose(copy);
+    decoded = decoded && FLAC__stream_decoder_process_until_end_of_stream(decoder) && stream.begun;
+    if (decoder) {
+        FLAC__stream_decoder_finish(decoder);
+        FLAC__stream_decoder_delete(decoder);
+    }
+    if (!decoded) return Fail(problem, std::string(path) + ": cannot decode it: the FLAC stream is damaged");
+    return true;
+}
+#endif
+
 // --- Everything else, decoded whole by SDL_mixer ----------------------------
 
 bool DecodeWithMixer(const char* path, SoundSink& sink, std::string& problem) {
@@ -198,6 +306,10 @@ bool SdlSoundDecoder::DecodeFile(const char* path, SoundSink& sink, std::string&
         std::rewind(file.get());
         if (vorbis) return DecodeVorbis(path, file.get(), sink, problem);
     }
+#if defined(SHOW_STREAMS_MP3_AND_FLAC)
+    if (got == sizeof start && std::memcmp(start, "fLaC", 4) == 0) return DecodeFlac(path, file.get(), sink, problem);
+    if (LooksLikeMp3(start, got)) return DecodeMp3(path, file.get(), sink, problem);
+#endif
     uint32_t rate = 0;
     int32_t channels = 0;
     uint64_t dataBytes = 0;
