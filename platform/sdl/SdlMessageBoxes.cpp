@@ -99,7 +99,7 @@ MessageBoxAnswer SdlMessageBoxes::Show(std::string_view text, std::string_view c
     int pressed = -1;
     int shown = 0;
     {
-        const StopsEndTheBox stops;
+        [[maybe_unused]] const StopsEndTheBox stops;
         shown = SDL_ShowMessageBox(&data, &pressed);
     }
     if (shown != 0) {
