@@ -23,7 +23,12 @@ cd "$work/show" || exit 1
 "$capture" --fps 4 --to '#0.2' --frames "$work/frames" 2> "$work/err" || fail "the capture of the new show fails: $(cat "$work/err")"
 [[ -f $work/frames/frame-000000.png ]] || fail "the capture wrote no frame"
 
-odd="$work/my show's \$HOME"
+# A name with a space, a quote and a dollar sign; the Windows build quotes for
+# cmd.exe, where a dollar sign is plain (COMMANDS_FOR_CMD: bash reads it back
+# here in its stead).
+odd="$work/my show's"
+[[ -z ${COMMANDS_FOR_CMD:-} ]] && odd+=' $HOME'
+
 "$demo_new" "$odd" > "$work/said" || fail "demo-new exits with $? for a folder with a space and a quote"
 said=$(sed -n 2p "$work/said")
 ( eval "${said%% && *}" && [[ $PWD == "$odd" ]] ) 2> /dev/null ||

@@ -172,7 +172,7 @@ cmp -s "$videos/take.mp4" "$work/kept.mp4" || fail "the stopped capture changed 
 compgen -G "$videos/take.partial-*" > /dev/null && fail "the stopped capture left $(ls "$videos")"
 
 # A new show, checked and played.
-bash tests/tools/demo_new_runs.sh "$work/bin/demo-new" "$work/bin/demo-check" "$work/bin/demo-capture" ||
+COMMANDS_FOR_CMD=1 bash tests/tools/demo_new_runs.sh "$work/bin/demo-new" "$work/bin/demo-check" "$work/bin/demo-capture" ||
   fail "demo-new.exe's show"
 
 tests/windows/wine.sh --wait
