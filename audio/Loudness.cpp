@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 float LoudnessEnvelope::LoudestBetween(double fromMs, double toMs) const {
     if (!(windowMs > 0.0) || levels.empty() || !(toMs > fromMs)) return 0.0f;
@@ -15,34 +16,58 @@ float LoudnessEnvelope::LoudestBetween(double fromMs, double toMs) const {
     return loudest;
 }
 
-LoudnessEnvelope MeasureLoudness(const DecodedSound& sound, double windowMs) {
-    LoudnessEnvelope envelope;
+LoudnessMeter::LoudnessMeter(double windowMs, LoudnessEnvelope& envelope) : windowMs(windowMs), envelope(envelope) {
+    envelope = LoudnessEnvelope{};
     envelope.windowMs = windowMs;
-    if (sound.channels <= 0 || sound.framesPerSecond == 0 || !(windowMs > 0.0)) return envelope;
-    const size_t channels = static_cast<size_t>(sound.channels);
-    const size_t frames = sound.samples.size() / channels;
-    const size_t windowFrames =
-        std::max<size_t>(1, static_cast<size_t>(std::llround(windowMs * sound.framesPerSecond / 1000.0)));
-    envelope.windowMs = 1000.0 * static_cast<double>(windowFrames) / sound.framesPerSecond;
-    for (size_t first = 0; first < frames; first += windowFrames) {
-        const size_t end = std::min(frames, first + windowFrames);
-        double power = 0.0;
-        for (size_t i = first * channels; i < end * channels; ++i) {
-            const double sample = sound.samples[i] / 32768.0;
+}
+
+void LoudnessMeter::Begin(uint32_t framesPerSecond, int32_t soundChannels) {
+    channels = soundChannels > 0 ? static_cast<size_t>(soundChannels) : 0;
+    if (channels == 0 || framesPerSecond == 0 || !(windowMs > 0.0)) return;
+    windowFrames = std::max<size_t>(1, static_cast<size_t>(std::llround(windowMs * framesPerSecond / 1000.0)));
+    envelope.windowMs = 1000.0 * static_cast<double>(windowFrames) / framesPerSecond;
+}
+
+void LoudnessMeter::Take(const int16_t* samples, size_t frames) {
+    if (windowFrames == 0) return;
+    while (frames > 0) {
+        const size_t taken = std::min(frames, windowFrames - framesIn);
+        for (size_t i = 0; i < taken * channels; ++i) {
+            const double sample = samples[i] / 32768.0;
             power += sample * sample;
         }
-        power /= static_cast<double>((end - first) * channels);
-        const double decibels = power > 0.0 ? 10.0 * std::log10(power) : LoudnessEnvelope::kFloorDecibels;
-        const double level = 1.0 - decibels / LoudnessEnvelope::kFloorDecibels;
-        envelope.levels.push_back(static_cast<float>(std::clamp(level, 0.0, 1.0)));
+        samples += taken * channels;
+        frames -= taken;
+        framesIn += taken;
+        if (framesIn == windowFrames) EndWindow();
     }
-    return envelope;
+}
+
+void LoudnessMeter::Finish() {
+    if (framesIn > 0) EndWindow();
+}
+
+void LoudnessMeter::EndWindow() {
+    const double mean = power / static_cast<double>(framesIn * channels);
+    const double decibels = mean > 0.0 ? 10.0 * std::log10(mean) : LoudnessEnvelope::kFloorDecibels;
+    const double level = 1.0 - decibels / LoudnessEnvelope::kFloorDecibels;
+    std::vector<float>& levels = envelope.levels;
+    levels.push_back(static_cast<float>(std::clamp(level, 0.0, 1.0)));
+    framesIn = 0;
+    power = 0.0;
+    if (levels.size() == LoudnessEnvelope::kMaxWindows) {
+        // Long music: pairs of windows become one, the louder of the two.
+        for (size_t i = 0; i < levels.size() / 2; ++i) levels[i] = std::max(levels[2 * i], levels[2 * i + 1]);
+        levels.resize(levels.size() / 2);
+        envelope.windowMs *= 2.0;
+        windowFrames *= 2;
+    }
 }
 
 bool MeasureMusicLoudness(SoundDecoder& decoder, const char* path, double windowMs,
                           LoudnessEnvelope& envelope, std::string& problem) {
-    DecodedSound sound;
-    if (!decoder.DecodeFile(path, sound, problem)) return false;
-    envelope = MeasureLoudness(sound, windowMs);
+    LoudnessMeter meter(windowMs, envelope);
+    if (!decoder.DecodeFile(path, meter, problem)) return false;
+    meter.Finish();
     return true;
 }

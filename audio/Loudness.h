@@ -1,7 +1,9 @@
 // The loudness of a piece of music over time, for drawing it under a
 // timeline: the mean power of the samples in windows of a few ms, on a
 // scale of decibels below full scale, from 0 (60 dB down or quieter) to 1
-// (full scale).
+// (full scale). It is measured as the music is decoded, in bounded memory:
+// past kMaxWindows windows, neighbouring windows are joined, keeping the
+// louder of each pair, and the window doubles.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +18,8 @@ constexpr double kLoudnessWindowMs = 10.0;
 
 struct LoudnessEnvelope {
     static constexpr double kFloorDecibels = -60.0;
+    // 2 MB of levels: the first 87 minutes of music in 10 ms windows.
+    static constexpr size_t kMaxWindows = size_t{1} << 19;
 
     double windowMs = 0.0;       // the length of one window
     std::vector<float> levels;   // one per window, from the first sample on
@@ -25,8 +29,26 @@ struct LoudnessEnvelope {
     float LoudestBetween(double fromMs, double toMs) const;
 };
 
-// The envelope of `sound` in windows of `windowMs`.
-LoudnessEnvelope MeasureLoudness(const DecodedSound& sound, double windowMs);
+// Measures the samples that a decoder gives it into an envelope of windows
+// of `windowMs` (more when the music is long, see above).
+class LoudnessMeter : public SoundSink {
+public:
+    LoudnessMeter(double windowMs, LoudnessEnvelope& envelope);
+    void Begin(uint32_t framesPerSecond, int32_t channels) override;
+    void Take(const int16_t* samples, size_t frames) override;
+    // Measures the last, partial window.
+    void Finish();
+
+private:
+    void EndWindow();
+
+    double windowMs;
+    LoudnessEnvelope& envelope;
+    size_t channels = 0;
+    size_t windowFrames = 0;  // frames in a window
+    size_t framesIn = 0;      // frames in the window being measured
+    double power = 0.0;       // their summed squares
+};
 
 // Decodes the music file at `path` with `decoder` and measures it; false,
 // with `problem` saying why, when it cannot be decoded.

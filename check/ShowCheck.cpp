@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "audio/KaSounds.h"
+#include "check/CameraDistance.h"
 #include "check/ScriptReview.h"
 #include "model/Model.h"
 #include "platform/ConsoleMessageBoxes.h"
@@ -32,18 +33,18 @@ std::string Decimal(double value) {
 }
 
 // The model: whether the show can read it, whether it draws anything, and
-// whether the camera sees it whole.
-void CheckModel(const char* path, std::vector<CheckFinding>& findings) {
+// whether the camera sees it whole, from the nearest the script brings the
+// camera to it.
+void CheckModel(const char* path, const ParsedScript& script, std::vector<CheckFinding>& findings) {
     const auto add = [&](FindingSeverity severity, std::string text) {
         const WarningKind kind = severity == FindingSeverity::Warning ? WarningKind::Model : WarningKind::None;
         findings.push_back(CheckFinding{path, 0, severity, std::move(text), kind});
     };
-    if (const std::string problem = ModelFileProblem(path); !problem.empty()) {
+    Model model;
+    if (std::string problem; model.LoadFile(path, problem) != ModelFileStatus::Read) {
         add(FindingSeverity::Error, "the model effect cannot read its model: " + problem);
         return;
     }
-    Model model;
-    model.Load(path);
     double reach = 0.0;
     bool drawn = false;
     for (const ModelObject& object : model.objects) {
@@ -59,16 +60,20 @@ void CheckModel(const char* path, std::vector<CheckFinding>& findings) {
     }
     // Drawn kDrawnScale times as large, seen from the orbit around the
     // origin: about half a unit from its centre fills the picture's height.
+    const std::string fit = ". About 0.5 units fills the picture's height: model-info --fit FITTED.3ds " +
+                            std::string(path) + " writes a copy centred and scaled to that";
     const double drawnReach = reach * model_param::kDrawnScale;
-    if (drawnReach >= camera_param::kOrbitRadius) {
-        add(FindingSeverity::Warning,
-            "the model reaches " + Decimal(reach) + " units from its origin: drawn " +
-                Decimal(model_param::kDrawnScale) + " times as large it reaches past the camera, which circles " +
-                Decimal(camera_param::kOrbitRadius) + " units away. About 0.5 units fills the picture's height");
+    const NearestEye eye = NearestEyeToTheModel(script);
+    if (drawnReach >= eye.distance) {
+        const std::string camera = eye.scripted ? "comes within " + Decimal(eye.distance) +
+                                                      " units of it where the script places the eye"
+                                                : "circles " + Decimal(eye.distance) + " units away";
+        add(FindingSeverity::Warning, "the model reaches " + Decimal(reach) + " units from its origin: drawn " +
+                                          Decimal(model_param::kDrawnScale) +
+                                          " times as large it reaches past the camera, which " + camera + fit);
     } else if (drawnReach < 0.05) {
         add(FindingSeverity::Warning,
-            "the model reaches only " + Decimal(reach) + " units from its origin: the camera sees a speck. "
-                                                         "About 0.5 units fills the picture's height");
+            "the model reaches only " + Decimal(reach) + " units from its origin: the camera sees a speck" + fit);
     }
 }
 
@@ -168,7 +173,7 @@ ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
         check.findings.push_back(
             CheckFinding{script, finding.line, finding.severity, std::move(finding.message), finding.kind});
     }
-    if (modelFile) CheckModel(modelFile, check.findings);
+    if (modelFile) CheckModel(modelFile, engine->Script(), check.findings);
     CheckLoadingPicture(check.findings);
     ApplyAllowances(engine->Script().allowances, script, check.findings);
     if (check.startFails) check.boxes.push_back(kInitFailedBox);

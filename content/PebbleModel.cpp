@@ -1,5 +1,7 @@
 #include "content/PebbleModel.h"
 
+#include "model/ModelChunks.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -13,44 +15,6 @@ namespace {
 constexpr int kSegments = 40;
 constexpr int kRings = 20;
 constexpr double kPi = 3.14159265358979323846;
-
-// A 3DS chunk under construction: a little-endian byte buffer whose length
-// field is filled in when the chunk is closed.
-class ChunkWriter {
-public:
-    void Open(uint16_t id) {
-        starts.push_back(bytes.size());
-        U16(id);
-        U32(0);
-    }
-    void Close() {
-        const size_t start = starts.back();
-        starts.pop_back();
-        const uint32_t length = static_cast<uint32_t>(bytes.size() - start);
-        for (int i = 0; i < 4; ++i) bytes[start + 2 + i] = static_cast<uint8_t>(length >> (8 * i));
-    }
-    void U16(uint16_t v) {
-        bytes.push_back(static_cast<uint8_t>(v));
-        bytes.push_back(static_cast<uint8_t>(v >> 8));
-    }
-    void U32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
-    void F32(float v) {
-        uint32_t bits;
-        static_assert(sizeof bits == sizeof v);
-        __builtin_memcpy(&bits, &v, sizeof bits);
-        U32(bits);
-    }
-    void Name(const std::string& name) {
-        bytes.insert(bytes.end(), name.begin(), name.end());
-        bytes.push_back(0);
-    }
-    std::vector<uint8_t> bytes;
-
-private:
-    std::vector<size_t> starts;
-};
 
 struct Vertex {
     float x, y, z;  // file axes: Z is up
@@ -112,7 +76,7 @@ std::vector<uint8_t> PebbleModelBytes() {
     }
     const uint16_t triangles = static_cast<uint16_t>(faces.size() / 3);
 
-    ChunkWriter out;
+    model_chunks::ChunkWriter out;
     out.Open(0x4D4D);  // main
     out.Open(0x0002);  // version
     out.U32(3);

@@ -52,6 +52,13 @@ struct ModelObject {
     float brightness = 1.0f;
 };
 
+// What LoadFile found at a path.
+enum class ModelFileStatus {
+    Read,        // a 3DS file, read as far as it can be safely
+    NotA3ds,     // empty, or not starting with a 3DS main chunk
+    Unreadable,  // missing, a folder, not a regular file, or failing to read
+};
+
 class Model {
 public:
     Model() = default;
@@ -62,6 +69,15 @@ public:
     // nothing: a file that cannot be read adds nothing, a damaged one adds
     // what can be read of it safely.
     void Load(const char* path);
+
+    // Load, saying what the file is. The file is opened once, and only
+    // when it is a regular file: a pipe or a device is refused without
+    // waiting for it. For anything but Read, `problem` says why in words
+    // for the person who chose the file ("cannot open it: ...", "it is a
+    // folder, not a model", "it is not a regular file", "the file is
+    // empty", or that it does not start as a 3DS file, with what it looks
+    // like instead when that is plain).
+    ModelFileStatus LoadFile(const char* path, std::string& problem);
 
     // Load on the bytes of a file already in memory.
     void LoadFromMemory(const uint8_t* bytes, size_t size);
@@ -83,14 +99,12 @@ public:
     float brightness = 1.0f;  // grey level and alpha factor of every object
 };
 
+// The bytes of the 3DS file at `path` that LoadFile loads (its first chunk,
+// as far as the file holds it), read as LoadFile reads them; `problem` as
+// for LoadFile.
+ModelFileStatus ReadModelFile(const char* path, std::vector<uint8_t>& bytes, std::string& problem);
+
 // The file that a model path names: a path that holds double quotes is cut
 // to its first stretch without them after any leading quotes, so
 // "\"data/3ds/a.3ds\"" names data/3ds/a.3ds.
 std::string ModelFilePath(const char* path);
-
-// Why the file that `path` names (as Load reads it) cannot be a 3DS model,
-// in words for the person who chose it: it cannot be opened, is a folder or
-// not a regular file, is empty, or does not start with the 3DS main chunk
-// (0x4D4D with a length of at least its header), with what it looks like
-// instead when that is plain. Empty when it starts as a 3DS file does.
-std::string ModelFileProblem(const char* path);

@@ -1,23 +1,28 @@
-#include <sys/stat.h>
-
+// Reading a 3DS file from disk: opened once, and only when it is a regular
+// file, so that a pipe or a device named as the model never keeps the
+// program waiting.
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "model/Model.h"
+#include "model/ModelChunks.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
-constexpr uint16_t kMainChunk = 0x4D4D;
-constexpr size_t kHeaderSize = 6;
+using namespace model_chunks;
 
-bool StartsWith(const unsigned char* bytes, size_t length, const char* start) {
+bool StartsWith(const uint8_t* bytes, size_t length, const char* start) {
     const size_t startLength = std::strlen(start);
     return length >= startLength && std::memcmp(bytes, start, startLength) == 0;
 }
 
 // What a file that is not a 3DS model looks like, from its first bytes.
-std::string LooksLike(const unsigned char* bytes, size_t length) {
+std::string LooksLike(const uint8_t* bytes, size_t length) {
     if (StartsWith(bytes, length, "\xFF\xD8\xFF")) return " (it is a JPEG picture)";
     if (StartsWith(bytes, length, "\x89PNG")) return " (it is a PNG picture)";
     if (StartsWith(bytes, length, "OggS")) return " (it is Ogg audio)";
@@ -28,28 +33,76 @@ std::string LooksLike(const unsigned char* bytes, size_t length) {
     return "";
 }
 
+// The file's first chunk, the only one the loader looks at, as far as the
+// file of `fileSize` bytes holds it; false when it cannot be read. Reading
+// stops at the length the chunk claims, and never sets aside more than the
+// file holds.
+bool ReadFirstChunk(std::FILE* file, uint64_t fileSize, std::vector<uint8_t>& bytes) {
+    uint8_t header[kHeaderSize];
+    size_t size = std::fread(header, 1, kHeaderSize, file);
+    const size_t wanted = size == kHeaderSize ? std::max<size_t>(ReadU32(header + 2), kHeaderSize) : size;
+    bytes.assign(header, header + size);
+    bytes.resize(static_cast<size_t>(std::min<uint64_t>(wanted, std::max<uint64_t>(fileSize, kHeaderSize))));
+    while (size < wanted) {
+        // The file grew while it was read.
+        if (size == bytes.size()) bytes.resize(std::min(wanted, bytes.size() * 2));
+        const size_t got = std::fread(bytes.data() + size, 1, bytes.size() - size, file);
+        if (got == 0) break;
+        size += got;
+    }
+    bytes.resize(size);
+    return std::ferror(file) == 0;
+}
+
 }  // namespace
 
-std::string ModelFileProblem(const char* path) {
+ModelFileStatus ReadModelFile(const char* path, std::vector<uint8_t>& bytes, std::string& problem) {
+    bytes.clear();
     const std::string file = ModelFilePath(path);
-    // Looked at before it is opened, so that a pipe or a device is never
-    // opened.
-    struct stat status;
-    if (stat(file.c_str(), &status) != 0) return std::string("cannot open it: ") + std::strerror(errno);
-    if (S_ISDIR(status.st_mode)) return "it is a folder, not a model";
-    if (!S_ISREG(status.st_mode)) return "it is not a regular file";
-    if (status.st_size == 0) return "the file is empty";
-
-    std::FILE* stream = std::fopen(file.c_str(), "rb");
-    if (!stream) return std::string("cannot open it: ") + std::strerror(errno);
-    unsigned char start[16] = {};
-    const size_t length = std::fread(start, 1, sizeof start, stream);
-    std::fclose(stream);
-    const unsigned id = start[0] | (start[1] << 8);
-    const unsigned long chunkLength = start[2] | (start[3] << 8) | (start[4] << 16) |
-                                      (static_cast<unsigned long>(start[5]) << 24);
-    if (length < kHeaderSize || id != kMainChunk || chunkLength < kHeaderSize) {
-        return "it is not a 3DS file: it does not start with a 3DS main chunk" + LooksLike(start, length);
+    uint64_t fileSize = 0;
+    std::string openProblem;
+    FileRefusal refusal = FileRefusal::None;
+    const FileHandle stream = OpenRegularFile(file.c_str(), UINT64_MAX, fileSize, openProblem, &refusal);
+    if (!stream) {
+        switch (refusal) {
+            case FileRefusal::Folder: problem = "it is a folder, not a model"; break;
+            case FileRefusal::NotRegular: problem = "it is not a regular file"; break;
+            case FileRefusal::CannotOpen: problem = std::string("cannot open it: ") + std::strerror(errno); break;
+            default: problem = openProblem; break;
+        }
+        return ModelFileStatus::Unreadable;
     }
-    return {};
+    if (fileSize == 0) {
+        problem = "the file is empty";
+        return ModelFileStatus::NotA3ds;
+    }
+    try {
+        if (!ReadFirstChunk(stream.get(), fileSize, bytes)) {
+            problem = std::string("cannot read it: ") + std::strerror(errno);
+            bytes.clear();
+            return ModelFileStatus::Unreadable;
+        }
+    } catch (const std::bad_alloc&) {
+        problem = "it is too large to read";
+        bytes.clear();
+        return ModelFileStatus::Unreadable;
+    }
+    if (bytes.size() < kHeaderSize || ReadU16(bytes.data()) != kMain || ReadU32(bytes.data() + 2) < kHeaderSize) {
+        problem = "it is not a 3DS file: it does not start with a 3DS main chunk" +
+                  LooksLike(bytes.data(), bytes.size());
+        return ModelFileStatus::NotA3ds;
+    }
+    return ModelFileStatus::Read;
+}
+
+ModelFileStatus Model::LoadFile(const char* path, std::string& problem) {
+    std::vector<uint8_t> bytes;
+    const ModelFileStatus status = ReadModelFile(path, bytes, problem);
+    LoadFromMemory(bytes.data(), bytes.size());
+    return status;
+}
+
+void Model::Load(const char* path) {
+    std::string ignored;
+    LoadFile(path, ignored);
 }

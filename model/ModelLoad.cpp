@@ -4,69 +4,21 @@
 // the 6-byte header, then the body. The whole file is read into memory and
 // every reader works on a bounded view of its chunk's body, so no read can
 // leave the file or the chunk, whatever the lengths and counts say.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <span>
 
 #include "model/Model.h"
+#include "model/ModelChunks.h"
 
 namespace {
 
-constexpr uint16_t kSceneChunk = 0x3D3D;
-constexpr uint16_t kObjectChunk = 0x4000;
-constexpr uint16_t kMeshChunk = 0x4100;
-constexpr uint16_t kVertexListChunk = 0x4110;
-constexpr uint16_t kFaceListChunk = 0x4120;
-constexpr uint16_t kFaceGroupChunk = 0x4130;
-constexpr uint16_t kTexCoordListChunk = 0x4140;
+using namespace model_chunks;
 
-constexpr size_t kHeaderSize = 6;
-constexpr size_t kVertexSize = 12;     // three floats
 constexpr size_t kTexCoordSize = 8;    // two floats
 constexpr size_t kFaceRecordSize = 8;  // three indices and a flags word
-
-using Bytes = std::span<const uint8_t>;
-
-uint16_t ReadU16(const uint8_t* at) {
-    return static_cast<uint16_t>(at[0] | (at[1] << 8));
-}
-
-uint32_t ReadU32(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
-           (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
-}
-
-float ReadF32(const uint8_t* at) {
-    const uint32_t bits = ReadU32(at);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-// Calls handle(id, body) for every chunk in `body`, stepping by each chunk's
-// own length whatever the handler read. A chunk that runs past the end of
-// `body` is cut there and ends the scan; a length shorter than a header
-// cannot be stepped over and ends the scan too.
-template <typename Handler>
-void ScanChunks(Bytes body, Handler&& handle) {
-    size_t offset = 0;
-    while (body.size() - offset >= kHeaderSize) {
-        const uint16_t id = ReadU16(body.data() + offset);
-        const uint32_t length = ReadU32(body.data() + offset + 2);
-        if (length < kHeaderSize) return;
-        const size_t available = body.size() - offset;
-        const size_t chunkSize = std::min<size_t>(length, available);
-        handle(id, body.subspan(offset + kHeaderSize, chunkSize - kHeaderSize));
-        if (length >= available) return;
-        offset += length;
-    }
-}
 
 // A list that starts with a 16-bit count of records of `recordSize` bytes
 // each; the count is cut to the whole records that follow it in the body.
@@ -85,13 +37,12 @@ RecordList ReadRecordList(Bytes body, size_t recordSize) {
 // zero, at most kNameSize bytes. A name with no zero within that is cut to
 // kNameSize - 1 characters.
 size_t ReadName(Bytes body, char (&name)[ModelObject::kNameSize]) {
-    const size_t limit = std::min<size_t>(body.size(), ModelObject::kNameSize);
-    const auto* zero = std::find(body.data(), body.data() + limit, uint8_t{0});
-    const size_t length = static_cast<size_t>(zero - body.data());
-    const size_t kept = std::min<size_t>(length, ModelObject::kNameSize - 1);
+    const size_t taken = NameBytes(body, ModelObject::kNameSize);
+    const size_t kept = std::min<size_t>(taken > 0 && body[taken - 1] == 0 ? taken - 1 : taken,
+                                         ModelObject::kNameSize - 1);
     std::memcpy(name, body.data(), kept);
     name[kept] = '\0';
-    return length < limit ? length + 1 : limit;
+    return taken;
 }
 
 void ReadVertexList(Bytes body, ModelObject& object) {
@@ -153,12 +104,12 @@ void ReadFaceList(Bytes body, ModelObject& object) {
 
     const Bytes rest = body.subspan(std::min(body.size(), 2 + count * kFaceRecordSize));
     size_t groupChunks = 0;
-    ScanChunks(rest, [&](uint16_t id, Bytes) { groupChunks += id == kFaceGroupChunk; });
+    ScanChunks(rest, [&](uint16_t id, Bytes) { groupChunks += id == kFaceGroup; });
     object.groups.clear();
     object.groups.resize(groupChunks);
     size_t next = 0;
     ScanChunks(rest, [&](uint16_t id, Bytes chunk) {
-        if (id == kFaceGroupChunk) ReadFaceGroup(chunk, object.faceIndices, object.groups[next++]);
+        if (id == kFaceGroup) ReadFaceGroup(chunk, object.faceIndices, object.groups[next++]);
     });
     object.groupCount = static_cast<int32_t>(groupChunks);
 }
@@ -167,27 +118,27 @@ void ReadFaceList(Bytes body, ModelObject& object) {
 // order in the file.
 void ReadMesh(Bytes body, ModelObject& object) {
     ScanChunks(body, [&](uint16_t id, Bytes chunk) {
-        if (id == kVertexListChunk) ReadVertexList(chunk, object);
-        if (id == kTexCoordListChunk) ReadTexCoordList(chunk, object);
+        if (id == kVertexList) ReadVertexList(chunk, object);
+        if (id == kTexCoordList) ReadTexCoordList(chunk, object);
     });
     ScanChunks(body, [&](uint16_t id, Bytes chunk) {
-        if (id == kFaceListChunk) ReadFaceList(chunk, object);
+        if (id == kFaceList) ReadFaceList(chunk, object);
     });
 }
 
 void ReadObject(Bytes body, ModelObject& object) {
     const Bytes rest = body.subspan(ReadName(body, object.name));
     ScanChunks(rest, [&](uint16_t id, Bytes chunk) {
-        if (id == kMeshChunk) ReadMesh(chunk, object);
+        if (id == kMesh) ReadMesh(chunk, object);
     });
 }
 
 void ReadScene(Bytes body, std::vector<ModelObject>& objects) {
     size_t objectChunks = 0;
-    ScanChunks(body, [&](uint16_t id, Bytes) { objectChunks += id == kObjectChunk; });
+    ScanChunks(body, [&](uint16_t id, Bytes) { objectChunks += id == kObject; });
     objects.reserve(objects.size() + objectChunks);
     ScanChunks(body, [&](uint16_t id, Bytes chunk) {
-        if (id == kObjectChunk) ReadObject(chunk, objects.emplace_back());
+        if (id == kObject) ReadObject(chunk, objects.emplace_back());
     });
 }
 
@@ -266,41 +217,6 @@ void FinishObject(ModelObject& object) {
     object.texCoordCount = static_cast<int32_t>(object.texCoords.size() / 2);
 }
 
-// The file's first chunk, the only one the loader looks at, as far as the
-// file holds it; false when the file cannot be read. Reading stops at the
-// length the chunk claims, so an endless or huge file costs no more than
-// that.
-bool ReadFirstChunk(const std::string& path, std::unique_ptr<uint8_t[]>& bytes, size_t& size) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    uint8_t header[kHeaderSize];
-    size = std::fread(header, 1, kHeaderSize, file);
-    const size_t wanted = size == kHeaderSize ? std::max<size_t>(ReadU32(header + 2), kHeaderSize) : size;
-    size_t capacity = std::min<size_t>(wanted, size_t{1} << 20);
-    struct stat status {};
-    if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode)) {
-        capacity = std::min(wanted, static_cast<size_t>(std::max<off_t>(status.st_size, kHeaderSize)));
-    }
-    // Left uninitialised: only the bytes read are ever looked at.
-    bytes.reset(new uint8_t[capacity]);
-    std::memcpy(bytes.get(), header, size);
-    while (size < wanted) {
-        if (size == capacity) {
-            const size_t larger = std::min(wanted, capacity * 2);
-            std::unique_ptr<uint8_t[]> grown(new uint8_t[larger]);
-            std::memcpy(grown.get(), bytes.get(), size);
-            bytes = std::move(grown);
-            capacity = larger;
-        }
-        const size_t got = std::fread(bytes.get() + size, 1, capacity - size, file);
-        if (got == 0) break;
-        size += got;
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return !failed;
-}
-
 }  // namespace
 
 std::string ModelFilePath(const char* path) {
@@ -310,17 +226,6 @@ std::string ModelFilePath(const char* path) {
     if (start == std::string_view::npos) return {};
     const size_t end = text.find('"', start);
     return std::string(text.substr(start, end == std::string_view::npos ? end : end - start));
-}
-
-void Model::Load(const char* path) {
-    std::unique_ptr<uint8_t[]> bytes;
-    size_t size = 0;
-    try {
-        if (!ReadFirstChunk(ModelFilePath(path), bytes, size)) return;
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    LoadFromMemory(bytes.get(), size);
 }
 
 void Model::LoadFromMemory(const uint8_t* bytes, size_t size) {
@@ -333,7 +238,7 @@ void Model::LoadFromMemory(const uint8_t* bytes, size_t size) {
     const size_t firstNew = objects.size();
     try {
         ScanChunks(body, [&](uint16_t id, Bytes chunk) {
-            if (id == kSceneChunk) ReadScene(chunk, objects);
+            if (id == kScene) ReadScene(chunk, objects);
         });
         for (size_t i = firstNew; i < objects.size(); ++i) FinishObject(objects[i]);
     } catch (const std::bad_alloc&) {

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/MoveIntoPlace.h"
+
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <io.h>
@@ -56,4 +58,18 @@ FileHandle CreatePartialFile(const std::string& target, std::string& path, std::
     problem = "cannot create a partial file beside " + target + ": " + stem + " and " +
               std::to_string(kMoreNames) + " names after it are taken";
     return nullptr;
+}
+
+bool WriteFileWhole(const std::string& target, const void* data, size_t size, std::string& problem) {
+    std::string partial;
+    FileHandle file = CreatePartialFile(target, partial, problem);
+    if (!file) return false;
+    const bool written = std::fwrite(data, 1, size, file.get()) == size;
+    const int writeError = errno;
+    const bool closed = std::fclose(file.release()) == 0;
+    const int failure = !written ? writeError : !closed ? errno : MoveIntoPlace(partial.c_str(), target.c_str());
+    if (failure == 0) return true;
+    problem = std::strerror(failure);
+    std::remove(partial.c_str());
+    return false;
 }

@@ -6,6 +6,7 @@
 // write somewhere else.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/RegularFile.h"
@@ -15,3 +16,9 @@
 // with `problem` saying why, when none can be made; otherwise `path` names
 // it.
 FileHandle CreatePartialFile(const std::string& target, std::string& path, std::string& problem);
+
+// Writes `size` bytes at `data` to `target` whole or not at all: through a
+// partial file made by CreatePartialFile, moved over `target` once it is
+// written and closed. False, with `problem` saying why, when it could not
+// be; an earlier `target` is then as it was and no partial file is left.
+bool WriteFileWhole(const std::string& target, const void* data, size_t size, std::string& problem);

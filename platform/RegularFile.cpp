@@ -30,7 +30,10 @@ bool Refuse(std::string& problem, std::string text) {
 }  // namespace
 
 FileHandle OpenRegularFile(const char* path, uint64_t maxBytes, uint64_t& size,
-                           std::string& problem) {
+                           std::string& problem, FileRefusal* refusal) {
+    FileRefusal ignored;
+    FileRefusal& why = refusal ? *refusal : ignored;
+    why = FileRefusal::None;
 #ifdef _WIN32
     const int fd = open(path, O_RDONLY | O_BINARY);
 #else
@@ -43,27 +46,37 @@ FileHandle OpenRegularFile(const char* path, uint64_t maxBytes, uint64_t& size,
         // Windows does not open a folder as a file at all.
         struct stat folder;
         if (stat(path, &folder) == 0 && S_ISDIR(folder.st_mode)) {
+            why = FileRefusal::Folder;
             Refuse(problem, std::string(path) + " is a folder");
             return nullptr;
         }
 #endif
+        why = FileRefusal::CannotOpen;
         Refuse(problem, std::string("cannot open ") + path + ": " + std::strerror(openError));
+        errno = openError;
         return nullptr;
     }
     struct stat info;
-    std::string refusal;
+    std::string refused;
+    int statError = 0;
     if (fstat(fd, &info) != 0) {
-        refusal = std::string("cannot read ") + path + ": " + std::strerror(errno);
+        statError = errno;
+        why = FileRefusal::CannotOpen;
+        refused = std::string("cannot read ") + path + ": " + std::strerror(statError);
     } else if (S_ISDIR(info.st_mode)) {
-        refusal = std::string(path) + " is a folder";
+        why = FileRefusal::Folder;
+        refused = std::string(path) + " is a folder";
     } else if (!S_ISREG(info.st_mode)) {
-        refusal = std::string(path) + " is not a regular file (it is a device, a pipe or a socket)";
+        why = FileRefusal::NotRegular;
+        refused = std::string(path) + " is not a regular file (it is a device, a pipe or a socket)";
     } else if (static_cast<uint64_t>(info.st_size) > maxBytes) {
-        refusal = std::string(path) + " is larger than " + SizeText(maxBytes);
+        why = FileRefusal::TooLarge;
+        refused = std::string(path) + " is larger than " + SizeText(maxBytes);
     }
-    if (!refusal.empty()) {
+    if (!refused.empty()) {
         close(fd);
-        Refuse(problem, std::move(refusal));
+        Refuse(problem, std::move(refused));
+        errno = statError;
         return nullptr;
     }
 #ifndef _WIN32
@@ -71,8 +84,11 @@ FileHandle OpenRegularFile(const char* path, uint64_t maxBytes, uint64_t& size,
 #endif
     FileHandle file(fdopen(fd, "rb"));
     if (!file) {
-        Refuse(problem, std::string("cannot open ") + path + ": " + std::strerror(errno));
+        const int openError = errno;
+        why = FileRefusal::CannotOpen;
+        Refuse(problem, std::string("cannot open ") + path + ": " + std::strerror(openError));
         close(fd);
+        errno = openError;
         return nullptr;
     }
     size = static_cast<uint64_t>(info.st_size);

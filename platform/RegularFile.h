@@ -14,12 +14,17 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// Why OpenRegularFile refused a file, for callers that say it in their own
+// words.
+enum class FileRefusal { None, CannotOpen, Folder, NotRegular, TooLarge };
+
 // Opens `path` for reading bytes. Null, with `problem` saying why, for a
 // file that is missing or cannot be opened, a folder, anything that is not
 // a regular file, and a file larger than `maxBytes`; otherwise `size` is the
-// file's size.
+// file's size. `refusal`, when given, gets the kind of reason; for
+// CannotOpen, errno holds the system's.
 FileHandle OpenRegularFile(const char* path, uint64_t maxBytes, uint64_t& size,
-                           std::string& problem);
+                           std::string& problem, FileRefusal* refusal = nullptr);
 
 // The whole regular file at `path`, opened as above, in `bytes`; never more
 // than `maxBytes`, even when the file grows while it is read.

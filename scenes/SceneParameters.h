@@ -43,6 +43,10 @@ constexpr BoolSlot kSphereMap{1};  // the large model is sphere-mapped
 constexpr BoolSlot kSwarm{2};      // the swarm of 50 copies is drawn
 // The large model is drawn this many times the size it has in its file.
 constexpr float kDrawnScale = 5.0f;
+// How far the shipped pebble reaches from the middle of its bounds: the
+// size that the camera's distance and kDrawnScale are made for, to which
+// model-info --fit scales a model.
+constexpr float kFittedReach = 0.46f;
 }  // namespace model_param
 
 // Scene 3, the pictures and the noise.

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/MoveIntoPlace.h"
 #include "platform/PartialFile.h"
+#include "platform/Utf8Text.h"
 
 namespace {
 
@@ -60,10 +60,11 @@ public:
         va_end(arguments);
         text.append(longer.data(), static_cast<size_t>(length));
     }
-    // `raw` with the characters that XML reserves escaped, and control
-    // characters, which XML 1.0 does not allow, as '?'.
+    // `raw` with the characters that XML reserves escaped, control
+    // characters, which XML 1.0 does not allow, as '?', and bytes that are
+    // not UTF-8 and non-characters, which no XML reader takes, as U+FFFD.
     void Escaped(std::string_view raw) {
-        for (const char c : raw) {
+        for (const char c : WithValidUtf8(raw, replacedText)) {
             switch (c) {
                 case '&': text += "&amp;"; break;
                 case '<': text += "&lt;"; break;
@@ -74,6 +75,7 @@ public:
         }
     }
     std::string text;
+    bool replacedText = false;
 };
 
 // Where things go: time across, lanes down.
@@ -266,7 +268,8 @@ void StartAndEnd(SvgWriter& svg, const TimelineModel& model, const Geometry& at,
 
 }  // namespace
 
-std::string TimelineSvg(const TimelineModel& model, const LoudnessEnvelope* loudness, std::string_view title) {
+std::string TimelineSvg(const TimelineModel& model, const LoudnessEnvelope* loudness, std::string_view title,
+                        bool* replacedText) {
     Geometry at;
     at.barLength = model.BarLength() > 0.0 ? model.BarLength() : 1920.0;
     at.extent = model.Extent();
@@ -303,33 +306,31 @@ std::string TimelineSvg(const TimelineModel& model, const LoudnessEnvelope* loud
     Ruler(svg, model, at, patternTop + kLaneHeight);
     StartAndEnd(svg, model, at, lanesTop, patternTop + kLaneHeight, width);
     svg.Add("</svg>\n");
+    if (replacedText) *replacedText = svg.replacedText;
     return std::move(svg.text);
 }
 
 bool WriteTimelineSvg(const char* outPath, const ParsedScript& script, const char* scriptPath,
-                      SoundDecoder& decoder, std::string& warning, std::string& problem) {
+                      SoundDecoder& decoder, std::vector<std::string>& warnings, std::string& problem) {
     const TimelineModel model(script, ReadScriptLines(scriptPath));
     LoudnessEnvelope loudness;
     bool heard = false;
     if (!script.music.empty()) {
-        heard = MeasureMusicLoudness(decoder, script.music.back().path.c_str(), kLoudnessWindowMs, loudness,
-                                     warning);
+        std::string why;
+        heard = MeasureMusicLoudness(decoder, script.music.back().path.c_str(), kLoudnessWindowMs, loudness, why);
+        if (!heard) warnings.push_back("the timeline has no loudness: " + why);
     }
-    const std::string svg = TimelineSvg(model, heard ? &loudness : nullptr, scriptPath);
+    bool replacedText = false;
+    const std::string svg = TimelineSvg(model, heard ? &loudness : nullptr, scriptPath, &replacedText);
+    if (replacedText) {
+        warnings.push_back("the timeline shows text that is not UTF-8 (in the script or its name) with U+FFFD "
+                           "in place of each byte that is not; save the script as UTF-8");
+    }
     // Written beside the picture first, so that a failed write leaves an
     // earlier picture as it was.
-    std::string partial, why;
-    FileHandle file = CreatePartialFile(outPath, partial, why);
-    if (!file) {
+    std::string why;
+    if (!WriteFileWhole(outPath, svg.data(), svg.size(), why)) {
         problem = std::string("cannot write ") + outPath + ": " + why;
-        return false;
-    }
-    const bool written = std::fwrite(svg.data(), 1, svg.size(), file.get()) == svg.size();
-    const bool closed = std::fclose(file.release()) == 0;
-    const int failure = !written || !closed ? errno : MoveIntoPlace(partial.c_str(), outPath);
-    if (failure != 0) {
-        problem = std::string("cannot write ") + outPath + ": " + std::strerror(failure);
-        std::remove(partial.c_str());
         return false;
     }
     return true;

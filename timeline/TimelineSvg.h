@@ -12,6 +12,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "audio/Loudness.h"
 #include "timeline/TimelineModel.h"
@@ -33,14 +34,19 @@ constexpr int kFooterHeight = 20;  // the Goto's and the End's times
 
 
 // The picture of `model`. `title` names the script; `loudness` may be null
-// (no music, or music that could not be decoded).
+// (no music, or music that could not be decoded). Text that is not UTF-8
+// (script lines, the title) is drawn with U+FFFD for each byte that is
+// not, and for each non-character; `replacedText`, when given, says
+// whether any was.
 std::string TimelineSvg(const TimelineModel& model, const LoudnessEnvelope* loudness,
-                        std::string_view title);
+                        std::string_view title, bool* replacedText = nullptr);
 
 // The picture of `script`, read from `scriptPath`, written to `outPath`
-// with the loudness of the script's music decoded by `decoder`. Music that
-// cannot be decoded leaves the loudness out and says why in `warning`.
-// False, with `problem` saying why, when the picture cannot be written; an
-// earlier file at `outPath` then stays as it was.
+// with the loudness of the script's music decoded by `decoder`. What the
+// picture could not show as it is goes to `warnings`, one sentence each:
+// music that cannot be decoded (the loudness is left out), and text that
+// is not UTF-8 (drawn with U+FFFD). False, with `problem` saying why, when
+// the picture cannot be written; an earlier file at `outPath` then stays
+// as it was.
 bool WriteTimelineSvg(const char* outPath, const ParsedScript& script, const char* scriptPath,
-                      SoundDecoder& decoder, std::string& warning, std::string& problem);
+                      SoundDecoder& decoder, std::vector<std::string>& warnings, std::string& problem);

@@ -211,10 +211,11 @@ int Run(int argc, char** argv) {
         // closed its own, so the silent one opens for the picture.
         const bool decoding = audio.Init(AudioLibrary::kNoSoundDevice, KaSounds::kFrequency);
         SdlSoundDecoder decoder;
-        std::string warning, problem;
-        const bool written = WriteTimelineSvg(timelinePath, check.script, path, decoder, warning, problem);
+        std::vector<std::string> warnings;
+        std::string problem;
+        const bool written = WriteTimelineSvg(timelinePath, check.script, path, decoder, warnings, problem);
         if (decoding) audio.Free();
-        if (!warning.empty()) std::fprintf(stderr, "demo-check: the timeline has no loudness: %s\n", warning.c_str());
+        for (const std::string& warning : warnings) WriteForTerminal(stderr, "demo-check: " + warning);
         if (!written) {
             std::fprintf(stderr, "demo-check: %s\n", problem.c_str());
             return 2;

@@ -25,6 +25,26 @@ constexpr const char* kUsage =
     "Then: cd DIR && demo-preview (the one beside demo-new). A DIR that already holds data/ is left alone.\n"
     "Options: --help, --version.\n";
 
+// `word` as the shell reads it back as one word: as it is when it holds
+// nothing the shell would take apart, else quoted (single quotes on POSIX
+// shells, where nothing inside them is special; double quotes for cmd.exe,
+// where a file name cannot hold one).
+std::string ShellWord(const std::string& word) {
+#ifdef _WIN32
+    constexpr const char* kSpecial = " \t&|<>^()%!\"";
+#else
+    constexpr const char* kSpecial = " \t\n\\'\"`$&|;<>()[]{}*?!~#";
+#endif
+    if (!word.empty() && word.find_first_of(kSpecial) == std::string::npos) return word;
+#ifdef _WIN32
+    return '"' + word + '"';
+#else
+    std::string quoted = "'";
+    for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+#endif
+}
+
 // How to start the preview from the new show's folder: by name when
 // demo-new was found on PATH, else by the full path of the demo-preview
 // beside it (a build folder, an unpacked release).
@@ -34,8 +54,7 @@ std::string PreviewCommand(const char* self) {
     std::error_code failure;
     const std::filesystem::path folder = std::filesystem::absolute(program.parent_path(), failure);
     if (failure) return "demo-preview";
-    const std::string command = (folder.lexically_normal() / "demo-preview").string();
-    return command.find(' ') == std::string::npos ? command : '"' + command + '"';
+    return ShellWord((folder.lexically_normal() / "demo-preview").string());
 }
 
 int Run(int argc, char** argv) {
@@ -49,7 +68,7 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "demo-new: %s\n", error.c_str());
         return 1;
     }
-    std::printf("A new show is in %s/data. Play it with:\n  cd %s && %s\n", argv[1], argv[1],
+    std::printf("A new show is in %s/data. Play it with:\n  cd %s && %s\n", argv[1], ShellWord(argv[1]).c_str(),
                 PreviewCommand(argv[0]).c_str());
     return 0;
 }

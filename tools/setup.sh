@@ -24,7 +24,7 @@ esac
 
 PACKAGES=(
   cmake g++ make pkg-config
-  libsdl2-dev libsdl2-mixer-dev libvorbis-dev libpng-dev
+  libsdl2-dev libsdl2-mixer-dev libvorbis-dev libmpg123-dev libflac-dev libpng-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev
   lib3ds-dev libassimp-dev libbenchmark-dev libstb-dev

@@ -4,6 +4,9 @@
 #
 #   tools/svg-to-png.sh IN.svg OUT.png
 #
+# A picture that is not well-formed XML is refused (status 1, with
+# xmllint's words; Debian's `libxml2-utils`), where the browser would draw
+# its error page instead.
 # Chromium runs with a fresh profile that is removed afterwards, without the
 # network, the sandbox (it may run as root in containers) or a GPU.
 set -euo pipefail
@@ -15,6 +18,13 @@ fi
 in=$1
 out=$2
 [[ -r $in ]] || { echo "svg-to-png: cannot read $in" >&2; exit 2; }
+command -v xmllint > /dev/null ||
+  { echo "svg-to-png: xmllint is not installed (sudo apt-get install libxml2-utils)" >&2; exit 1; }
+if ! lint=$(xmllint --noout "$in" 2>&1); then
+  echo "svg-to-png: $in is not a well-formed SVG picture, so no browser would draw it:" >&2
+  echo "$lint" >&2
+  exit 1
+fi
 browser=$(command -v chromium || true)
 [[ -n $browser ]] || { echo "svg-to-png: chromium is not installed (sudo apt-get install chromium)" >&2; exit 1; }
 

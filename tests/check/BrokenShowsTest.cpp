@@ -25,6 +25,8 @@
 #include "audio/KaSounds.h"
 #include "demo/DemoHost.h"
 #include "effects/ShowEffects.h"
+#include "model/ModelFit.h"
+#include "scenes/SceneParameters.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "support/ChunkWriter.h"
 #include "support/Doubles.h"
@@ -85,6 +87,13 @@ std::vector<uint8_t> ModelBytes(float reach) {
     mesh.triangles = {{0, 1, 2}, {0, 3, 1}, {1, 3, 2}, {2, 3, 0}};
     mesh.groups = {{"stone", {0, 1, 2, 3}}};
     return ModelFileBytes({mesh});
+}
+
+// A model moved and scaled as model-info --fit does it.
+std::vector<uint8_t> Fitted(const std::vector<uint8_t>& bytes) {
+    ModelFit fit;
+    EXPECT_TRUE(FindModelFit(bytes, model_param::kFittedReach, fit));
+    return FittedModelBytes(bytes, fit);
 }
 
 // A silent 16-bit mono WAV file `seconds` long, at 8000 Hz.
@@ -280,7 +289,21 @@ const BrokenShow kBrokenShows[] = {
      false},
     {"the model is far too large", {}, {{"data/3ds/pebble.3ds", ModelBytes(40.0f)}}, 0,
      "data/3ds/pebble.3ds: warning: the model reaches 69.28 units from its origin: drawn 5.00 times as large it "
-     "reaches past the camera, which circles 6.00 units away. About 0.5 units fills the picture's height",
+     "reaches past the camera, which circles 6.00 units away. About 0.5 units fills the picture's height: "
+     "model-info --fit FITTED.3ds data/3ds/pebble.3ds writes a copy centred and scaled to that",
+     false},
+    {"the model, fitted by model-info --fit", {}, {{"data/3ds/pebble.3ds", Fitted(ModelBytes(40.0f))}}, 0,
+     nullptr, false},
+    {"the model seen from far by the script's eye",
+     {{18, "#0.0 Set scene.1.bool.1 true"}, {19, "#0.0 Set scene.1.dbl.2 400"}},
+     {{"data/3ds/pebble.3ds", ModelBytes(40.0f)}}, 0, nullptr, false},
+    {"the script's eye comes near the model",
+     {{18, "#0.0 Set scene.1.bool.1 true"}, {19, "#0.0 Fade scene.1.dbl.2 from 400 to 100 time #1.0"}},
+     {{"data/3ds/pebble.3ds", ModelBytes(40.0f)}}, 0,
+     "data/3ds/pebble.3ds: warning: the model reaches 69.28 units from its origin: drawn 5.00 times as large it "
+     "reaches past the camera, which comes within 100.00 units of it where the script places the eye. About 0.5 "
+     "units fills the picture's height: model-info --fit FITTED.3ds data/3ds/pebble.3ds writes a copy centred and "
+     "scaled to that",
      false},
 
     // Music.

@@ -6,7 +6,8 @@
 # shows drawn frames, holds Escape and expects status 0. The second answers
 # Yes (so the two answers differ on this screen: the cursor goes) and plays
 # a copy of the script that ends at bar 2; the show must end by itself
-# with status 0.
+# with status 0. Then, at the question, SIGINT and SIGTERM must end the show
+# with 130 and 143, and a SIGKILL must not leave the box behind either.
 set -u
 demo=$1
 repo=$2
@@ -98,4 +99,28 @@ wait_for_exit 120
 status=$?
 if [[ $status == 124 ]]; then echo "the short show did not end by itself"; exit 1; fi
 if [[ $status != 0 ]]; then echo "exit status $status"; cat "$work/out"; exit 1; fi
-echo "Return gave a window and Yes full screen; the show played, stopped on Escape, and a short copy ended by itself"
+
+# Signals at the question: SDL's box is a process of its own; it must go
+# with the show. (QUESTION_IN_PROGRAM: a box that is the program's own, as
+# under Wine.)
+signals=(INT TERM KILL)
+[[ -n ${QUESTION_IN_PROGRAM:-} ]] && signals=()
+for signal in "${signals[@]}"; do
+  (cd "$short" && exec "$demo") > "$work/out" 2>&1 &
+  program_pid=$!
+  wait_for_window Fullscreen 60 > /dev/null || { echo "no startup question"; cat "$work/out"; exit 1; }
+  box_processes=$(ps -o pid= --ppid "$program_pid")
+  kill -"$signal" "$program_pid"
+  wait_for_exit 10
+  status=$?
+  case $signal in INT) expected=130 ;; TERM) expected=143 ;; KILL) expected=137 ;; esac
+  if [[ $status != "$expected" ]]; then
+    echo "SIG$signal at the startup question: exit status $status, expected $expected"; cat "$work/out"; exit 1
+  fi
+  for box in $box_processes; do
+    poll_until 10 process_ended "$box" || { echo "SIG$signal at the startup question left the box's process"; exit 1; }
+  done
+  poll_until 10 test -z "$(find_window Fullscreen)" ||
+    { echo "SIG$signal at the startup question left the box on the screen"; exit 1; }
+done
+echo "Return gave a window and Yes full screen; the show played, stopped on Escape, and a short copy ended by itself; signals at the question ended the show and its box"

@@ -1,12 +1,13 @@
 #include "gl/PreviewStack.h"
 
 #include <cmath>
+#include <vector>
 
-bool ToneDecoder::DecodeFile(const char*, DecodedSound& sound, std::string&) {
-    sound.framesPerSecond = 1000;
-    sound.channels = 1;
-    sound.samples.assign(20000, 0);
-    for (size_t i = 0; i < 10000; ++i) sound.samples[i] = static_cast<int16_t>(i % 2 == 0 ? 16000 : -16000);
+bool ToneDecoder::DecodeFile(const char*, SoundSink& sink, std::string&) {
+    sink.Begin(1000, 1);
+    std::vector<int16_t> samples(20000, 0);
+    for (size_t i = 0; i < 10000; ++i) samples[i] = static_cast<int16_t>(i % 2 == 0 ? 16000 : -16000);
+    sink.Take(samples.data(), samples.size());
     return true;
 }
 

@@ -40,7 +40,7 @@ public:
 // Music that is a steady tone for its first ten seconds, then silence.
 class ToneDecoder : public SoundDecoder {
 public:
-    bool DecodeFile(const char* path, DecodedSound& sound, std::string& problem) override;
+    bool DecodeFile(const char* path, SoundSink& sink, std::string& problem) override;
 };
 
 // The preview of data/script.txt, from the working folder.

@@ -1,6 +1,8 @@
 // model-info: its exact output on files made here, and its description of
 // the real files checked against what lib3ds reads from them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <lib3ds/file.h>
 #include <lib3ds/mesh.h>
 
@@ -62,6 +64,17 @@ TEST(ModelInfo, DescribesObjectsGroupsAndBoundsAndWarnsOfUngroupedTriangles) {
               "objects 1\nobject 0 Omni01 vertices 0 texcoords 0 planar triangles 0 groups 0\nbounds none\n");
 }
 
+TEST(ModelInfo, EscapesObjectNamesSoThatTheyNeitherSteerATerminalNorForgeALine) {
+    ChunkWriter writer;
+    writer.Open(0x4D4D).Open(0x3D3D);
+    WriteLightObject(writer, "Omni\x1b]0;x\x07\nobjects 9\xc2\x9b" "2J");
+    writer.Close().Close();
+    const TempFile file(writer.bytes());
+    EXPECT_EQ(ModelInfo(file.path()).out,
+              "objects 1\nobject 0 Omni\\x1b]0;x\\x07\\x0aobjects 9\\xc2\\x9b2J vertices 0 texcoords 0 planar "
+              "triangles 0 groups 0\nbounds none\n");
+}
+
 TEST(ModelInfo, PrintsOneStoredVertex) {
     const TempFile file(ModelFileBytes({Rock()}));
     // Vertex 1 is stored at (2, 0, 0). Its triangles have the face normals
@@ -79,12 +92,19 @@ TEST(ModelInfo, PrintsOneStoredVertex) {
 }
 
 TEST(ModelInfo, FailsWithStatus2WhenTheFileCannotBeReadOrTheArgumentsAreWrong) {
-    for (const char* arguments : {"/nonexistent/model.3ds", "/tmp", "", "--vertex x 0 /tmp/a.3ds", "a b"}) {
+    // A named pipe is refused without waiting for a writer.
+    const std::string pipe = std::filesystem::temp_directory_path() / ("model-info-pipe-" + std::to_string(getpid()));
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& arguments :
+         {std::string("/nonexistent/model.3ds"), std::string("/tmp"), pipe, std::string(""),
+          std::string("--vertex x 0 /tmp/a.3ds"), std::string("a b"), "--fit /tmp/fitted.3ds " + pipe,
+          std::string("--fit /tmp/fitted.3ds")}) {
         const ToolRun run = ModelInfo(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_EQ(run.out, "") << arguments;
         EXPECT_NE(run.err, "") << arguments;
     }
+    std::remove(pipe.c_str());
 }
 
 TEST(ModelInfo, SaysWhenAFileIsNotA3dsFileWithStatus1) {
@@ -105,6 +125,66 @@ TEST(ModelInfo, SaysWhenAFileIsNotA3dsFileWithStatus1) {
         EXPECT_NE(run.err.find(file.path() + ": "), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
     }
+}
+
+std::vector<double> Numbers(const std::string& line) {
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    std::vector<double> numbers;
+    for (double number; words >> number;) numbers.push_back(number);
+    return numbers;
+}
+
+// Everything model-info prints about a file but its bounds, and the bounds.
+std::pair<std::string, std::vector<double>> Described(const std::string& path) {
+    const std::string out = ModelInfo(path).out;
+    const size_t bounds = out.rfind("bounds ");
+    return {out.substr(0, bounds), Numbers(out.substr(bounds))};
+}
+
+TEST(ModelInfo, FitsAModelToTheShowKeepingEverythingButItsPlaceAndSize) {
+    const std::string fels = std::string(MODEL_TEST_DATA_DIR) + "/fels.3ds";
+    const std::string fitted = (std::filesystem::temp_directory_path() / "model-info-fitted.3ds").string();
+    const ToolRun run = ModelInfo("--fit " + fitted + " " + fels);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream said(run.out);
+    std::string shiftLine, factorLine;
+    std::getline(said, shiftLine);
+    std::getline(said, factorLine);
+    const std::vector<double> shift = Numbers(shiftLine), factor = Numbers(factorLine);
+    ASSERT_EQ(shift.size(), 3u) << run.out;
+    ASSERT_EQ(factor.size(), 1u) << run.out;
+
+    // Every chunk keeps its size; objects, coordinates and groups stay.
+    EXPECT_EQ(std::filesystem::file_size(fitted), std::filesystem::file_size(fels));
+    const auto [before, oldBounds] = Described(fels);
+    const auto [after, newBounds] = Described(fitted);
+    EXPECT_EQ(after, before);
+    ASSERT_EQ(newBounds.size(), 6u);
+    for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_NEAR(newBounds[axis] + newBounds[axis + 3], 0.0, 1e-5) << "not centred on axis " << axis;
+        EXPECT_NEAR(newBounds[axis], (oldBounds[axis] + shift[axis]) * factor[0], 1e-5);
+    }
+    // A vertex moves as the shift and the factor say; its normal stays.
+    // (The file has no texture coordinates: the planar ones follow the
+    // position.)
+    const std::vector<double> old = Numbers("v " + ModelInfo("--vertex 0 7 " + fels).out);
+    const std::vector<double> moved = Numbers("v " + ModelInfo("--vertex 0 7 " + fitted).out);
+    ASSERT_EQ(moved.size(), 8u);
+    for (size_t i = 0; i < 6; ++i) {
+        const double expected = i < 3 ? (old[i] + shift[i]) * factor[0] : old[i];
+        EXPECT_NEAR(moved[i], expected, 1e-4) << i;
+    }
+
+    // Nothing to fit: no vertices at all.
+    ChunkWriter lightOnly;
+    lightOnly.Open(0x4D4D).Open(0x3D3D);
+    WriteLightObject(lightOnly, "Omni01");
+    lightOnly.Close().Close();
+    const TempFile empty(lightOnly.bytes());
+    EXPECT_EQ(ModelInfo("--fit " + fitted + " " + empty.path()).status, 1);
+    std::remove(fitted.c_str());
 }
 
 // The counts of model-info's object line for a lib3ds mesh: vertices,

@@ -85,6 +85,30 @@ TEST(TimelineSvg, TheShippedShowsPictureHasItsMusicsLoudness) {
     EXPECT_EQ(label.out, "music\n");
 }
 
+TEST(TimelineSvg, TextThatIsNotUtf8StaysWellFormedWithOneWarningAndABrokenPictureIsNotDrawn) {
+    // A Latin-1 byte and a non-character in a line, a stray byte in the
+    // script's name.
+    const std::string script = "#0.0 Set scene.0.bool.0 true // caf\xE9 \xEF\xBF\xBE\nEnd #1.0\n";
+    const TempFile file(std::vector<uint8_t>(script.begin(), script.end()), "-\xFF.txt");
+    const TempFile svg(std::vector<uint8_t>{}, ".svg");
+    const ToolRun run = RunTool(std::string(DEMO_CHECK_PROGRAM) + " --timeline " + svg.path() + " '" +
+                                file.path() + "'");
+    ASSERT_TRUE(run.status == 0 || run.status == 1) << run.err;
+    const ToolRun lint = RunTool("xmllint --noout " + svg.path());
+    EXPECT_EQ(lint.status, 0) << lint.err;
+    size_t warnings = 0;
+    for (size_t at = run.err.find("U+FFFD"); at != std::string::npos; at = run.err.find("U+FFFD", at + 1)) ++warnings;
+    EXPECT_EQ(warnings, 1u) << run.err;
+
+    const std::string broken = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><title>\xE9";
+    const TempFile bad(std::vector<uint8_t>(broken.begin(), broken.end()), ".svg");
+    const TempFile png(std::vector<uint8_t>{}, ".png");
+    const ToolRun render =
+        RunTool(std::string(SHOW_SOURCE_DIR) + "/tools/svg-to-png.sh " + bad.path() + " " + png.path());
+    EXPECT_EQ(render.status, 1);
+    EXPECT_NE(render.err.find("not a well-formed SVG"), std::string::npos) << render.err;
+}
+
 #ifdef SVG_TO_PNG_PROGRAM
 TEST(TimelineSvg, ABrowserDrawsEveryLane) {
     const Picture picture;

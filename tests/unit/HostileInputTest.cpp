@@ -2,7 +2,8 @@
 // line of thousands of variables, pictures that are no pictures or claim an
 // absurd size, and a model whose counts promise data that is not there.
 // Each has one clear outcome, reached without reading or setting aside more
-// than the input really holds.
+// than the input really holds. Text from the files reaches a terminal and
+// XML only in a form they take as text.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +18,9 @@
 
 #include "demo/LoadingView.h"
 #include "model/Model.h"
+#include "platform/ConsoleText.h"
 #include "platform/PartialFile.h"
+#include "platform/Utf8Text.h"
 #include "script/ScriptEngine.h"
 #include "support/ChunkWriter.h"
 #include "support/Doubles.h"
@@ -322,6 +325,36 @@ TEST(HostilePicture, EveryFileThatCannotBeAPictureIsTurnedAwayWithItsReason) {
         PictureFile picture(path.c_str(), 0);
         EXPECT_EQ(picture.Problem().rfind(reason, 0), 0u) << picture.Problem();
     }
+}
+
+// --- Text -------------------------------------------------------------------
+
+TEST(HostileText, ControlsAreEscapedForTerminalsAndBadUtf8IsReplacedForXml) {
+    const struct {
+        std::string text;
+        std::string escaped;  // for a terminal, line breaks kept
+        std::string valid;    // as XML takes it
+    } cases[] = {
+        {"plain caf\xC3\xA9 \xE2\x82\xAC\n\tend", "plain caf\xC3\xA9 \xE2\x82\xAC\n\tend",
+         "plain caf\xC3\xA9 \xE2\x82\xAC\n\tend"},
+        {"\x1b[2J\x7f", "\\x1b[2J\\x7f", "\x1b[2J\x7f"},
+        // CSI and OSC as C1 characters, and as the bare bytes of an 8-bit
+        // terminal; a Latin-1 letter is shown as it is.
+        {"a\xC2\x9B" "2J\xC2\x9D" "0;t\x9B\xE9", "a\\xc2\\x9b2J\\xc2\\x9d0;t\\x9b\xE9",
+         "a\xC2\x9B" "2J\xC2\x9D" "0;t\xEF\xBF\xBD\xEF\xBF\xBD"},
+        // Non-characters, a surrogate, an overlong slash, a character cut short.
+        {"\xEF\xBF\xBE\xEF\xB7\x90\xED\xA0\x80/\xC0\xAF\xE2\x82",
+         "\xEF\xBF\xBE\xEF\xB7\x90\xED\xA0\\x80/\xC0\xAF\xE2\\x82",
+         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(EscapeControlCharacters(c.text), c.escaped);
+        bool replaced = false;
+        EXPECT_EQ(WithValidUtf8(c.text, replaced), c.valid);
+        EXPECT_EQ(replaced, c.valid != c.text);
+    }
+    EXPECT_EQ(EscapeControlCharacters("a\nb\tc", LineBreaks::Escaped), "a\\x0ab\\x09c");
 }
 
 // --- Models -----------------------------------------------------------------

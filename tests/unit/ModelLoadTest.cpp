@@ -1,8 +1,16 @@
 // Reading well-formed 3DS files written by the test chunk writer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/Model.h"
 #include "support/ChunkWriter.h"
@@ -157,13 +165,31 @@ TEST(ModelLoad, LoadsFromAPathWithOrWithoutQuotes) {
     EXPECT_EQ(ModelFilePath("data/a b.3ds"), "data/a b.3ds");
 }
 
-TEST(ModelLoad, AFileThatCannotBeReadLeavesTheModelEmpty) {
-    for (const char* path : {"/nonexistent/pebble.3ds", "/tmp", "\"\"", ""}) {
+TEST(ModelLoad, AFileThatCannotBeReadLeavesTheModelEmptyWithoutWaitingForAPipe) {
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {"/nonexistent/pebble.3ds", "cannot open it: No such file or directory"},
+        {std::filesystem::temp_directory_path().string(), "it is a folder, not a model"},
+        {"\"\"", "cannot open it: No such file or directory"},
+        {"", "cannot open it: No such file or directory"},
+    };
+#if !defined(_WIN32)
+    // A named pipe without a writer would keep an open() waiting for ever.
+    const std::string pipe = std::filesystem::temp_directory_path() / ("model-pipe-" + std::to_string(getpid()));
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    cases.push_back({pipe, "it is not a regular file"});
+    cases.push_back({"/dev/zero", "it is not a regular file"});
+#endif
+    for (const auto& [path, expected] : cases) {
         Model model;
-        model.Load(path);
+        std::string problem;
+        EXPECT_EQ(model.LoadFile(path.c_str(), problem), ModelFileStatus::Unreadable) << path;
+        EXPECT_EQ(problem, expected) << path;
         EXPECT_EQ(model.objectCount, 0) << path;
         EXPECT_TRUE(model.objects.empty()) << path;
     }
+#if !defined(_WIN32)
+    std::remove(pipe.c_str());
+#endif
     Model model;
     model.Load(nullptr);
     EXPECT_EQ(model.objectCount, 0);

@@ -1,4 +1,4 @@
-# SDL2, SDL2_mixer and libvorbisenc for the Windows build, from the CMake
+# SDL2, SDL2_mixer, libvorbisenc and libvorbisfile for the Windows build, from the CMake
 # packages that their cross-builds install (tools/build-windows.sh), as the
 # imported targets that the Linux build gets from pkg-config. SDL2main is
 # left out: the programs have their own main().
@@ -11,3 +11,5 @@ add_library(PkgConfig::SDL2_MIXER INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::SDL2_MIXER INTERFACE SDL2_mixer::SDL2_mixer)
 add_library(PkgConfig::MUSIC_VORBIS INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::MUSIC_VORBIS INTERFACE Vorbis::vorbisenc)
+add_library(PkgConfig::SOUND_VORBISFILE INTERFACE IMPORTED)
+target_link_libraries(PkgConfig::SOUND_VORBISFILE INTERFACE Vorbis::vorbisfile)
