@@ -17,6 +17,7 @@ namespace {
 constexpr GLenum kBlendDestinationRgb = 0x80C8;
 constexpr GLenum kBlendSourceRgb = 0x80C9;
 constexpr GLint kClampToEdge = 0x812F;
+constexpr GLenum kGenerateMipmapHint = 0x8192;
 
 // What the layer knows of a capability it tracks.
 enum class Known : int8_t { Unknown, Off, On };
@@ -397,6 +398,12 @@ void DisableClientState(GLenum array) {
     if (array == GL_TEXTURE_COORD_ARRAY) layer.texCoordArray = false;
     glDisableClientState(array);
 }
+
+void Hint(GLenum target, GLenum mode) {
+    if (target == kGenerateMipmapHint) glHint(target, mode);
+}
+
+void ShadeModel(GLenum) {}
 
 void Color3f(GLfloat red, GLfloat green, GLfloat blue) { Color4f(red, green, blue, 1.0f); }
 

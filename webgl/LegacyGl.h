@@ -31,7 +31,9 @@ void Disable(GLenum capability);
 GLboolean IsEnabled(GLenum capability);
 void EnableClientState(GLenum array);
 void DisableClientState(GLenum array);
+// Only the hint that WebGL knows (mipmap generation) reaches the GL.
 void Hint(GLenum target, GLenum mode);
+// Nothing: the emulation always shades smoothly, and has no flat shading.
 void ShadeModel(GLenum mode);
 
 void Color3f(GLfloat red, GLfloat green, GLfloat blue);

@@ -16,6 +16,8 @@
 #define glIsEnabled(capability) webgl::IsEnabled(capability)
 #define glEnableClientState(array) webgl::EnableClientState(array)
 #define glDisableClientState(array) webgl::DisableClientState(array)
+#define glHint(target, mode) webgl::Hint(target, mode)
+#define glShadeModel(mode) webgl::ShadeModel(mode)
 #define glColor3f(r, g, b) webgl::Color3f(r, g, b)
 #define glColor4f(r, g, b, a) webgl::Color4f(r, g, b, a)
 #define glTexGeni(coordinate, name, mode) webgl::TexGeni(coordinate, name, mode)
