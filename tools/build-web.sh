@@ -22,24 +22,29 @@
 # The program build is build-web/. Safe to run again: it rebuilds only what
 # is out of date.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-repo=$PWD
 
 usage() {
-  echo "usage: tools/build-web.sh [--show DIR] [--out DIR]" >&2
-  exit 2
+  echo "usage: tools/build-web.sh [--show DIR] [--out DIR]"
 }
 
-show=$repo
-out=dist/show-web
+# The folders as given, from where the script was started.
+show=$(dirname "$0")/..
+out=$(dirname "$0")/../dist/show-web
 while (($#)); do
   case $1 in
+    -h | --help)
+      usage
+      exit 0
+      ;;
     --show | --out)
-      (($# >= 2)) || usage
+      (($# >= 2)) || { usage >&2; exit 2; }
       if [[ $1 == --show ]]; then show=$2; else out=$2; fi
       shift 2
       ;;
-    *) usage ;;
+    *)
+      usage >&2
+      exit 2
+      ;;
   esac
 done
 if [[ ! -f $show/data/script.txt ]]; then
@@ -47,7 +52,17 @@ if [[ ! -f $show/data/script.txt ]]; then
     "the one that holds data/ (demo-new makes one)" >&2
   exit 1
 fi
+# The page replaces an earlier page there, and nothing else.
+if [[ -e $out && ! -f $out/demo.wasm && -n $(ls -A "$out" 2> /dev/null || echo file) ]]; then
+  echo "build-web: $out holds something other than a page that build-web made;" \
+    "give --out an empty or new folder" >&2
+  exit 1
+fi
 show=$(cd "$show" && pwd)
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+cd "$(dirname "$0")/.."
+repo=$PWD
 
 tools/install-packages.sh cmake make patch xz-utils bzip2 emscripten
 # emscripten's tools find acorn there when node is not Debian's own.
@@ -110,11 +125,10 @@ emcmake cmake -S . -B build-web -DSHOW_WEB_DEPS="$deps" -DCMAKE_BUILD_TYPE=Relea
 rm -f build-web.configure.log
 cmake --build build-web -j"$(nproc)" --target demo-web
 
-rm -rf "$out"
-mkdir -p "$out"
+rm -rf "${out:?}"/*
 cp build-web/demo.js build-web/demo.wasm tools/web/index.html tools/web/README.txt "$out/"
 # The show's data/ as the program's data/, in a package of its own: the
-# same program plays any show.
-python3 /usr/share/emscripten/tools/file_packager.py "$out/demo.data" --preload "$show/data@/data" \
-  --js-output="$out/demo.data.js" > /dev/null
+# same program plays any show. (The packer reads an @ in a path as @@.)
+python3 /usr/share/emscripten/tools/file_packager.py "$out/demo.data" --preload "${show//@/@@}/data@/data" \
+  --js-output="$out/demo.data.js" > build-web/pack.log 2>&1 || { cat build-web/pack.log; exit 1; }
 echo "build-web: $(du -sh "$out" | cut -f1) in $out ($show/data)"

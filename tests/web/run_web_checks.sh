@@ -68,6 +68,12 @@ python3 tests/web/page_check.py "$site/new/" "$work/shots" end ||
   fail "the new show does not play to its End"
 python3 tests/web/page_check.py "$site/broken/" "$work/shots" boxes "$work/boxes.txt" ||
   fail "the boxes of a show with an error"
+for shot in playing playing-again new-show; do
+  [[ -f $work/shots/$shot.png ]] || continue
+  mean=$("$probe" mean "$work/shots/$shot.png")
+  echo "$shot.png: mean brightness $mean"
+  awk -v mean="$mean" 'BEGIN { exit !(mean >= 2) }' || fail "the frames of $shot.png are black"
+done
 
 # The pebble arriving, the swarm (which reflects the frames before it) and
 # the sphere-mapped pebble with a card: times of the 60 fps grid.
