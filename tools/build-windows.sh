@@ -9,14 +9,15 @@
 #                                    run under Wine (tests/windows/)
 #
 # SDL2, SDL2_mixer, libpng, libogg and libvorbis (for demo-new's music) are
-# built from Debian's source packages of the versions pinned below, fetched with apt-get from the Debian archive this
-# machine uses and checked against tools/windows/sources.sha256; Debian's
-# patches are applied. zlib is Debian's cross-built package, GoogleTest the
-# source that libgtest-dev installs. They are built once into a cache
-# outside the tree (SHOW_WINDOWS_CACHE, default ~/.cache/show-windows), in a
-# folder named after their versions, and reused while it is there. The
-# machine's own apt set-up is left alone: apt reads and writes only its own
-# source list and package lists in the cache.
+# built from Debian's source packages of the versions pinned below, fetched
+# with apt-get from the Debian archive this machine uses and checked against
+# tools/windows/sources.sha256; Debian's patches are applied
+# (tools/debian-libraries.sh). zlib is Debian's cross-built package,
+# GoogleTest the source that libgtest-dev installs. They are built once into
+# a cache outside the tree (SHOW_WINDOWS_CACHE, default
+# ~/.cache/show-windows), in a folder named after their versions, and reused
+# while it is there. The machine's own apt set-up is left alone: apt reads
+# and writes only its own source list and package lists in the cache.
 #
 # The program build is build-windows/. Safe to run again: it rebuilds only
 # what is out of date.
@@ -36,6 +37,7 @@ esac
 
 tools/install-packages.sh cmake make patch xz-utils zip \
   g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev libgtest-dev libstb-dev
+source tools/debian-libraries.sh
 
 # Debian source package and version of each library. A new version needs
 # its archives' sums in tools/windows/sources.sha256 and a new cache folder,
@@ -58,59 +60,15 @@ mingw_root=/usr/x86_64-w64-mingw32
 build_library() {
   local source=$1
   shift
-  cmake -S "$source" -B "$source/build-windows" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps.partial" \
-    -DSHOW_WINDOWS_DEPS="$deps.partial" "$@" > "$source/configure.log" ||
-    { cat "$source/configure.log"; return 1; }
-  cmake --build "$source/build-windows" -j"$jobs" > "$source/build.log" ||
-    { tail -n 50 "$source/build.log"; return 1; }
-  cmake --install "$source/build-windows" > /dev/null
+  build_cmake_library "$source" build-windows cmake -S . -B build-windows \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$deps.partial" -DSHOW_WINDOWS_DEPS="$deps.partial" "$@"
 }
 
 build_dependencies() {
   local work=$cache_root/work
   rm -rf "$work" "$deps.partial"
-  mkdir -p "$work/lists/partial" "$work/src"
-
-  # One deb-src line for each archive and suite that the machine installs
-  # from, in a source list of our own.
-  apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Identifier: Packages' |
-    sort -u | sed 's/^/deb-src /' > "$work/sources.list"
-  local apt_options=(
-    -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
-    -o Dir::State::Lists="$work/lists" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
-  # The cache may lie where apt's own download user cannot reach it.
-  if [[ $(id -u) == 0 ]]; then apt_options+=(-o APT::Sandbox::User=root); fi
-  echo "build-windows: fetching ${SOURCES[*]}"
-  apt-get "${apt_options[@]}" -q update > "$work/update.log" || { cat "$work/update.log"; return 1; }
-  (cd "$work/src" && apt-get "${apt_options[@]}" -q source --download-only "${SOURCES[@]}") \
-    > "$work/source.log" 2>&1 || {
-    cat "$work/source.log"
-    echo "build-windows: the pinned source packages could not be fetched; if the archive has" \
-      "newer ones, update SOURCES in $0 and the sums in tools/windows/sources.sha256" >&2
-    return 1
-  }
-  (cd "$work/src" && sha256sum --check --strict --quiet "$repo/tools/windows/sources.sha256") || {
-    echo "build-windows: a source archive does not match tools/windows/sources.sha256" >&2
-    return 1
-  }
-
-  # Each upstream tree with Debian's packaging and patches.
-  local orig package tree patch
-  for orig in "$work"/src/*.orig.tar.*; do
-    package=$(basename "$orig")
-    package=${package%%_*}
-    tree=$work/src/$package
-    mkdir "$tree"
-    tar -xf "$orig" -C "$tree" --strip-components=1
-    tar -xf "$work/src/$package"_*.debian.tar.xz -C "$tree"
-    if [[ -f $tree/debian/patches/series ]]; then
-      while read -r patch _; do
-        [[ -z $patch || $patch == \#* ]] && continue
-        patch -d "$tree" -p1 --quiet --forward < "$tree/debian/patches/$patch"
-      done < "$tree/debian/patches/series"
-    fi
-  done
+  fetch_debian_sources "$work" "$repo/tools/windows/sources.sha256" "${SOURCES[@]}"
 
   echo "build-windows: building SDL2 (a few minutes)"
   # Only the parts the show uses: video, events, timer, audio, threads.
@@ -140,16 +98,7 @@ build_dependencies() {
   rm -rf "$work"
 }
 
-mkdir -p "$cache_root"
-(
-  # One build of the libraries at a time, however many checkouts ask.
-  flock 9
-  if [[ ! -d $deps ]]; then
-    started=$SECONDS
-    build_dependencies
-    echo "build-windows: libraries built in $((SECONDS - started)) s into $deps"
-  fi
-) 9> "$cache_root/lock"
+build_libraries_once "$cache_root" "$deps" build-windows build_dependencies
 
 programs=(demo demo-preview demo-capture demo-check model-info demo-new)
 build=(--target "${programs[@]}")

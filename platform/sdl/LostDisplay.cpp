@@ -1,9 +1,9 @@
 #include "platform/sdl/LostDisplay.h"
 
-#if defined(_WIN32)
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
 
-// Windows has no display connection to lose: the windows go with the
-// program.
+// Windows and web pages have no display connection to lose: the windows go
+// with the program.
 void EndAtOnceWhenTheDisplayIsLost() {}
 
 #else

@@ -114,7 +114,11 @@ struct SdlWindowSystem::State {
         if (request.style == WindowStyle::Popup) {
             flags |= SDL_WINDOW_FULLSCREEN;
         } else {
+#if !defined(__EMSCRIPTEN__)
+            // In a web page the canvas keeps the window's size in pixels
+            // and the page scales it.
             flags |= SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
         }
         window = SDL_CreateWindow(request.title.c_str(), request.left, request.top,
                                   request.clientWidth, request.clientHeight, flags);
@@ -216,7 +220,7 @@ bool SdlWindowSystem::DeleteContext() {
 const char* SdlWindowSystem::PlatformExtensions() {
     if (!state->window) return nullptr;
     SDL_SysWMinfo info;
-    const bool known = WindowSystemInfo(state->window, info);
+    [[maybe_unused]] const bool known = WindowSystemInfo(state->window, info);
 #if defined(SDL_VIDEO_DRIVER_X11)
     if (known && info.subsystem == SDL_SYSWM_X11) {
         using QueryGlx = const char* (*)(void*, int);
