@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);
         SdlSoundDecoder soundDecoder;
-        TimelineStrip timeline(session, host.Script(), window, &soundDecoder, scriptPath);
+        TimelineStrip timeline(session, host.Script(), window, &soundDecoder);
         OverlayStack overlays(timeline, hud);
 
         SdlMessageQueue queue;

@@ -21,7 +21,7 @@ PreviewStack::PreviewStack(GlWindow& window) : toolkit(window), held(window) {
         PreviewServices{*host, previewMusic, systemClock, frameClock, *reloader});
     show = std::make_unique<PreviewShow>(*host, *session, held);
     hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);
-    timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder, "data/script.txt");
+    timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder);
     overlays = std::make_unique<OverlayStack>(*timeline, *hud);
 }
 
