@@ -54,6 +54,7 @@
 #include "support/Doubles.h"
 #include "textures/TextureRegistry.h"
 #include "textures/gl/PngUpload.h"
+#include "time/PlayHead.h"
 
 namespace {
 
@@ -201,8 +202,8 @@ BENCHMARK(HostFrame)->Iterations(kTimedFrames)->Unit(benchmark::kMicrosecond);
 // --- Replay -----------------------------------------------------------------------
 
 // The shipped show's timeline and effects replayed from the start to the
-// last frame before its End at 60 fps, as DemoHost::PlayUpTo does it before
-// drawing the lead-in (both of its replays).
+// last frame before its End at 60 fps, as a seek does it before drawing the
+// warm-up (both of its replays).
 void ReplayToEnd(benchmark::State& state) {
     HeadlessHostServices doubles;
     auto host = std::make_unique<DemoHost>(doubles.Services("data/script.txt"));
@@ -212,11 +213,12 @@ void ReplayToEnd(benchmark::State& state) {
         state.SkipWithError("the show did not start (run from the repository root)");
         return;
     }
-    const FrameGrid grid(host->Script().StartPosition(), 60);
-    const uint64_t last = grid.FirstAtOrAfter(host->Script().EndTime()) - 1;
-    for (auto _ : state) benchmark::DoNotOptimize(host->ReplayLeadingUpTo(grid, last));
+    PlayHead head(*host, 60);
+    const uint64_t last = head.Grid().FirstAtOrAfter(host->Script().EndTime()) - 1;
+    uint64_t warmUp = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(head.ReplayToWarmUp(last, warmUp));
     state.counters["replayed_frames"] = static_cast<double>(last);
-    if (host->Script().Now() < grid.TimeOf(last - DemoHost::MostLeadInFrames(grid) - 1)) {
+    if (host->Now() < head.Grid().TimeOf(last - PlayHead::MostWarmUpFrames(60) - 1)) {
         state.SkipWithError("the replay did not reach the end");
     }
 }
@@ -427,8 +429,10 @@ void WholeShowFrames(benchmark::State& state) {
         state.SkipWithError("the model or the pictures could not be read (run from the repository root)");
         return;
     }
+    DemoHost& host = show.Host();
+    const auto showFrame = [&host] { host.FrameTo(host.Now() + kShowFrameMs); };
     for (int i = 0; i < kShowWarmUpFrames; ++i) {
-        show.Frame(kShowFrameMs);
+        showFrame();
         raw.Draw(kShowFrameMs);
     }
     glFinish();
@@ -436,9 +440,9 @@ void WholeShowFrames(benchmark::State& state) {
     FrameTimes showTimes, rawTimes;
     bool showFirst = true;
     for (auto _ : state) {
-        if (showFirst) TimeFrame(showTimes, [&] { show.Frame(kShowFrameMs); });
+        if (showFirst) TimeFrame(showTimes, showFrame);
         TimeFrame(rawTimes, [&] { raw.Draw(kShowFrameMs); });
-        if (!showFirst) TimeFrame(showTimes, [&] { show.Frame(kShowFrameMs); });
+        if (!showFirst) TimeFrame(showTimes, showFrame);
         showFirst = !showFirst;
     }
     const double frames = static_cast<double>(state.iterations());

@@ -19,8 +19,3 @@ bool OfflineShow::Init() {
     initialised = host->Init() == 0;
     return initialised;
 }
-
-bool OfflineShow::Frame(uint32_t dt) {
-    clock.Advance(dt);
-    return host->Frame() == frame_result::kShowOver;
-}

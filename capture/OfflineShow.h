@@ -1,8 +1,9 @@
-// The whole show, played frame by frame against a stepped clock instead of
-// the system clock: the real host, the five effects and the loading screen,
-// drawing into whatever GL context is current. Each frame is exactly as long
-// as its caller says, however long it takes to draw, so the same frames come
-// out on every run. The capture tool and the golden-frame tests use it.
+// The whole show told each frame's time instead of reading the system
+// clock: the real host, the five effects and the loading screen, drawing
+// into whatever GL context is current. Each frame is exactly as long as its
+// caller says, however long it takes to draw (a play head, time/PlayHead.h,
+// draws the frames of a grid), so the same frames come out on every run.
+// The capture tool and the golden-frame tests use it.
 #pragma once
 
 #include <cstdint>
@@ -12,13 +13,13 @@
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
 #include "demo/LoadingScreen.h"
-#include "demo/SteppedClock.h"
 #include "effects/ShowEffects.h"
 #include "platform/MessageBoxes.h"
 #include "render/RenderToolkit.h"
 #include "render/ViewportSize.h"
 #include "render/WindowSurface.h"
 #include "textures/gl/GlTextures.h"
+#include "time/InstantClock.h"
 
 class OfflineShow {
 public:
@@ -37,21 +38,11 @@ public:
     // False when it fails (the reasons have gone to the message boxes).
     bool Init();
 
-    // Moves the clock by `dt` ms and draws one frame; true once the show
-    // is over.
-    bool Frame(uint32_t dt);
-
-    // Brings the started show to just before frame `frame` of `grid`, as if
-    // it had played every frame before (DemoHost::PlayUpTo); Frame with
-    // grid.StepTo(frame) then draws it.
-    void PlayUpTo(const FrameGrid& grid, uint64_t frame) { host->PlayUpTo(grid, frame); }
-
     DemoHost& Host() { return *host; }
     ShowEffects& Effects() { return effects; }
-    uint32_t Now() { return host->Script().Now(); }
 
 private:
-    SteppedClock clock;
+    InstantClock clock;
     GlTextureFactory textureFactory;
     LoadingScreenFactory loadingViews;
     GlFrameHooks frameHooks;

@@ -24,10 +24,9 @@
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
 #include "demo/LoadingScreen.h"
-#include "demo/SteppedClock.h"
 #include "effects/ShowEffects.h"
-#include "platform/ConsoleMessageBoxes.h"
 #include "platform/CommandLine.h"
+#include "platform/ConsoleMessageBoxes.h"
 #include "platform/RegularFile.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -45,6 +44,7 @@
 #include "render/RenderToolkit.h"
 #include "script/ScriptReader.h"
 #include "textures/gl/GlTextures.h"
+#include "time/InstantClock.h"
 
 namespace {
 
@@ -111,11 +111,12 @@ int main(int argc, char** argv) {
     }
 
     SdlClock systemClock;
-    SteppedClock frameClock;
+    // The host is told each frame's time; its waits pass at once.
+    InstantClock showClock;
     GlTextureFactory textureFactory;
     LoadingScreenFactory loadingViews(window, window, systemClock);
     GlFrameHooks frameHooks;
-    HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
+    HostServices services{showClock, music, messages, textureFactory, loadingViews, frameHooks};
     services.toolkit = &toolkit;
     services.problems = stderr;
     services.scriptPath = scriptPath;
@@ -129,7 +130,7 @@ int main(int argc, char** argv) {
 
         KaSoundsPreviewMusic previewMusic(music);
         ScriptReloader reloader(scriptPath, host.Textures(), stderr);
-        PreviewServices previewServices{host, previewMusic, systemClock, frameClock, reloader};
+        PreviewServices previewServices{host, previewMusic, systemClock, reloader};
         previewServices.startupProblems = &messages.Texts();
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);

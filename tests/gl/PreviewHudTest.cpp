@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "gl/GlTestContext.h"
-#include "demo/FrameGrid.h"
 #include "gl/PreviewStack.h"
 #include "render/TextOverlay.h"
 #include "support/AllocationCounter.h"
+#include "time/FrameGrid.h"
 
 namespace {
 

@@ -11,14 +11,14 @@ bool ToneDecoder::DecodeFile(const char*, DecodedSound& sound, std::string&) {
 }
 
 PreviewStack::PreviewStack(GlWindow& window) : toolkit(window), held(window) {
-    HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
+    HostServices services{showClock, music, messages, textureFactory, loadingViews, frameHooks};
     services.toolkit = &toolkit;
     services.stopOnScriptErrors = false;
     host = std::make_unique<DemoHost>(services);
     effects.RegisterWith(*host);
     reloader = std::make_unique<ScriptReloader>("data/script.txt", host->Textures());
     session = std::make_unique<PreviewSession>(
-        PreviewServices{*host, previewMusic, systemClock, frameClock, *reloader});
+        PreviewServices{*host, previewMusic, systemClock, *reloader});
     show = std::make_unique<PreviewShow>(*host, *session, held);
     hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);
     timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder);

@@ -14,7 +14,6 @@
 #include "demo/DemoHost.h"
 #include "demo/FrameHooks.h"
 #include "demo/NullLoadingView.h"
-#include "demo/SteppedClock.h"
 #include "effects/ShowEffects.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "preview/HudOverlay.h"
@@ -28,6 +27,7 @@
 #include "render/RenderToolkit.h"
 #include "support/Doubles.h"
 #include "textures/gl/GlTextures.h"
+#include "time/InstantClock.h"
 
 class SilentMusic : public PreviewMusic {
 public:
@@ -56,7 +56,7 @@ public:
     void Frame(bool withOverlays);
 
     ManualClock systemClock;
-    SteppedClock frameClock;
+    InstantClock showClock;
     RecordingMusicPlayer music;
     SilentMusic previewMusic;
     ConsoleMessageBoxes messages{nullptr};
