@@ -21,10 +21,6 @@
 #include "app/RunLoop.h"
 #include "app/WindowProcedure.h"
 #include "audio/KaSounds.h"
-#include "demo/DemoHost.h"
-#include "demo/FrameHooks.h"
-#include "demo/LoadingScreen.h"
-#include "effects/ShowEffects.h"
 #include "platform/CommandLine.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/RegularFile.h"
@@ -41,10 +37,8 @@
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
 #include "render/HeldPicture.h"
-#include "render/RenderToolkit.h"
 #include "script/ScriptReader.h"
-#include "textures/gl/GlTextures.h"
-#include "time/InstantClock.h"
+#include "show/ShowAssembly.h"
 
 namespace {
 
@@ -100,7 +94,6 @@ int main(int argc, char** argv) {
     GlWindow window(windowSystem, messages);
     SdlMixerAudio audio;
     KaSounds music(audio, messages);
-    RenderToolkit toolkit(window);
 
     WindowSettings settings;
     settings.title = "Demo preview";
@@ -111,22 +104,18 @@ int main(int argc, char** argv) {
     }
 
     SdlClock systemClock;
-    // The host is told each frame's time; its waits pass at once.
-    InstantClock showClock;
-    GlTextureFactory textureFactory;
-    LoadingScreenFactory loadingViews(window, window, systemClock);
-    GlFrameHooks frameHooks;
-    HostServices services{showClock, music, messages, textureFactory, loadingViews, frameHooks};
-    services.toolkit = &toolkit;
-    services.problems = stderr;
-    services.scriptPath = scriptPath;
-    services.stopOnScriptErrors = false;
+    // The loading screen fades by the system clock; the host is told each
+    // frame's time.
+    ShowSetup setup{window, window, music, messages};
+    setup.systemClock = &systemClock;
+    setup.scriptPath = scriptPath;
+    setup.stopOnScriptErrors = false;
+    setup.problems = stderr;
 
     int32_t result = 0;
     {
-        DemoHost host(services);
-        ShowEffects effects;
-        effects.RegisterWith(host);
+        ShowAssembly assembly(setup);
+        DemoHost& host = assembly.Host();
 
         KaSoundsPreviewMusic previewMusic(music);
         ScriptReloader reloader(scriptPath, host.Textures(), stderr);

@@ -10,12 +10,20 @@ bool ToneDecoder::DecodeFile(const char*, DecodedSound& sound, std::string&) {
     return true;
 }
 
-PreviewStack::PreviewStack(GlWindow& window) : toolkit(window), held(window) {
-    HostServices services{showClock, music, messages, textureFactory, loadingViews, frameHooks};
-    services.toolkit = &toolkit;
-    services.stopOnScriptErrors = false;
-    host = std::make_unique<DemoHost>(services);
-    effects.RegisterWith(*host);
+namespace {
+
+ShowSetup PreviewSetup(GlWindow& window, MusicPlayer& music, MessageBoxes& boxes, LoadingViewFactory& loadingViews) {
+    ShowSetup setup{window, window, music, boxes};
+    setup.stopOnScriptErrors = false;
+    setup.loadingViews = &loadingViews;
+    return setup;
+}
+
+}  // namespace
+
+PreviewStack::PreviewStack(GlWindow& window)
+    : assembly(PreviewSetup(window, music, messages, loadingViews)), held(window) {
+    host = &assembly.Host();
     reloader = std::make_unique<ScriptReloader>("data/script.txt", host->Textures());
     session = std::make_unique<PreviewSession>(
         PreviewServices{*host, previewMusic, systemClock, *reloader});
