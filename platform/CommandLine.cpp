@@ -41,3 +41,18 @@ bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program
     }
     return false;
 }
+
+int WriteOneOutputMain(int argc, char** argv, const char* program, const char* usage,
+                       const std::function<bool(const char* output, std::string& error)>& write) {
+    if (AnswerHelpOrVersion(argc, argv, program, usage)) return 0;
+    if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    std::string error;
+    if (!write(argv[1], error)) {
+        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+        return 1;
+    }
+    return 0;
+}

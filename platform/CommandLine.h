@@ -3,6 +3,9 @@
 // show's version ("demo-check 1.0.0"). Both end the program with status 0.
 #pragma once
 
+#include <functional>
+#include <string>
+
 // The show's version, as CMake's project() gives it.
 const char* ShowVersion();
 
@@ -10,3 +13,12 @@ const char* ShowVersion();
 // --version.
 bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program,
                          const char* usage);
+
+// The main of a program that writes one thing to the path it is given (the
+// content generators, demo-new): --help and --version, then exactly one
+// argument, not empty and no option, which `write` writes, or says why not
+// in `error`. Exit status: 0 when written, 1 when `write` failed (its error
+// on standard error after the program's name), 2 for wrong arguments (the
+// usage on standard error).
+int WriteOneOutputMain(int argc, char** argv, const char* program, const char* usage,
+                       const std::function<bool(const char* output, std::string& error)>& write);
