@@ -22,9 +22,11 @@ grep -Eq '^demo-check [0-9]+\.[0-9]+' "$work/out" || fail "--version prints: $(c
 # Four billion frames: only a signal ends this run.
 printf '#0.0 Set scene.0.RUN\n' > "$work/script.txt"
 for signal in HUP INT TERM; do
-  "$checker" --play 1 4000000000 "$work/script.txt" > /dev/null 2>&1 &
+  "$checker" --play 1 4000000000 "$work/script.txt" > "$work/play" 2>&1 &
   pid=$!
-  sleep 0.5
+  # Its first line comes after it has set up its signal handlers; a signal
+  # before then would find an ignored one (as a background job's SIGINT is).
+  for _ in $(seq 100); do [[ -s $work/play ]] && break; sleep 0.1; done
   kill -s "$signal" "$pid"
   # A clean stop is quick; a hang is a failure, not a stuck test.
   for _ in $(seq 50); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
