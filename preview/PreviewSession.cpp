@@ -26,6 +26,7 @@ void PreviewSession::Begin() {
                             services.startupProblems ? *services.startupProblems : kNoProblems);
     const uint32_t system = services.systemClock.Milliseconds();
     keeper.Reset(Script().Now(), system);
+    frameTime = Script().Now();
     lastPoll = system;
     lastFrame = system;
     fpsWindowStart = system;
