@@ -1,31 +1,30 @@
 // The show's program: wires the platform layer to the show's logic, asks the
-// startup question, assembles the demo host and plays it in the run loop.
+// startup question, assembles the show (show/ShowAssembly.h) and plays it in
+// the run loop.
 // It reads data/ from the working directory and exits with 0. It answers
 // --help and --version and ignores every other argument.
 #include <cstdio>
 #include <string>
 
 #include "app/GlWindow.h"
+#include "app/Keyboard.h"
 #include "app/ProgramEntry.h"
-#include "app/ProgramObjects.h"
 #include "app/RunLoop.h"
 #include "app/WindowProcedure.h"
 #include "audio/KaSounds.h"
-#include "demo/DemoHost.h"
-#include "demo/FrameHooks.h"
-#include "demo/LoadingScreen.h"
-#include "effects/ShowEffects.h"
 #include "platform/CommandLine.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "render/RenderToolkit.h"
-#include "textures/gl/GlTextures.h"
+#include "show/ShowAssembly.h"
 
 namespace {
 
-// SDL comes up first so that every program-wide object may use it, and goes
-// down after the last of them.
+// The program-wide objects, built before main runs in the order window,
+// keyboard, music player, render toolkit, and destroyed after it returns in
+// the reverse order, the window last. SDL comes up first so that every one
+// of them may use it, and goes down after the last of them.
 struct ProgramWide {
     SdlSystem sdl;
     bool platformStarted = sdl.Start();
@@ -43,11 +42,6 @@ struct ProgramWide {
 ProgramWide programWide;
 
 }  // namespace
-
-GlWindow& GetWindow() { return programWide.window; }
-Keyboard& GetKeyboard() { return programWide.keyboard; }
-MusicPlayer& GetMusicPlayer() { return programWide.music; }
-RenderToolkit* GetRenderToolkit() { return &programWide.toolkit; }
 
 constexpr const char* kUsage =
     "usage: demo\n"
@@ -75,24 +69,20 @@ int main(int argc, char** argv) {
     }
 
     SdlClock clock;
-    GlTextureFactory textureFactory;
-    LoadingScreenFactory loadingViews(programWide.window, programWide.window, clock);
-    GlFrameHooks frameHooks;
-    HostServices services{clock, GetMusicPlayer(), boxes, textureFactory, loadingViews, frameHooks};
-    services.toolkit = GetRenderToolkit();
+    ShowSetup setup{programWide.window, programWide.window, programWide.music, boxes};
+    setup.systemClock = &clock;
+    setup.live = true;
+    setup.toolkit = &programWide.toolkit;
     // Why the show could not start, and which files it could not load, go
     // to standard error beside the boxes.
-    services.problems = stderr;
+    setup.problems = stderr;
 
     {
-        DemoHost host(services);
-        ShowEffects effects;
-        effects.RegisterWith(host);
-
+        ShowAssembly show(setup);
         SdlMessageQueue queue;
-        WindowProcedure procedure(GetKeyboard(), GetWindow(), queue);
-        RunLoopServices loop{queue, procedure, GetKeyboard(), GetWindow()};
-        const int32_t result = Run(host, run_flags::kEscapeEnds, loop);
+        WindowProcedure procedure(programWide.keyboard, programWide.window, queue);
+        RunLoopServices loop{queue, procedure, programWide.keyboard, programWide.window};
+        const int32_t result = Run(show.Host(), run_flags::kEscapeEnds, loop);
         ReportRunResult(boxes, result);
     }
     return 0;

@@ -14,11 +14,11 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "model/Model.h"
 #include "support/ChunkWriter.h"
 
@@ -130,21 +130,6 @@ void Assimp(benchmark::State& state) {
 }
 BENCHMARK(Assimp)->Unit(benchmark::kMillisecond);
 
-// Shows the runs as usual and keeps each benchmark's real time per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            // With repetitions, the mean stands for the benchmark.
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
-            timePerIteration[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> timePerIteration;  // milliseconds
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,13 +139,13 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const auto ours = reporter.timePerIteration.find("OurLoader");
-    if (ours == reporter.timePerIteration.end() || ours->second <= 0) return 0;
+    const double ours = MicrosOf(reporter.realMicros, "OurLoader");
+    if (ours <= 0) return 0;
     std::printf("\nTime of each reader as a multiple of our loader's (same file, same run):\n");
     for (const char* other : {"Lib3ds", "Assimp"}) {
-        const auto found = reporter.timePerIteration.find(other);
-        if (found != reporter.timePerIteration.end()) std::printf("  %-7s %6.2fx\n", other, found->second / ours->second);
+        const double theirs = MicrosOf(reporter.realMicros, other);
+        if (theirs >= 0) std::printf("  %-7s %6.2fx\n", other, theirs / ours);
     }
-    std::printf("  our loader: %.1f ns per vertex\n", ours->second * 1e6 / kVertexCount);
+    std::printf("  our loader: %.1f ns per vertex\n", ours * 1e3 / kVertexCount);
     return 0;
 }

@@ -41,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "RawGlFrame.h"
 #include "app/GlWindow.h"
 #include "capture/OfflineShow.h"
@@ -54,6 +55,7 @@
 #include "support/Doubles.h"
 #include "textures/TextureRegistry.h"
 #include "textures/gl/PngUpload.h"
+#include "time/PlayHead.h"
 
 namespace {
 
@@ -201,8 +203,8 @@ BENCHMARK(HostFrame)->Iterations(kTimedFrames)->Unit(benchmark::kMicrosecond);
 // --- Replay -----------------------------------------------------------------------
 
 // The shipped show's timeline and effects replayed from the start to the
-// last frame before its End at 60 fps, as DemoHost::PlayUpTo does it before
-// drawing the lead-in (both of its replays).
+// last frame before its End at 60 fps, as a seek does it before drawing the
+// warm-up (both of its replays).
 void ReplayToEnd(benchmark::State& state) {
     HeadlessHostServices doubles;
     auto host = std::make_unique<DemoHost>(doubles.Services("data/script.txt"));
@@ -212,11 +214,12 @@ void ReplayToEnd(benchmark::State& state) {
         state.SkipWithError("the show did not start (run from the repository root)");
         return;
     }
-    const FrameGrid grid(host->Script().StartPosition(), 60);
-    const uint64_t last = grid.FirstAtOrAfter(host->Script().EndTime()) - 1;
-    for (auto _ : state) benchmark::DoNotOptimize(host->ReplayLeadingUpTo(grid, last));
+    PlayHead head(*host, 60);
+    const uint64_t last = head.Grid().FirstAtOrAfter(host->Script().EndTime()) - 1;
+    uint64_t warmUp = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(head.ReplayToWarmUp(last, warmUp));
     state.counters["replayed_frames"] = static_cast<double>(last);
-    if (host->Script().Now() < grid.TimeOf(last - DemoHost::MostLeadInFrames(grid) - 1)) {
+    if (host->Now() < head.Grid().TimeOf(last - PlayHead::MostWarmUpFrames(60) - 1)) {
         state.SkipWithError("the replay did not reach the end");
     }
 }
@@ -427,8 +430,10 @@ void WholeShowFrames(benchmark::State& state) {
         state.SkipWithError("the model or the pictures could not be read (run from the repository root)");
         return;
     }
+    DemoHost& host = show.Host();
+    const auto showFrame = [&host] { host.FrameTo(host.Now() + kShowFrameMs); };
     for (int i = 0; i < kShowWarmUpFrames; ++i) {
-        show.Frame(kShowFrameMs);
+        showFrame();
         raw.Draw(kShowFrameMs);
     }
     glFinish();
@@ -436,9 +441,9 @@ void WholeShowFrames(benchmark::State& state) {
     FrameTimes showTimes, rawTimes;
     bool showFirst = true;
     for (auto _ : state) {
-        if (showFirst) TimeFrame(showTimes, [&] { show.Frame(kShowFrameMs); });
+        if (showFirst) TimeFrame(showTimes, showFrame);
         TimeFrame(rawTimes, [&] { raw.Draw(kShowFrameMs); });
-        if (!showFirst) TimeFrame(showTimes, [&] { show.Frame(kShowFrameMs); });
+        if (!showFirst) TimeFrame(showTimes, showFrame);
         showFirst = !showFirst;
     }
     const double frames = static_cast<double>(state.iterations());
@@ -450,58 +455,6 @@ void WholeShowFrames(benchmark::State& state) {
 BENCHMARK(WholeShowFrames)->Iterations(kShowTimedFrames)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // --- Report -----------------------------------------------------------------------
-
-// Shows the runs as usual and keeps, by each run's full name, its CPU and
-// wall (or manual) time per iteration in microseconds, and every run's
-// counters. The goals use CPU time where they can, since the machines these
-// run on are shared; the frame rates and the start-up are wall time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            // With repetitions, the mean stands for the benchmark.
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
-            if (run.run_type == Run::RT_Iteration && run.repetitions > 1) continue;
-            const double toMicro = benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond) /
-                                   benchmark::GetTimeUnitMultiplier(run.time_unit);
-            micros[run.run_name.str()] = run.GetAdjustedCPUTime() * toMicro;
-            realMicros[run.run_name.str()] = run.GetAdjustedRealTime() * toMicro;
-            if (run.counters.count("allocations")) allocations = run.counters.at("allocations").value;
-            for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // Negative when the benchmark did not report.
-    double Micros(const std::string& name) const {
-        const auto found = micros.find(name);
-        return found == micros.end() ? -1.0 : found->second;
-    }
-    std::map<std::string, double> micros;
-    std::map<std::string, double> realMicros;  // wall (or manual) time, same keys
-    // Every benchmark's counters by name (the names differ between
-    // benchmarks): the whole show's frame rates and CPU ms per frame, the
-    // start-up's steps.
-    std::map<std::string, double> counters;
-    double Counter(const std::string& name) const {
-        const auto found = counters.find(name);
-        return found == counters.end() ? -1.0 : found->second;
-    }
-    double allocations = -1.0;
-};
-
-// The time of the run whose name starts with `prefix` (names carry their
-// fixed iteration counts), or -1.
-double MicrosOf(const std::map<std::string, double>& times, const std::string& prefix) {
-    for (const auto& [name, micros] : times) {
-        if (name.rfind(prefix, 0) == 0) return micros;
-    }
-    return -1.0;
-}
-
-double MicrosOf(const RatioReporter& reporter, const std::string& prefix) {
-    return MicrosOf(reporter.micros, prefix);
-}
 
 void PrintGoal(const char* what, double value, const char* unit, double goal) {
     if (value < 0) {

@@ -35,15 +35,11 @@
 
 #include "app/GlWindow.h"
 #include "audio/KaSounds.h"
-#include "demo/DemoHost.h"
-#include "demo/FrameHooks.h"
 #include "demo/LoadingScreen.h"
-#include "effects/ShowEffects.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
-#include "render/RenderToolkit.h"
-#include "textures/gl/GlTextures.h"
+#include "show/ShowAssembly.h"
 
 namespace {
 
@@ -165,7 +161,6 @@ int main(int argc, char** argv) {
     GlWindow window(windowSystem, boxes);
     SdlMixerAudio audio(SoundOutput::Off);
     KaSounds music(audio, boxes);
-    RenderToolkit toolkit(window);
 
     WindowSettings settings;
     settings.width = 800;
@@ -180,17 +175,16 @@ int main(int argc, char** argv) {
     SdlClock systemClock;
     NoWaitClock clock(systemClock);
     LoadingTimes loadingTimes;
-    GlTextureFactory textureFactory;
     CountingSurface countingWindow(window);
     LoadingScreenFactory loadingScreens(countingWindow, window, clock);
     TimedLoadingViews loadingViews(loadingScreens, loadingTimes, countingWindow);
-    GlFrameHooks frameHooks;
-    HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
-    services.toolkit = &toolkit;
+    ShowSetup setup{window, window, music, boxes};
+    setup.systemClock = &clock;
+    setup.live = true;
+    setup.loadingViews = &loadingViews;
 
-    DemoHost host(services);
-    ShowEffects effects;
-    effects.RegisterWith(host);
+    ShowAssembly show(setup);
+    DemoHost& host = show.Host();
     if (host.Init() != 0) {
         std::fprintf(stderr, "startup_probe: the show did not start\n");
         return 1;

@@ -9,7 +9,7 @@ void ReadBackFrame(uint8_t* pixels, int width, int height) {
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }
 
-FrameLoopResult RunFrameLoop(OfflineShow& show, const FrameSchedule& schedule, FrameRing* ring,
+FrameLoopResult RunFrameLoop(PlayHead& head, const FrameSchedule& schedule, FrameRing* ring,
                              int width, int height, ProgressMeter& progress,
                              bool (*stopRequested)()) {
     using Clock = std::chrono::steady_clock;
@@ -26,7 +26,7 @@ FrameLoopResult RunFrameLoop(OfflineShow& show, const FrameSchedule& schedule, F
             result.seconds = elapsed();
             return result;
         }
-        show.Frame(schedule.StepTo(frame));
+        head.DrawFrame();
         if (ring) {
             uint8_t* pixels = ring->Acquire();
             if (!pixels) {

@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "capture/FrameRing.h"
-#include "capture/FrameSchedule.h"
-#include "capture/OfflineShow.h"
 #include "capture/ProgressMeter.h"
+#include "time/FrameSchedule.h"
+#include "time/PlayHead.h"
 
 struct FrameLoopResult {
     uint64_t frames = 0;    // frames drawn and, with a ring, handed over
@@ -22,10 +22,10 @@ struct FrameLoopResult {
 // corner into `pixels` as RGB, bottom row first.
 void ReadBackFrame(uint8_t* pixels, int width, int height);
 
-// Draws the frames of `schedule` with `show`, which has been brought to
-// just before the schedule's first frame (OfflineShow::PlayUpTo). `ring`
-// may be null. `stopRequested`, when given, is asked before each frame; the
-// loop ends there, not completed, once it says so.
-FrameLoopResult RunFrameLoop(OfflineShow& show, const FrameSchedule& schedule, FrameRing* ring,
+// Draws the frames of `schedule` with `head`, which has brought the show to
+// just before the schedule's first frame (PlayHead::SeekTo). `ring` may be
+// null. `stopRequested`, when given, is asked before each frame; the loop
+// ends there, not completed, once it says so.
+FrameLoopResult RunFrameLoop(PlayHead& head, const FrameSchedule& schedule, FrameRing* ring,
                              int width, int height, ProgressMeter& progress,
                              bool (*stopRequested)() = nullptr);

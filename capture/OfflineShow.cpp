@@ -1,26 +1,26 @@
 #include "capture/OfflineShow.h"
 
-OfflineShow::OfflineShow(WindowSurface& window, const ViewportSize& viewport, MusicPlayer& music,
-                         MessageBoxes& boxes, const char* scriptPath)
-    : loadingViews(window, viewport, clock), toolkit(viewport) {
-    HostServices services{clock, music, boxes, textureFactory, loadingViews, frameHooks};
-    services.toolkit = &toolkit;
-    services.problems = stderr;
-    services.scriptPath = scriptPath;
-    host = std::make_unique<DemoHost>(services);
-    effects.RegisterWith(*host);
+namespace {
+
+ShowSetup OfflineSetup(WindowSurface& window, const ViewportSize& viewport, MusicPlayer& music,
+                       MessageBoxes& boxes, const char* scriptPath) {
+    ShowSetup setup{window, viewport, music, boxes};
+    setup.scriptPath = scriptPath;
+    setup.problems = stderr;
+    return setup;
 }
 
+}  // namespace
+
+OfflineShow::OfflineShow(WindowSurface& window, const ViewportSize& viewport, MusicPlayer& music,
+                         MessageBoxes& boxes, const char* scriptPath)
+    : show(OfflineSetup(window, viewport, music, boxes, scriptPath)) {}
+
 OfflineShow::~OfflineShow() {
-    if (initialised) host->Uninit();
+    if (initialised) Host().Uninit();
 }
 
 bool OfflineShow::Init() {
-    initialised = host->Init() == 0;
+    initialised = Host().Init() == 0;
     return initialised;
-}
-
-bool OfflineShow::Frame(uint32_t dt) {
-    clock.Advance(dt);
-    return host->Frame() == frame_result::kShowOver;
 }

@@ -1,29 +1,21 @@
-// The whole show, played frame by frame against a stepped clock instead of
-// the system clock: the real host, the five effects and the loading screen,
-// drawing into whatever GL context is current. Each frame is exactly as long
-// as its caller says, however long it takes to draw, so the same frames come
-// out on every run. The capture tool and the golden-frame tests use it.
+// The whole show told each frame's time instead of reading the system
+// clock (show/ShowAssembly.h): the real host, the five effects and the
+// loading screen, drawing into whatever GL context is current. Each frame
+// is exactly as long as its caller says, however long it takes to draw (a
+// play head, time/PlayHead.h, draws the frames of a grid), so the same
+// frames come out on every run. The capture tool and the golden-frame tests
+// use it.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
-#include "audio/MusicPlayer.h"
-#include "demo/DemoHost.h"
-#include "demo/FrameHooks.h"
-#include "demo/LoadingScreen.h"
-#include "demo/SteppedClock.h"
-#include "effects/ShowEffects.h"
-#include "platform/MessageBoxes.h"
-#include "render/RenderToolkit.h"
-#include "render/ViewportSize.h"
-#include "render/WindowSurface.h"
-#include "textures/gl/GlTextures.h"
+#include "show/ShowAssembly.h"
 
 class OfflineShow {
 public:
     OfflineShow(WindowSurface& window, const ViewportSize& viewport, MusicPlayer& music,
                 MessageBoxes& boxes, const char* scriptPath = "data/script.txt");
+    // Ends the show when it started.
     ~OfflineShow();
 
     OfflineShow(const OfflineShow&) = delete;
@@ -31,32 +23,16 @@ public:
 
     // Starts the show at `startPosition` rather than where the script starts
     // it; call before Init.
-    void StartAt(uint32_t startPosition) { host->OverrideStartPosition(startPosition); }
+    void StartAt(uint32_t startPosition) { Host().OverrideStartPosition(startPosition); }
 
     // The host's start: loading screen, script, effects, music, timeline.
     // False when it fails (the reasons have gone to the message boxes).
     bool Init();
 
-    // Moves the clock by `dt` ms and draws one frame; true once the show
-    // is over.
-    bool Frame(uint32_t dt);
-
-    // Brings the started show to just before frame `frame` of `grid`, as if
-    // it had played every frame before (DemoHost::PlayUpTo); Frame with
-    // grid.StepTo(frame) then draws it.
-    void PlayUpTo(const FrameGrid& grid, uint64_t frame) { host->PlayUpTo(grid, frame); }
-
-    DemoHost& Host() { return *host; }
-    ShowEffects& Effects() { return effects; }
-    uint32_t Now() { return host->Script().Now(); }
+    DemoHost& Host() { return show.Host(); }
+    ShowEffects& Effects() { return show.Effects(); }
 
 private:
-    SteppedClock clock;
-    GlTextureFactory textureFactory;
-    LoadingScreenFactory loadingViews;
-    GlFrameHooks frameHooks;
-    RenderToolkit toolkit;
-    std::unique_ptr<DemoHost> host;
-    ShowEffects effects;  // after the host: destroyed before it
+    ShowAssembly show;
     bool initialised = false;
 };

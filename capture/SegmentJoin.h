@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/FrameSchedule.h"
+#include "time/FrameSchedule.h"
 
 // One video that a join list names: its path (relative names taken from
 // the list's folder, as ffmpeg takes them) and where the list names it

@@ -41,7 +41,7 @@ double NearestOnPath(const std::array<double, 3>& a, const std::array<double, 3>
 }  // namespace
 
 NearestEye NearestEyeToTheModel(const ParsedScript& script) {
-    const TimelineModel timeline(script, {});
+    const TimelineModel timeline(script);
     const auto lane = [&](int32_t scene, ParamKind kind, int32_t index) -> const ParameterLane* {
         const int32_t found = timeline.FindLane(ParameterId{scene, kind, index});
         return found < 0 ? nullptr : &timeline.Lanes()[static_cast<size_t>(found)];

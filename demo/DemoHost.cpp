@@ -73,10 +73,15 @@ int32_t DemoHost::Frame() {
     const uint32_t dt = reading - lastTime;  // right across the clock's wrap
     lastTime = reading;
     PlayFrame(dt, true);
-    return script.IsFinished() ? frame_result::kShowOver : frame_result::kGoOn;
+    return FrameResult();
 }
 
-bool DemoHost::ReplayFrame(uint32_t dt) { return PlayFrame(dt, false); }
+int32_t DemoHost::FrameTo(uint32_t time) {
+    PlayFrame(time - script.Now(), true);
+    return FrameResult();
+}
+
+bool DemoHost::ReplayFrameTo(uint32_t time) { return PlayFrame(time - script.Now(), false); }
 
 bool DemoHost::PlayFrame(uint32_t dt, bool draw) {
     script.Step(dt);
@@ -105,24 +110,6 @@ bool DemoHost::PlayFrame(uint32_t dt, bool draw) {
 void DemoHost::Rewind() {
     script.Rewind();
     for (int32_t i = 0; i < effectCount; ++i) effects[static_cast<size_t>(i)]->Rewind();
-}
-
-uint64_t DemoHost::ReplayLeadingUpTo(const FrameGrid& grid, uint64_t frame) {
-    // A first replay finds the frames to draw: from the last one before
-    // `frame` that needs nothing drawn earlier, at most the longest lead-in.
-    Rewind();
-    const uint64_t most = MostLeadInFrames(grid);
-    uint64_t drawFrom = frame < most ? 0 : frame - most;
-    for (uint64_t n = 0; n < frame; ++n) {
-        if (!ReplayFrame(grid.StepTo(n)) && n > drawFrom) drawFrom = n;
-    }
-    Rewind();
-    for (uint64_t n = 0; n < drawFrom; ++n) ReplayFrame(grid.StepTo(n));
-    return drawFrom;
-}
-
-void DemoHost::PlayUpTo(const FrameGrid& grid, uint64_t frame) {
-    for (uint64_t n = ReplayLeadingUpTo(grid, frame); n < frame; ++n) PlayFrame(grid.StepTo(n), true);
 }
 
 int32_t DemoHost::Uninit() {

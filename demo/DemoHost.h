@@ -5,10 +5,10 @@
 // It is the Application that the run loop drives. Effects are registered in
 // the order they draw in; the first one is script scene 0.
 //
-// Besides playing, it can bring the show to any frame of a frame grid as if
-// it had played there from the start (PlayUpTo): the timeline and every
-// effect are replayed without drawing, and only the last few frames before
-// it are drawn, for what the picture carries from frame to frame.
+// The live show's run loop calls Frame, which reads the millisecond clock.
+// A show told each frame's time instead (the preview, the capture, a
+// replay) calls FrameTo, or ReplayFrameTo to play a frame without drawing
+// it; time/PlayHead.h brings the show to any frame of a frame grid that way.
 #pragma once
 
 #include <array>
@@ -19,7 +19,6 @@
 
 #include "demo/Application.h"
 #include "demo/Effect.h"
-#include "demo/FrameGrid.h"
 #include "script/LoadProgress.h"
 #include "script/ScriptEngine.h"
 #include "textures/TextureRegistry.h"
@@ -89,44 +88,23 @@ public:
     // empty when it did not.
     const std::string& InitProblem() const { return initProblem; }
 
-    // How many frames PlayUpTo draws at most before the frame it leads to:
-    // kLeadInSpan of show time, and no fewer than kFewestLeadInFrames. The
-    // swarm reflects the previous frame's picture, which holds the swarm of
-    // the frame before, and so on. Mostly a copy reflects nothing of the
-    // copies before, but where copies reflect copies, what came before
-    // shows for as long as they stay so placed: in the shipped show at
-    // most 8 frames at 60 fps (133 ms) and 5 at 30 fps (167 ms).
-    static constexpr uint32_t kLeadInSpan = 250;  // ms
-    static constexpr uint64_t kFewestLeadInFrames = 4;
-    static uint64_t MostLeadInFrames(const FrameGrid& grid) {
-        const uint64_t frames = (uint64_t{kLeadInSpan} * grid.Fps() + 999) / 1000;
-        return frames > kFewestLeadInFrames ? frames : kFewestLeadInFrames;
-    }
+    // Plays and draws the frame at show time `time`: one frame of
+    // `time` - Now() ms (unsigned, as the clock's wrap gives it), as Frame
+    // plays the time the clock has moved on. The frame's frame_result.
+    int32_t FrameTo(uint32_t time);
 
-    // Brings the started show to just before frame `frame` of `grid` (whose
-    // origin is the script's start position), exactly as playing every
-    // frame of the grid from the start would have left it: the timeline and
-    // every effect are rewound and replayed without drawing, and then the
-    // frames that the next frame's picture still shows are drawn (not for
-    // showing). Those are the frames from the last one that drew nothing
-    // from earlier frames, at most MostLeadInFrames. The next Frame, with
-    // the clock moved on by grid.StepTo(frame), draws frame `frame`. The
-    // clock and the music are left alone.
-    void PlayUpTo(const FrameGrid& grid, uint64_t frame);
-
-    // PlayUpTo's part without GL: rewinds and replays the frames before
-    // `frame` up to the first that is to be drawn, and returns that one.
-    uint64_t ReplayLeadingUpTo(const FrameGrid& grid, uint64_t frame);
+    // The same frame without drawing: every effect's Update in every pass,
+    // no GL call. True when an effect's drawing in it would have shown what
+    // earlier frames drew.
+    bool ReplayFrameTo(uint32_t time);
 
     // Back to the show's start without drawing: the timeline at the start
-    // position as Start left it and every effect as its Init left it. The
+    // position as Init left it and every effect as its Init left it. The
     // clock and the music are left alone.
     void Rewind();
 
-    // Plays one frame of `dt` ms as Frame does, every effect's Update in
-    // every pass, but draws nothing and makes no GL call. True when an
-    // effect's drawing in it would have shown what earlier frames drew.
-    bool ReplayFrame(uint32_t dt);
+    // The show time of the last frame played: where the timeline stands.
+    uint32_t Now() const { return script.Now(); }
 
     int32_t EffectCount() const { return effectCount; }
     int32_t PassCount() const { return passCount; }
@@ -134,9 +112,10 @@ public:
     TextureRegistry& Textures() { return textures; }
 
 private:
-    // Steps the timeline and updates the effects pass by pass, drawing with
-    // `draw`. Without, true when an effect needs earlier frames.
+    // Steps the timeline by `dt` and updates the effects pass by pass,
+    // drawing with `draw`. Without, true when an effect needs earlier frames.
     bool PlayFrame(uint32_t dt, bool draw);
+    int32_t FrameResult() const { return script.IsFinished() ? frame_result::kShowOver : frame_result::kGoOn; }
 
     HostServices services;
     std::array<Effect*, kMaxEffects> effects{};

@@ -7,7 +7,7 @@
 // Update advances everything the effect carries from frame to frame, and
 // touches no GL; Render only draws. So the show can be brought to any of
 // its frames without drawing: Rewind, then the host's frames with Update
-// alone (DemoHost::ReplayFrame) leave every effect exactly as playing them
+// alone (DemoHost::ReplayFrameTo) leave every effect exactly as playing them
 // would have.
 #pragma once
 

@@ -53,3 +53,18 @@ int WithStandardOutputChecked(const char* program, int status) {
                  program, failure ? ": " : "", failure ? std::strerror(failure) : "");
     return status > 1 ? status : 2;
 }
+
+int WriteOneOutputMain(int argc, char** argv, const char* program, const char* usage,
+                       const std::function<bool(const char* output, std::string& error)>& write) {
+    if (AnswerHelpOrVersion(argc, argv, program, usage)) return WithStandardOutputChecked(program, 0);
+    if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    std::string error;
+    if (!write(argv[1], error)) {
+        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+        return WithStandardOutputChecked(program, 1);
+    }
+    return WithStandardOutputChecked(program, 0);
+}

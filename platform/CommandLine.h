@@ -5,6 +5,9 @@
 // it printed was written.
 #pragma once
 
+#include <functional>
+#include <string>
+
 // The show's version, as CMake's project() gives it.
 const char* ShowVersion();
 
@@ -18,3 +21,13 @@ bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program
 // closed file) and `status` was 0 or 1. A status of 2 or more (a wrong
 // command line, a stop by a signal) is kept.
 int WithStandardOutputChecked(const char* program, int status);
+
+// The main of a program that writes one thing to the path it is given (the
+// content generators, demo-new): --help and --version, then exactly one
+// argument, not empty and no option, which `write` writes, or says why not
+// in `error`. Exit status: 0 when written, 1 when `write` failed (its error
+// on standard error after the program's name), 2 for wrong arguments (the
+// usage on standard error) or for what it printed on standard output not
+// being written (WithStandardOutputChecked).
+int WriteOneOutputMain(int argc, char** argv, const char* program, const char* usage,
+                       const std::function<bool(const char* output, std::string& error)>& write);

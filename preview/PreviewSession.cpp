@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "demo/DemoHost.h"
-#include "demo/DemoHost.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "preview/PreviewMusic.h"
@@ -12,13 +11,14 @@
 #include "scenes/ShowScenes.h"
 #include "script/ScriptEngine.h"
 
-PreviewSession::PreviewSession(const PreviewServices& services) : services(services) {}
+PreviewSession::PreviewSession(const PreviewServices& services)
+    : services(services), playHead(services.host, kGridFps) {}
 
 ScriptEngine& PreviewSession::Script() const { return services.host.Script(); }
 
-FrameGrid PreviewSession::Grid() const { return FrameGrid(Script().StartPosition(), kGridFps); }
-
-uint32_t PreviewSession::ShowTime() const { return seekPending ? Grid().TimeOf(seekFrame) : Script().Now(); }
+uint32_t PreviewSession::ShowTime() const {
+    return seekPending ? playHead.Grid().TimeOf(seekFrame) : Script().Now();
+}
 
 void PreviewSession::Begin() {
     static const std::vector<std::string> kNoProblems;
@@ -26,6 +26,7 @@ void PreviewSession::Begin() {
                             services.startupProblems ? *services.startupProblems : kNoProblems);
     const uint32_t system = services.systemClock.Milliseconds();
     keeper.Reset(Script().Now(), system);
+    frameTime = Script().Now();
     lastPoll = system;
     lastFrame = system;
     fpsWindowStart = system;
@@ -109,7 +110,7 @@ void PreviewSession::SeekByUnits(double unit, int32_t units) {
 }
 
 void PreviewSession::SeekTo(uint32_t milliseconds) {
-    const FrameGrid grid = Grid();
+    const FrameGrid grid = playHead.Grid();
     seekFrame = grid.FirstAtOrAfter(milliseconds);
     // The show holds no frame at or past its end.
     if (seekFrame > 0 && grid.TimeOf(seekFrame) > LastTime()) --seekFrame;
@@ -125,9 +126,8 @@ void PreviewSession::SeekAgain() {
 
 uint32_t PreviewSession::FinishSeek() {
     seekPending = false;
-    const FrameGrid grid = Grid();
-    services.host.PlayUpTo(grid, seekFrame);
-    const uint32_t time = grid.TimeOf(seekFrame);
+    playHead.SeekTo(seekFrame);
+    const uint32_t time = playHead.Grid().TimeOf(seekFrame);
     // From the system clock after the replay, which may have taken a while.
     keeper.Reset(time, services.systemClock.Milliseconds());
     if (!paused && seekMovesMusic) services.music.PlayFrom(time);
@@ -253,6 +253,5 @@ void PreviewSession::PrepareFrame() {
         target = FinishSeek();
         drawsShow = true;
     }
-    if (target < script.Now()) target = script.Now();
-    services.frameClock.Advance(target - script.Now());
+    frameTime = target < script.Now() ? script.Now() : target;
 }

@@ -3,15 +3,14 @@
 // pictures when their files change, and keep the show time through all of
 // it.
 //
-// The session drives the demo host's timeline from outside: the host plays
-// against a stepped clock, and before each of the host's frames the session
-// moves that clock by exactly the show time that has passed, so that the
-// host's Step lands the timeline on the session's show time. Seeking goes
-// to the first frame at or after the new time on the show's 60 fps frame
-// grid (demo/FrameGrid.h) and brings the show there as if it had played
-// from its start (DemoHost::PlayUpTo: the timeline, what the effects
-// integrate and the last frames' pictures), so that the frame shown there
-// is the one `demo-capture --fps 60` makes; the music moves there too.
+// The session tells the demo host each frame's show time: before each of
+// the host's frames it works out where the show stands (FrameTime), and the
+// preview's show plays the host's frame there (DemoHost::FrameTo). Seeking
+// goes to the first frame at or after the new time on the show's 60 fps
+// frame grid and brings the show there as if it had played from its start
+// (PlayHead::SeekTo: the timeline, what the effects integrate and the last
+// frames' pictures), so that the frame shown there is the one
+// `demo-capture --fps 60` makes; the music moves there too.
 // Pausing seeks to where the show stands, and a paused preview holds that
 // frame (DrawsShow). While the music plays the show time follows it;
 // otherwise it follows the system clock.
@@ -33,9 +32,9 @@
 #include <string>
 #include <vector>
 
-#include "demo/FrameGrid.h"
-#include "demo/SteppedClock.h"
-#include "preview/ShowTimeKeeper.h"
+#include "time/FrameGrid.h"
+#include "time/PlayHead.h"
+#include "time/ShowTimeKeeper.h"
 
 class Clock;
 class DemoHost;
@@ -47,7 +46,6 @@ struct PreviewServices {
     DemoHost& host;             // the show, with its script engine
     PreviewMusic& music;
     Clock& systemClock;
-    SteppedClock& frameClock;   // the clock the demo host reads
     ScriptReloader& reloader;
     // What went wrong while the host read the script, if anything: shown
     // until the next reload.
@@ -82,9 +80,11 @@ public:
 
     // Before each of the host's frames: looks at the files when it is time,
     // brings the show to a frame sought, moves the show time on, wraps the
-    // loop, stops at the show's end, and sets the host's clock for the
-    // frame.
+    // loop, stops at the show's end, and works out the frame's time.
     void PrepareFrame();
+
+    // The show time of the frame that PrepareFrame prepared.
+    uint32_t FrameTime() const { return frameTime; }
 
     // Whether the frame that PrepareFrame prepared is to be drawn: false
     // while the preview is paused on a frame already drawn, which is held.
@@ -146,10 +146,11 @@ private:
     // Brings the show to the frame sought; the time of that frame.
     uint32_t FinishSeek();
     ScriptEngine& Script() const;
-    FrameGrid Grid() const;
 
     PreviewServices services;
+    PlayHead playHead;
     ShowTimeKeeper keeper;
+    uint32_t frameTime = 0;
     bool paused = false;
     bool quit = false;
     bool hudVisible = true;
@@ -157,7 +158,7 @@ private:
     bool drawsShow = true;
     bool seekPending = false;
     bool seekMovesMusic = false;
-    uint64_t seekFrame = 0;     // on Grid()
+    uint64_t seekFrame = 0;     // on the play head's grid
     int32_t selectedScene = 0;
     LoopState loop = LoopState::Off;
     uint32_t loopStartBar = 0;

@@ -73,13 +73,13 @@ struct TimelineStrip::Layout {
 };
 
 TimelineStrip::TimelineStrip(PreviewSession& session, ScriptEngine& script, const ViewportSize& viewport,
-                             SoundDecoder* decoder, std::string scriptPath)
-    : session(session), script(script), viewport(viewport), decoder(decoder), scriptPath(std::move(scriptPath)) {}
+                             SoundDecoder* decoder)
+    : session(session), script(script), viewport(viewport), decoder(decoder) {}
 
 void TimelineStrip::Refresh() {
     if (!built || builtForReload != session.ReloadCount()) {
         const bool first = !built;
-        model = TimelineModel(script.Script(), ReadScriptLines(scriptPath.c_str()));
+        model = TimelineModel(script.Script());
         built = true;
         builtForReload = session.ReloadCount();
         if (first) {
@@ -255,8 +255,7 @@ void TimelineStrip::Draw() {
     const double bar = model.BarLength();
     const double beat = model.BeatLength();
     if (bar > 0.0 && beat > 0.0) {
-        int64_t every = 1;
-        while (every * bar / msPerPixel < 24.0 && every < (int64_t{1} << 30)) every *= 2;
+        const int64_t every = BarNumberStride(bar / msPerPixel);
         const bool beats = beat / msPerPixel >= 6.0;
         const int64_t first = static_cast<int64_t>(std::floor(viewStart / bar)) / every * every;
         for (int64_t b = first; b * bar <= viewStart + viewSpan; b += every) {
@@ -388,7 +387,7 @@ void TimelineStrip::Draw() {
     // The hovered mark's line above the strip, cut to the window's width.
     if (hovered) {
         char line[ParsedScript::kMaxLineLength + 32];
-        std::snprintf(line, sizeof line, "line %d: %s", hovered->line, model.LineText(hovered->line).c_str());
+        std::snprintf(line, sizeof line, "line %d: %s", hovered->line, hovered->text.c_str());
         const int32_t fits = (layout.width - 8) / (kGlyphAdvance * kTooltipScale);
         if (fits >= 0 && static_cast<size_t>(fits) < std::strlen(line)) line[fits] = '\0';
         const int32_t width = OverlayCanvas::TextWidth(line, kTooltipScale) + 8;

@@ -44,9 +44,9 @@ public:
     static constexpr double kZoomPerNotch = 1.25;
 
     // `decoder`, when not null, decodes the script's music for its
-    // loudness; `scriptPath` gives the marks the text of their lines.
+    // loudness.
     TimelineStrip(PreviewSession& session, ScriptEngine& script, const ViewportSize& viewport,
-                  SoundDecoder* decoder, std::string scriptPath);
+                  SoundDecoder* decoder);
 
     void Draw() override;
     void MessageTaken(const Message& message) override { HandleMessage(message); }
@@ -83,7 +83,6 @@ private:
     ScriptEngine& script;
     const ViewportSize& viewport;
     SoundDecoder* decoder;
-    std::string scriptPath;
 
     TimelineModel model;
     bool built = false;

@@ -4,8 +4,8 @@
 // Every timed line is one event with its times already in milliseconds at
 // the tempo in force at its line; the step patterns, the variables, the
 // show's start and end, the pictures and the music the script names, and
-// what was wrong with its lines (the findings) are kept beside them. Only
-// the variables remain of the text itself.
+// what was wrong with its lines (the findings) are kept beside them, and
+// the text as read, for whoever shows a line as its author wrote it.
 #pragma once
 
 #include <array>
@@ -168,6 +168,14 @@ struct ParsedScript {
     std::vector<Allowance> allowances;  // in script order
     std::vector<ScriptFinding> findings;
     int32_t lineCount = 0;
+    // The file as read (after a byte-order mark), and where each of its
+    // lines starts in it.
+    std::string text;
+    std::vector<uint32_t> lineStarts;
+
+    // Line `line` (from 1) as the file holds it, without its line end
+    // (LF, or CR LF); empty for a line the file does not have.
+    std::string_view LineText(int32_t line) const;
 
     // The value of a script variable, or null when it is not defined.
     const std::string* Variable(std::string_view name) const;

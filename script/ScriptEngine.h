@@ -77,17 +77,13 @@ public:
     // pattern player, and moves the music there when it is not 0.
     void Start();
 
-    // Plays the timeline again from `position` (TimelinePlayer::Restart).
-    // The music is left alone; whoever restarts moves it.
-    void Restart(uint32_t position) { player.Restart(position); }
-
     // Plays the timeline again from the start position exactly as Start
     // did, the music left alone: the same Steps then give the same records.
-    void Rewind() { player.Rewind(script.startPosition); }
+    void Rewind() { player.Start(script.startPosition); }
 
     // Takes over `parsed` as the script to play: events, patterns,
     // variables, tempo, start and end times and picture lines. The playing
-    // side is left as it is until the next Start or Restart.
+    // side is left as it is until the next Start or Rewind.
     void AdoptScript(ParsedScript parsed);
 
     // Advances the show clock by `elapsed` ms and acts on every event that

@@ -247,6 +247,16 @@ const std::string* ParsedScript::Variable(std::string_view name) const {
     return found == variables.end() ? nullptr : &found->second;
 }
 
+std::string_view ParsedScript::LineText(int32_t line) const {
+    if (line < 1 || static_cast<size_t>(line) > lineStarts.size()) return {};
+    const size_t begin = lineStarts[static_cast<size_t>(line) - 1];
+    const bool last = static_cast<size_t>(line) == lineStarts.size();
+    const size_t end = last ? text.size() : lineStarts[static_cast<size_t>(line)] - 1;
+    std::string_view found = std::string_view(text).substr(begin, end - begin);
+    if (!last && !found.empty() && found.back() == '\r') found.remove_suffix(1);
+    return found;
+}
+
 bool ParsedScript::HasErrors() const {
     return std::any_of(findings.begin(), findings.end(), [](const ScriptFinding& finding) {
         return finding.severity == FindingSeverity::Error;
@@ -887,23 +897,31 @@ bool ReadScriptFile(const char* path, ScriptReader& reader, std::string& problem
     reader.BeginFile();
     std::string bytes;
     if (!ReadRegularFile(path, ScriptReader::kMaxFileBytes, bytes, problem)) return false;
-    std::string_view text = bytes;
-    if (text.substr(0, 3) == kByteOrderMark) text.remove_prefix(3);
+    // Some editors start UTF-8 text with a byte-order mark.
+    if (std::string_view(bytes).substr(0, 3) == kByteOrderMark) bytes.erase(0, 3);
     // UTF-16 starts with its own byte-order mark, or with a zero byte
     // beside a letter.
-    const bool utf16 = text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF" ||
-                       (text.size() >= 2 && (text[0] == '\0') != (text[1] == '\0'));
+    const bool utf16 = std::string_view(bytes).substr(0, 2) == "\xFF\xFE" ||
+                       std::string_view(bytes).substr(0, 2) == "\xFE\xFF" ||
+                       (bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0'));
     reader.BeginFile(utf16);
+    ParsedScript& script = reader.Script();
+    script.text = std::move(bytes);
+    script.lineStarts.clear();
 
+    // The program's one line splitter: lines end in LF, and the CR of a CR
+    // LF pair is no part of the line.
+    const std::string_view text = script.text;
+    size_t start = 0;
     bool moreLines = true;
     while (moreLines) {
-        // One line, without its LF and without the CR of a CR LF pair. Only
-        // the first 256 characters are kept: enough to tell a line that is
-        // too long.
-        const size_t feed = text.find('\n');
+        script.lineStarts.push_back(static_cast<uint32_t>(start));
+        const size_t feed = text.find('\n', start);
         moreLines = feed != std::string_view::npos;
-        std::string_view line = text.substr(0, feed);
-        text = moreLines ? text.substr(feed + 1) : std::string_view();
+        const std::string_view line = text.substr(start, moreLines ? feed - start : std::string_view::npos);
+        start = moreLines ? feed + 1 : text.size();
+        // Only the first 256 characters are kept: enough to tell a line
+        // that is too long.
         size_t length = line.size();
         std::string_view kept = line.substr(0, ParsedScript::kMaxLineLength + 1);
         if (moreLines && length > 0 && line.back() == '\r') {

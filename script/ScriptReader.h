@@ -72,6 +72,7 @@ public:
     // substitution.
     int32_t LineNumber() const { return lineNumber; }
     const std::string& CurrentLine() const { return currentLine; }
+    ParsedScript& Script() { return script; }
 
 private:
     // The longest a line may grow to as its variables are replaced:
@@ -132,8 +133,8 @@ int32_t ParseTimeAtTempo(std::string_view text, double beatLength, double barLen
 ParsedScript NewParsedScript();
 
 // Reads the script file at `path` into `reader`, line by line, calling
-// `afterLine` (when set) after each line. A leading UTF-8 byte-order mark is
-// skipped. The file is opened once and must be a regular file of at most
+// `afterLine` (when set) after each line, and keeps the file's text in the
+// script. A leading UTF-8 byte-order mark is skipped. The file is opened once and must be a regular file of at most
 // ScriptReader::kMaxFileBytes. False, with `problem` saying why, when it
 // cannot be read; no line has then been read.
 bool ReadScriptFile(const char* path, ScriptReader& reader, std::string& problem,

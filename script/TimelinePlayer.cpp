@@ -20,17 +20,6 @@ void TimelinePlayer::TakeNewEvents() {
 }
 
 void TimelinePlayer::Start(uint32_t position) {
-    TakeNewEvents();
-    pendingStepCount = 0;
-    currentPattern = -1;
-    lastStep = -1;
-    previous = 0;
-    now = position;
-    std::memset(records.data(), 0, sizeof(EffectParams) * records.size());
-    alignPatterns = false;
-}
-
-void TimelinePlayer::Restart(uint32_t position) {
     knownEvents = 0;
     TakeNewEvents();
     pendingStepCount = 0;
@@ -40,13 +29,6 @@ void TimelinePlayer::Restart(uint32_t position) {
     previous = position;
     now = position;
     std::memset(records.data(), 0, sizeof(EffectParams) * records.size());
-    alignPatterns = true;
-    restartedAt = position;
-}
-
-void TimelinePlayer::Rewind(uint32_t position) {
-    Restart(position);
-    alignPatterns = false;
 }
 
 EffectParams& TimelinePlayer::Record(int32_t scene) {
@@ -117,23 +99,6 @@ void TimelinePlayer::Step(uint32_t elapsed) {
 
             case EventState::PendingPatternSwitch:
                 patternPosition = 0.0f;
-                if (alignPatterns) {
-                    // After a restart a pattern switched on earlier stands
-                    // where it would had the show played from the switch:
-                    // the steps before the restart time count as taken, the
-                    // one falling on it is still due. Anything else starts
-                    // from its first step.
-                    lastStep = -1;
-                    if (event.lngValue >= 0 && event.start < restartedAt) {
-                        const double steps = static_cast<double>(restartedAt - event.start) *
-                                             static_cast<double>(script->stepsPerMs);
-                        patternPosition = static_cast<float>(steps);
-                        // The float step rate puts a step that falls on
-                        // the restart time a hair either side of it.
-                        const double taken = std::ceil(steps - 1e-3) - 1.0;
-                        lastStep = taken >= 2147483647.0 ? 2147483647 : static_cast<int32_t>(taken);
-                    }
-                }
                 nextPattern = event.lngValue;
                 state = EventState::Done;
                 break;
@@ -177,7 +142,6 @@ void TimelinePlayer::Step(uint32_t elapsed) {
     }
 
     currentPattern = nextPattern;
-    alignPatterns = false;
 
     const char c =
         pendingStepCount > 0 ? pendingSteps[static_cast<size_t>(--pendingStepCount)] : '\0';

@@ -20,26 +20,15 @@ public:
 
     // Plays `script` from now on, every event in the state its line gave
     // it. The clock, the records and the pattern player stay as they are
-    // until the next Start or Restart.
+    // until the next Start.
     void Adopt(const ParsedScript& script);
 
-    // Starts the timeline at `position`: clears every record and the
-    // pattern player. Events keep their states.
+    // Plays the timeline from `position` as on the freshly read script:
+    // every event is pending again, the records and the pattern player are
+    // cleared, and at the next Step everything due by then acts at once,
+    // fades taking their value at that time. The same Steps after it give
+    // the same records every time.
     void Start(uint32_t position);
-
-    // Plays the timeline again from `position`, as Start at that position
-    // would on a freshly read script: every event is pending again, the
-    // records and the pattern player are cleared, and at the next Step
-    // everything due by then acts at once, fades taking their value at that
-    // time. A pattern switched on before `position` keeps the beat: it
-    // plays on from the step it would have reached.
-    void Restart(uint32_t position);
-
-    // Plays the timeline again from `position` exactly as Start at that
-    // position did on the freshly read script: like Restart, but a pattern
-    // switched on before `position` starts from its first step, as the
-    // first Step after Start plays it.
-    void Rewind(uint32_t position);
 
     // Advances the show clock by `elapsed` ms and acts on every event that
     // came due.
@@ -75,8 +64,4 @@ private:
     int32_t lastStep = -1;
     std::array<char, kPendingStepCapacity> pendingSteps{};
     int32_t pendingStepCount = 0;
-    // Set by Restart until the Step after it: pattern switches from before
-    // `restartedAt` then pick up where they would have been.
-    bool alignPatterns = false;
-    uint32_t restartedAt = 0;
 };

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
-#include "platform/RegularFile.h"
 #include "scenes/ShowScenes.h"
-#include "script/ScriptReader.h"
+#include "script/TimelinePlayer.h"
 
 namespace {
 
@@ -39,42 +39,39 @@ bool Before(const ParameterId& a, const ParameterId& b) {
     return a.index < b.index;
 }
 
-// One thing that happens to a slot, at the time the show acts on it.
-struct SlotAction {
-    enum Kind { Write, FadeBegin, FadeEnd, Trigger };
+// What the script does at a time: an event comes due, or a fade ends.
+struct Action {
     uint32_t time;
     int32_t event;  // index in the event table: line order
-    Kind kind;
 
-    bool operator<(const SlotAction& other) const {
-        if (time != other.time) return time < other.time;
-        if (event != other.event) return event < other.event;
-        return kind < other.kind;  // a fade of no length begins before it ends
+    bool operator<(const Action& other) const {
+        return time != other.time ? time < other.time : event < other.event;
     }
 };
 
-}  // namespace
-
-const char* ParamKindName(ParamKind kind) {
-    switch (kind) {
-        case ParamKind::Dbl: return "dbl";
-        case ParamKind::Lng: return "lng";
-        case ParamKind::Bool: return "bool";
+double SlotValue(const EffectParams& record, const ParameterId& id) {
+    const size_t index = static_cast<size_t>(id.index);
+    switch (id.kind) {
+        case ParamKind::Dbl: return record.dblParams[index];
+        case ParamKind::Lng: return record.lngParams[index];
+        case ParamKind::Bool: return record.boolParams[index] ? 1.0 : 0.0;
     }
-    return "?";
+    return 0.0;
 }
 
-TimelineModel::TimelineModel(const ParsedScript& script, std::vector<std::string> texts)
+}  // namespace
+
+TimelineModel::TimelineModel(const ParsedScript& script)
     : patterns(script.patterns),
-      lineTexts(std::move(texts)),
       startTime(script.startPosition),
       endTime(script.endTime),
       beatLength(script.beatLength),
       barLength(script.barLength),
       stepLength(script.stepsPerMs > 0.0f ? 1.0 / static_cast<double>(script.stepsPerMs) : 0.0) {
-    SweepLanes(script);
-    SweepPatterns(script);
+    CollectLanes(script);
+    PlayThrough(script);
     CollectMarks(script);
+    TakeRanges();
 
     double last = endTime == NO_TIME ? 0.0 : endTime;
     for (const TimelineMark& mark : marks) last = std::max(last, static_cast<double>(mark.end));
@@ -82,7 +79,7 @@ TimelineModel::TimelineModel(const ParsedScript& script, std::vector<std::string
     extent = static_cast<uint32_t>(std::min(bars * barLength, static_cast<double>(NO_TIME - 1)));
 }
 
-void TimelineModel::SweepLanes(const ParsedScript& script) {
+void TimelineModel::CollectLanes(const ParsedScript& script) {
     // The lanes, in scene, kind and index order.
     std::vector<ParameterId> ids;
     for (int32_t i = 0; i < script.eventCount; ++i) {
@@ -100,127 +97,98 @@ void TimelineModel::SweepLanes(const ParsedScript& script) {
         }
         lanes.push_back(std::move(lane));
     }
+}
 
-    const auto actAt = [&](uint32_t time) { return std::max(time, startTime); };
-    std::vector<std::vector<SlotAction>> actions(lanes.size());
+void TimelineModel::PlayThrough(const ParsedScript& script) {
+    std::vector<Action> actions;
+    std::vector<int32_t> laneOf(static_cast<size_t>(script.eventCount), -1);
+    std::vector<std::vector<int32_t>> fadesOf(lanes.size());
     for (int32_t i = 0; i < script.eventCount; ++i) {
         const TimelineEvent& event = script.events[static_cast<size_t>(i)];
-        if (!Timed(event) || !WritesSlot(event)) continue;
-        std::vector<SlotAction>& list = actions[static_cast<size_t>(FindLane(SlotOf(event)))];
-        switch (event.state) {
-            case EventState::Fade:
-                // A fade whose end wrapped round below its start (a negative
-                // duration) ends as it begins, as the player ends it.
-                list.push_back({actAt(event.start), i, SlotAction::FadeBegin});
-                list.push_back({actAt(std::max(event.start, event.end)), i, SlotAction::FadeEnd});
-                break;
-            case EventState::PendingTrigger:
-                list.push_back({actAt(event.start), i, SlotAction::Trigger});
-                break;
-            default:
-                list.push_back({actAt(event.start), i, SlotAction::Write});
-                break;
+        if (!Timed(event)) continue;
+        if (WritesSlot(event)) laneOf[static_cast<size_t>(i)] = FindLane(SlotOf(event));
+        actions.push_back({std::max(event.start, startTime), i});
+        if (event.state == EventState::Fade) {
+            fadesOf[static_cast<size_t>(laneOf[static_cast<size_t>(i)])].push_back(i);
+            // A fade whose end wrapped past the clock's end ends at once.
+            if (event.end > event.start) actions.push_back({std::max(event.end, startTime), i});
         }
     }
+    std::sort(actions.begin(), actions.end());
 
-    for (size_t l = 0; l < lanes.size(); ++l) {
-        ParameterLane& lane = lanes[l];
-        std::sort(actions[l].begin(), actions[l].end());
-        std::vector<int32_t> running;  // the fades that move the slot
-        int32_t ownFade = -1;          // the fade whose own arithmetic the last piece is
-        const auto runningRate = [&] {
-            double rate = 0.0;
-            for (const int32_t fade : running) rate += script.events[static_cast<size_t>(fade)].ratePerMs;
-            return rate;
-        };
-        const auto addPiece = [&](const ValuePiece& piece) {
-            if (!lane.pieces.empty() && lane.pieces.back().start == piece.start) {
-                lane.pieces.back() = piece;
-            } else {
-                lane.pieces.push_back(piece);
-            }
-        };
-
-        for (const SlotAction& action : actions[l]) {
-            const TimelineEvent& event = script.events[static_cast<size_t>(action.event)];
-            const uint32_t t = action.time;
-            // A later line of the same time writes over a trigger's pulse.
-            if (!lane.spikes.empty() && lane.spikes.back() == t) lane.spikes.pop_back();
-            switch (action.kind) {
-                case SlotAction::Write:
-                    addPiece({t, t, SetValue(event), runningRate()});
-                    ownFade = -1;
-                    break;
-                case SlotAction::Trigger:
-                    addPiece({t, t, 0.0, runningRate()});
-                    lane.spikes.push_back(t);
-                    ownFade = -1;
-                    break;
-                case SlotAction::FadeBegin:
-                    running.push_back(action.event);
-                    if (running.size() == 1) {
-                        // Brought to its value from its start, as the player does
-                        // the first time it sees a fade.
-                        addPiece({t, event.start, event.from, event.ratePerMs});
-                        ownFade = action.event;
-                    } else {
-                        const double value =
-                            event.from + static_cast<double>(t - event.start) * event.ratePerMs;
-                        addPiece({t, t, value, runningRate()});
-                        ownFade = -1;
-                    }
-                    break;
-                case SlotAction::FadeEnd: {
-                    running.erase(std::find(running.begin(), running.end(), action.event));
-                    double value = 0.0;
-                    if (event.end == event.start) {
-                        value = event.to;  // a fade of no length jumps to its end value
-                    } else if (ownFade == action.event) {
-                        value = lane.pieces.back().At(event.end);
-                    } else {
-                        value = lane.pieces.empty() ? 0.0 : lane.pieces.back().At(t);
-                    }
-                    addPiece({t, t, value, runningRate()});
-                    ownFade = -1;
-                    break;
-                }
-            }
+    const auto player = std::make_unique<TimelinePlayer>();
+    player->Adopt(script);
+    player->Start(startTime);
+    player->Step(0);  // the first frame, at the start
+    std::vector<bool> touched(lanes.size());
+    std::vector<int32_t> raised;  // lanes whose flag a trigger raised in the frame
+    for (size_t next = 0; next < actions.size();) {
+        const uint32_t time = actions[next].time;
+        if (time > player->Now()) {
+            if (time - 1 > player->Now()) player->Step(time - 1 - player->Now());
+            player->Step(1);
         }
 
-        // The range of values: those at the ends of every piece, and the
-        // raised flag of a trigger.
-        bool first = true;
-        const auto include = [&](double value) {
-            lane.low = first ? value : std::min(lane.low, value);
-            lane.high = first ? value : std::max(lane.high, value);
-            first = false;
-        };
-        for (size_t p = 0; p < lane.pieces.size(); ++p) {
-            include(lane.pieces[p].base);
-            if (p + 1 < lane.pieces.size()) include(lane.pieces[p].At(lane.pieces[p + 1].start));
+        std::fill(touched.begin(), touched.end(), false);
+        raised.clear();
+        int32_t switchLine = 0;  // the line of the last pattern switch, which wins
+        for (; next < actions.size() && actions[next].time == time; ++next) {
+            const int32_t i = actions[next].event;
+            const TimelineEvent& event = script.events[static_cast<size_t>(i)];
+            const int32_t lane = laneOf[static_cast<size_t>(i)];
+            if (lane >= 0) touched[static_cast<size_t>(lane)] = true;
+            if (event.state == EventState::PendingTrigger && player->StateOf(i) == EventState::TriggerRaised) {
+                raised.push_back(lane);
+            }
+            if (event.state == EventState::PendingPatternSwitch) switchLine = event.line;
         }
-        if (!lane.spikes.empty()) include(1.0);
+
+        for (size_t l = 0; l < lanes.size(); ++l) {
+            if (!touched[l]) continue;
+            ParameterLane& lane = lanes[l];
+            double value = SlotValue(player->Record(lane.id.scene), lane.id);
+            if (std::find(raised.begin(), raised.end(), static_cast<int32_t>(l)) != raised.end()) {
+                // Up in this frame, unless a later line took it down again,
+                // and down from the next.
+                if (value != 0.0) lane.spikes.push_back(time);
+                value = 0.0;
+            }
+            double rate = 0.0;  // of the fades that go on moving it
+            for (const int32_t fade : fadesOf[l]) {
+                const TimelineEvent& event = script.events[static_cast<size_t>(fade)];
+                if (player->StateOf(fade) == EventState::Fade && event.start <= time) rate += event.ratePerMs;
+            }
+            lane.pieces.push_back({time, time, value, rate});
+        }
+        if (switchLine > 0) {
+            if (!patternSpans.empty()) patternSpans.back().end = time;
+            patternSpans.push_back({time, NO_TIME, player->CurrentPattern(), switchLine});
+        }
     }
 }
 
-void TimelineModel::SweepPatterns(const ParsedScript& script) {
-    std::vector<SlotAction> switches;
-    for (int32_t i = 0; i < script.eventCount; ++i) {
-        const TimelineEvent& event = script.events[static_cast<size_t>(i)];
-        if (Timed(event) && event.state == EventState::PendingPatternSwitch) {
-            switches.push_back({std::max(event.start, startTime), i, SlotAction::Write});
+void TimelineModel::TakeRanges() {
+    // The values each lane takes, at the ends of its pieces and in a
+    // trigger's frame, and those its marks are drawn at.
+    std::vector<bool> seen(lanes.size());
+    const auto include = [&](size_t l, double value) {
+        ParameterLane& lane = lanes[l];
+        lane.low = seen[l] ? std::min(lane.low, value) : value;
+        lane.high = seen[l] ? std::max(lane.high, value) : value;
+        seen[l] = true;
+    };
+    for (size_t l = 0; l < lanes.size(); ++l) {
+        const std::vector<ValuePiece>& pieces = lanes[l].pieces;
+        for (size_t p = 0; p < pieces.size(); ++p) {
+            include(l, pieces[p].base);
+            if (p + 1 < pieces.size()) include(l, pieces[p].At(pieces[p + 1].start));
         }
+        if (!lanes[l].spikes.empty()) include(l, 1.0);
     }
-    std::sort(switches.begin(), switches.end());
-    for (const SlotAction& action : switches) {
-        const TimelineEvent& event = script.events[static_cast<size_t>(action.event)];
-        const PatternSpan span{action.time, NO_TIME, event.lngValue, event.line};
-        if (!patternSpans.empty() && patternSpans.back().start == action.time) {
-            patternSpans.back() = span;  // of switches at one time, the last line wins
-            continue;
-        }
-        if (!patternSpans.empty()) patternSpans.back().end = action.time;
-        patternSpans.push_back(span);
+    for (const TimelineMark& mark : marks) {
+        if (mark.lane < 0) continue;
+        include(static_cast<size_t>(mark.lane), mark.value);
+        if (mark.kind == MarkKind::Fade) include(static_cast<size_t>(mark.lane), mark.from);
     }
 }
 
@@ -253,13 +221,16 @@ void TimelineModel::CollectMarks(const ParsedScript& script) {
                 mark.value = SetValue(event);
                 break;
         }
+        mark.text = script.LineText(event.line);
         marks.push_back(mark);
     }
     if (script.startLine > 0) {
-        marks.push_back({MarkKind::Start, startTime, startTime, script.startLine, -1, 0.0, 0.0});
+        marks.push_back({MarkKind::Start, startTime, startTime, script.startLine, -1, 0.0, 0.0,
+                         std::string(script.LineText(script.startLine))});
     }
     if (script.endLine > 0 && endTime != NO_TIME) {
-        marks.push_back({MarkKind::End, endTime, endTime, script.endLine, -1, 0.0, 0.0});
+        marks.push_back({MarkKind::End, endTime, endTime, script.endLine, -1, 0.0, 0.0,
+                         std::string(script.LineText(script.endLine))});
     }
     std::stable_sort(marks.begin(), marks.end(), [](const TimelineMark& a, const TimelineMark& b) {
         return a.start != b.start ? a.start < b.start : a.line < b.line;
@@ -288,42 +259,17 @@ bool TimelineModel::TriggeredBetween(int32_t lane, int64_t after, uint32_t upTo)
     return false;
 }
 
-const PatternSpan* TimelineModel::PatternAt(uint32_t time) const {
-    const PatternSpan* found = nullptr;
-    for (const PatternSpan& span : patternSpans) {
-        if (span.start > time) break;
-        found = &span;
-    }
-    return found && time < found->end ? found : nullptr;
-}
-
-const std::string& TimelineModel::LineText(int32_t line) const {
-    static const std::string kUnknown;
-    if (line < 1 || static_cast<size_t>(line) > lineTexts.size()) return kUnknown;
-    return lineTexts[static_cast<size_t>(line) - 1];
-}
-
 std::string TimelineModel::LaneLabel(int32_t index) const {
     const ParameterLane& lane = lanes[static_cast<size_t>(index)];
     char label[96];
-    std::snprintf(label, sizeof label, "scene.%d.%s.%d%s%s", lane.id.scene, ParamKindName(lane.id.kind),
+    std::snprintf(label, sizeof label, "scene.%d.%s.%d%s%s", lane.id.scene, KindWord(lane.id.kind),
                   lane.id.index, lane.name ? " " : "", lane.name ? lane.name : "");
     return label;
 }
 
-std::vector<std::string> ReadScriptLines(const char* path) {
-    std::vector<std::string> lines;
-    std::string bytes, problem;
-    if (!ReadRegularFile(path, ScriptReader::kMaxFileBytes, bytes, problem)) return lines;
-    std::string_view text = bytes;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    while (true) {
-        const size_t feed = text.find('\n');
-        std::string_view line = text.substr(0, feed);
-        if (feed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        if (feed == std::string_view::npos) break;
-        text.remove_prefix(feed + 1);
-    }
-    return lines;
+
+int64_t BarNumberStride(double barPixels) {
+    int64_t every = 1;
+    while (every * barPixels < 24.0 && every < (int64_t{1} << 30)) every *= 2;
+    return every;
 }

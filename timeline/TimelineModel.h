@@ -2,18 +2,20 @@
 // for every parameter the script touches, its value over time, the step
 // pattern in play, and a mark for every timed line (Set, Fade, Trig,
 // pattern switches) and for the Goto start and the End, each with its
-// script line. The preview's timeline strip and demo-check's picture of the
-// whole show both draw from it.
+// script line and the line's text. The preview's timeline strip and
+// demo-check's picture of the whole show both draw from it.
 //
-// A value is a pure function of time: what the timeline player gives when
-// the show plays from its start (the Goto position) in frames of no length.
-// Lines due at or before the start act there at once, in line order; later
-// ones act at their time, lines of the same time in line order. A fade is
-// brought to from + (t - its start) x rate, the player's own arithmetic, so
-// that values agree with the player's frame by frame (demo-check --play).
-// Where a slot is written by more than one line within one frame, or by a
-// Set while a fade of it runs, the player's result depends on the frames'
-// lengths; the model gives the result of frames of no length.
+// The values are not worked out here a second time: they are what the
+// timeline player (script/TimelinePlayer.h) leaves in the records when it
+// plays the script from its start (the Goto position) in frames of one
+// millisecond, the shortest the show's clock has, with every stretch in
+// which nothing is due taken as one frame (which changes nothing: a fade
+// moves by its rate times the time passed). So every rule is the player's:
+// lines due at the start act there at once, lines due in one frame act in
+// line order, a trigger's flag is up for one frame, a fade is brought to
+// its value the first time it acts. A show whose frames are longer than a
+// millisecond can meet two lines of different times in one frame, and
+// then takes them in line order; demo-check --play shows it frame by frame.
 #pragma once
 
 #include <array>
@@ -45,6 +47,7 @@ struct TimelineMark {
     // end value; a pattern switch: the pattern number, -1 for none.
     double value = 0.0;
     double from = 0.0;   // a fade's start value
+    std::string text;    // the line as the script's file holds it
 };
 
 // A stretch of a parameter's values, from `start` until the next piece:
@@ -65,7 +68,8 @@ struct ParameterLane {
     const char* name = nullptr;     // what the scene's effect calls it; null for none
     std::vector<ValuePiece> pieces;  // in time order; before the first, the value is 0
     std::vector<uint32_t> spikes;    // the times at which a trigger raises the flag
-    double low = 0.0;                // the lowest and highest value it takes
+    // The lowest and highest value it takes or a mark of it shows.
+    double low = 0.0;
     double high = 0.0;
 };
 
@@ -81,9 +85,7 @@ struct PatternSpan {
 class TimelineModel {
 public:
     TimelineModel() = default;
-    // `lineTexts`, the script's lines as its file holds them (line 1 first),
-    // give the marks their text; it may be empty.
-    TimelineModel(const ParsedScript& script, std::vector<std::string> lineTexts);
+    explicit TimelineModel(const ParsedScript& script);
 
     const std::vector<ParameterLane>& Lanes() const { return lanes; }
     // Every mark, in time order (lines of the same time in line order).
@@ -97,8 +99,6 @@ public:
     // True when a trigger of lane `lane` raises its flag at a time after
     // `after` and at or before `upTo` (after < 0: from the beginning).
     bool TriggeredBetween(int32_t lane, int64_t after, uint32_t upTo) const;
-    // The pattern in play at `time`, -1 for none.
-    const PatternSpan* PatternAt(uint32_t time) const;
 
     uint32_t StartTime() const { return startTime; }
     uint32_t EndTime() const { return endTime; }  // NO_TIME without an End
@@ -112,21 +112,21 @@ public:
     const Pattern& PatternNumber(int32_t number) const {
         return patterns[static_cast<size_t>(number)];
     }
-    // The text of script line `line`, "" when it is not known.
-    const std::string& LineText(int32_t line) const;
     // "scene.<n>.<kind>.<index>" followed by " <name>" where it has one.
     std::string LaneLabel(int32_t lane) const;
 
 private:
+    void CollectLanes(const ParsedScript& script);
     void CollectMarks(const ParsedScript& script);
-    void SweepLanes(const ParsedScript& script);
-    void SweepPatterns(const ParsedScript& script);
+    // Plays the script through and keeps what the player leaves: the lanes'
+    // pieces and spikes, and the pattern spans.
+    void PlayThrough(const ParsedScript& script);
+    void TakeRanges();
 
     std::vector<ParameterLane> lanes;
     std::vector<TimelineMark> marks;
     std::vector<PatternSpan> patternSpans;
     std::array<Pattern, ParsedScript::kPatternCount> patterns{};
-    std::vector<std::string> lineTexts;
     uint32_t startTime = 0;
     uint32_t endTime = NO_TIME;
     uint32_t extent = 0;
@@ -135,9 +135,6 @@ private:
     double stepLength = 120.0;
 };
 
-// The lines of the script file at `path` as they stand, line 1 first, each
-// without its line end; empty when it cannot be read.
-std::vector<std::string> ReadScriptLines(const char* path);
-
-// "dbl", "lng" or "bool".
-const char* ParamKindName(ParamKind kind);
+// Bar numbers along a time axis whose bars are `barPixels` wide stand every
+// so many bars (1, 2, 4, 8, ...), so that they are at least 24 pixels apart.
+int64_t BarNumberStride(double barPixels);

@@ -103,21 +103,18 @@ void BarBeat(const TimelineModel& model, uint32_t ms, char* out, size_t size) {
     std::snprintf(out, size, "#%.0f.%g", bar, std::round(beats * 100.0) / 100.0);
 }
 
-void Tooltip(SvgWriter& svg, const TimelineModel& model, const TimelineMark& mark) {
+void Tooltip(SvgWriter& svg, const TimelineMark& mark) {
     svg.Add("<title>line %d", mark.line);
-    const std::string& text = model.LineText(mark.line);
-    if (!text.empty()) {
+    if (!mark.text.empty()) {
         svg.Add(": ");
-        svg.Escaped(text);
+        svg.Escaped(mark.text);
     }
     svg.Add("</title>");
 }
 
 void Ruler(SvgWriter& svg, const TimelineModel& model, const Geometry& at, int bottom) {
     const int64_t bars = std::llround(at.extent / model.BarLength());
-    // Bar numbers at least 24 pixels apart: every 1, 2, 4, 8 ... bars.
-    int64_t every = 1;
-    while (every * at.barWidth < 24.0) every *= 2;
+    const int64_t every = BarNumberStride(at.barWidth);
     const int top = kHeadingHeight;
     svg.Add("<g class=\"ruler\">\n");
     for (int64_t bar = 0; bar <= bars; bar += every) {
@@ -161,8 +158,12 @@ void ParameterLaneGroup(SvgWriter& svg, const TimelineModel& model, int32_t inde
             index % 2 == 0 ? "lane-a" : "lane-b", top, width, kLaneHeight);
     svg.Add("<text class=\"label\" x=\"8\" y=\"%d\">", top + 13);
     svg.Escaped(model.LaneLabel(index));
+    // A fade's end lands within rounding of its value: 0 is written 0.
+    const double scale = std::max(std::fabs(lane.low), std::fabs(lane.high));
+    const auto shown = [scale](double value) { return std::fabs(value) < 1e-9 * scale ? 0.0 : value; };
     if (lane.high > lane.low) {
-        svg.Add("</text><text class=\"range\" x=\"8\" y=\"%d\">%g to %g</text>\n", top + 24, lane.low, lane.high);
+        svg.Add("</text><text class=\"range\" x=\"8\" y=\"%d\">%g to %g</text>\n", top + 24, shown(lane.low),
+                shown(lane.high));
     } else {
         svg.Add("</text><text class=\"range\" x=\"8\" y=\"%d\">%g</text>\n", top + 24, lane.low);
     }
@@ -186,18 +187,18 @@ void ParameterLaneGroup(SvgWriter& svg, const TimelineModel& model, int32_t inde
         switch (mark.kind) {
             case MarkKind::Set:
                 svg.Add("<g class=\"mark set\">");
-                Tooltip(svg, model, mark);
+                Tooltip(svg, mark);
                 svg.Add("<circle cx=\"%.1f\" cy=\"%.1f\" r=\"3.5\"/></g>\n", x, ValueY(lane, mark.value, top));
                 break;
             case MarkKind::Fade:
                 svg.Add("<g class=\"mark fade\">");
-                Tooltip(svg, model, mark);
+                Tooltip(svg, mark);
                 svg.Add("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\"/></g>\n", x, ValueY(lane, mark.from, top),
                         at.X(mark.end), ValueY(lane, mark.value, top));
                 break;
             case MarkKind::Trig:
                 svg.Add("<g class=\"mark trig\">");
-                Tooltip(svg, model, mark);
+                Tooltip(svg, mark);
                 svg.Add("<path d=\"M%.1f %d V%d\"/></g>\n", x, top + kLaneHeight - 3, top + 3);
                 break;
             default:
@@ -237,7 +238,7 @@ void PatternLane(SvgWriter& svg, const TimelineModel& model, const Geometry& at,
         if (mark.kind != MarkKind::PatternSwitch) continue;
         const double x = at.X(mark.start);
         svg.Add("<g class=\"mark pattern\">");
-        Tooltip(svg, model, mark);
+        Tooltip(svg, mark);
         svg.Add("<path d=\"M%.1f %dl5 4l-5 4Z\"/></g>\n", x, top + 2);
     }
     svg.Add("</g>\n");
@@ -258,7 +259,7 @@ void StartAndEnd(SvgWriter& svg, const TimelineModel& model, const Geometry& at,
         char time[32];
         BarBeat(model, mark.start, time, sizeof time);
         svg.Add("<g class=\"mark %s\">", start ? "start" : "end");
-        Tooltip(svg, model, mark);
+        Tooltip(svg, mark);
         svg.Add("<line x1=\"%.1f\" y1=\"%d\" x2=\"%.1f\" y2=\"%d\"/>", x, top, x, bottom);
         svg.Add("<text x=\"%.1f\" y=\"%d\" text-anchor=\"%s\">%s %s</text></g>\n", start ? x + 3.0 : x - 3.0,
                 bottom + 13,
@@ -312,7 +313,7 @@ std::string TimelineSvg(const TimelineModel& model, const LoudnessEnvelope* loud
 
 bool WriteTimelineSvg(const char* outPath, const ParsedScript& script, const char* scriptPath,
                       SoundDecoder& decoder, std::vector<std::string>& warnings, std::string& problem) {
-    const TimelineModel model(script, ReadScriptLines(scriptPath));
+    const TimelineModel model(script);
     LoudnessEnvelope loudness;
     bool heard = false;
     if (!script.music.empty()) {

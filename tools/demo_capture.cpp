@@ -33,7 +33,6 @@
 #include "capture/FolderLock.h"
 #include "capture/FrameLoop.h"
 #include "capture/FrameRing.h"
-#include "capture/FrameSchedule.h"
 #include "capture/MusicPathRecorder.h"
 #include "capture/OfflineShow.h"
 #include "capture/PngFrameWriter.h"
@@ -47,6 +46,8 @@
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
+#include "time/FrameSchedule.h"
+#include "time/PlayHead.h"
 
 namespace {
 
@@ -153,7 +154,8 @@ public:
             return Failed("the show reported errors while starting (above); nothing was captured");
         }
         // The first frame is the one the whole show would draw there.
-        show.PlayUpTo(schedule.Grid(), schedule.FirstFrame());
+        PlayHead head(show.Host(), schedule.Fps(), StopRequested);
+        if (!head.SeekTo(schedule.FirstFrame())) return Stopped(write, 0);
 
         const bool interactive = isatty(STDERR_FILENO) != 0;
         ProgressMeter progress(stderr, interactive, schedule.FrameCount());
@@ -161,7 +163,7 @@ public:
         const double cpuAtStart = ProcessorSeconds();
         if (!write) {
             const FrameLoopResult drawn =
-                RunFrameLoop(show, schedule, nullptr, kWidth, kHeight, progress, StopRequested);
+                RunFrameLoop(head, schedule, nullptr, kWidth, kHeight, progress, StopRequested);
             progress.Close();
             if (!drawn.completed) return Stopped(write, 0);
             result.frames = drawn.frames;
@@ -192,7 +194,7 @@ public:
 
         FrameRing ring(static_cast<size_t>(kWidth) * kHeight * 3, kRingBuffers, *sink);
         const FrameLoopResult drawn =
-            RunFrameLoop(show, schedule, &ring, kWidth, kHeight, progress, StopRequested);
+            RunFrameLoop(head, schedule, &ring, kWidth, kHeight, progress, StopRequested);
         // The frames drawn before a stop are still written.
         const bool allWritten = ring.Finish() && drawn.completed;
         progress.Close();

@@ -57,22 +57,13 @@ std::string PreviewCommand(const char* self) {
     return ShellWord((folder.lexically_normal() / "demo-preview").string());
 }
 
-int Run(int argc, char** argv) {
-    if (AnswerHelpOrVersion(argc, argv, "demo-new", kUsage)) return 0;
-    if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    std::string error;
-    if (!WriteStarterShow(argv[1], error)) {
-        std::fprintf(stderr, "demo-new: %s\n", error.c_str());
-        return 1;
-    }
-    std::printf("A new show is in %s/data. Play it with:\n  cd %s && %s\n", argv[1], ShellWord(argv[1]).c_str(),
-                PreviewCommand(argv[0]).c_str());
-    return 0;
-}
-
 }  // namespace
 
-int main(int argc, char** argv) { return WithStandardOutputChecked("demo-new", Run(argc, argv)); }
+int main(int argc, char** argv) {
+    return WriteOneOutputMain(argc, argv, "demo-new", kUsage, [argv](const char* folder, std::string& error) {
+        if (!WriteStarterShow(folder, error)) return false;
+        std::printf("A new show is in %s/data. Play it with:\n  cd %s && %s\n", folder, ShellWord(folder).c_str(),
+                    PreviewCommand(argv[0]).c_str());
+        return true;
+    });
+}

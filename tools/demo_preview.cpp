@@ -21,13 +21,8 @@
 #include "app/RunLoop.h"
 #include "app/WindowProcedure.h"
 #include "audio/KaSounds.h"
-#include "demo/DemoHost.h"
-#include "demo/FrameHooks.h"
-#include "demo/LoadingScreen.h"
-#include "demo/SteppedClock.h"
-#include "effects/ShowEffects.h"
-#include "platform/ConsoleMessageBoxes.h"
 #include "platform/CommandLine.h"
+#include "platform/ConsoleMessageBoxes.h"
 #include "platform/RegularFile.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -42,9 +37,8 @@
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
 #include "render/HeldPicture.h"
-#include "render/RenderToolkit.h"
 #include "script/ScriptReader.h"
-#include "textures/gl/GlTextures.h"
+#include "show/ShowAssembly.h"
 
 namespace {
 
@@ -102,7 +96,6 @@ int main(int argc, char** argv) {
     GlWindow window(windowSystem, messages);
     SdlMixerAudio audio;
     KaSounds music(audio, messages);
-    RenderToolkit toolkit(window);
 
     WindowSettings settings;
     settings.title = "Demo preview";
@@ -113,30 +106,27 @@ int main(int argc, char** argv) {
     }
 
     SdlClock systemClock;
-    SteppedClock frameClock;
-    GlTextureFactory textureFactory;
-    LoadingScreenFactory loadingViews(window, window, systemClock);
-    GlFrameHooks frameHooks;
-    HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
-    services.toolkit = &toolkit;
-    services.problems = stderr;
-    services.scriptPath = scriptPath;
-    services.stopOnScriptErrors = false;
+    // The loading screen fades by the system clock; the host is told each
+    // frame's time.
+    ShowSetup setup{window, window, music, messages};
+    setup.systemClock = &systemClock;
+    setup.scriptPath = scriptPath;
+    setup.stopOnScriptErrors = false;
+    setup.problems = stderr;
 
     int32_t result = 0;
     {
-        DemoHost host(services);
-        ShowEffects effects;
-        effects.RegisterWith(host);
+        ShowAssembly assembly(setup);
+        DemoHost& host = assembly.Host();
 
         KaSoundsPreviewMusic previewMusic(music);
         ScriptReloader reloader(scriptPath, host.Textures(), stderr);
-        PreviewServices previewServices{host, previewMusic, systemClock, frameClock, reloader};
+        PreviewServices previewServices{host, previewMusic, systemClock, reloader};
         previewServices.startupProblems = &messages.Texts();
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);
         SdlSoundDecoder soundDecoder;
-        TimelineStrip timeline(session, host.Script(), window, &soundDecoder, scriptPath);
+        TimelineStrip timeline(session, host.Script(), window, &soundDecoder);
         OverlayStack overlays(timeline, hud);
 
         SdlMessageQueue queue;

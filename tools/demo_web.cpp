@@ -22,17 +22,12 @@
 #include "audio/KaSounds.h"
 #include "audio/MusicPlayer.h"
 #include "demo/DemoHost.h"
-#include "demo/FrameGrid.h"
-#include "demo/FrameHooks.h"
-#include "demo/LoadingScreen.h"
-#include "demo/SteppedClock.h"
-#include "effects/ShowEffects.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlWindowSystem.h"
 #include "platform/web/WebPage.h"
-#include "render/RenderToolkit.h"
-#include "textures/gl/GlTextures.h"
+#include "show/ShowAssembly.h"
+#include "time/PlayHead.h"
 
 namespace {
 
@@ -52,27 +47,18 @@ struct Page {
 
 Page* page = nullptr;
 
-// The show on the canvas's GL context, which must exist first: the render
-// toolkit sets GL state as it is made.
-struct Show {
-    Show(Clock& clock, MusicPlayer& music)
-        : loadingViews(page->window, page->window, clock), toolkit(page->window) {
-        HostServices services{clock, music, page->boxes, textureFactory, loadingViews, frameHooks};
-        services.toolkit = &toolkit;
-        // Why the show could not start, and which files it could not
-        // load, go to the browser's console beside the boxes.
-        services.problems = stderr;
-        host = std::make_unique<DemoHost>(services);
-        effects.RegisterWith(*host);
-    }
-
-    GlTextureFactory textureFactory;
-    LoadingScreenFactory loadingViews;
-    GlFrameHooks frameHooks;
-    RenderToolkit toolkit;
-    std::unique_ptr<DemoHost> host;
-    ShowEffects effects;  // after the host: destroyed before it
-};
+// The show on the canvas, whose GL context must exist first: the render
+// toolkit sets GL state as it is made. A live show reads `clock`; without
+// one the show is told each frame's time.
+ShowSetup SetupOnCanvas(MusicPlayer& music, Clock* clock) {
+    ShowSetup setup{page->window, page->window, music, page->boxes};
+    setup.systemClock = clock;
+    setup.live = clock != nullptr;
+    // Why the show could not start, and which files it could not load, go
+    // to the browser's console beside the boxes.
+    setup.problems = stderr;
+    return setup;
+}
 
 bool OpenCanvas() {
     if (page->window.Create(WindowSettings{})) return true;
@@ -84,20 +70,17 @@ bool OpenCanvas() {
 // the canvas.
 void DrawExactFrame(uint32_t time) {
     if (!OpenCanvas()) return;
-    SteppedClock clock;
     SilentMusicPlayer music;
-    Show show(clock, music);
-    if (show.host->Init() != 0) {
+    ShowAssembly show(SetupOnCanvas(music, nullptr));
+    if (show.Host().Init() != 0) {
         ReportRunResult(page->boxes, run_result::kInitFailed);
         return;
     }
-    const FrameGrid grid(show.host->Script().StartPosition(), kExactFps);
-    const uint64_t frame = grid.FirstAtOrAfter(time);
-    show.host->PlayUpTo(grid, frame);
-    clock.Advance(grid.StepTo(frame));
-    show.host->Frame();
+    PlayHead head(show.Host(), kExactFps);
+    head.SeekTo(head.Grid().FirstAtOrAfter(time));
+    head.DrawFrame();
     page->window.Swap();
-    web_page::FrameHeld(show.host->Script().Now());
+    web_page::FrameHeld(show.Host().Script().Now());
 }
 
 // Tells the page when the show has started.
@@ -109,13 +92,13 @@ public:
 // Plays the show once, to its End or until Escape is held.
 void PlayShow(MusicPlayer& music) {
     SdlClock clock;
-    Show show(clock, music);
+    ShowAssembly show(SetupOnCanvas(music, &clock));
     Keyboard keyboard;
     SdlMessageQueue queue;
     WindowProcedure procedure(keyboard, page->window, queue);
     PageRunHooks hooks;
     RunLoopServices loop{queue, procedure, keyboard, page->window, &hooks};
-    ReportRunResult(page->boxes, Run(*show.host, run_flags::kEscapeEnds, loop));
+    ReportRunResult(page->boxes, Run(show.Host(), run_flags::kEscapeEnds, loop));
 }
 
 }  // namespace

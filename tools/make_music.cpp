@@ -7,7 +7,6 @@
 // only when it is complete, so a failed run never leaves a cut-off OUTPUT
 // behind. Exit status: 0, 1 when OUTPUT cannot be written (with the reason
 // on stderr), 2 for wrong arguments.
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -20,14 +19,9 @@ constexpr const char* kUsage =
     "every run.\n";
 
 int main(int argc, char** argv) {
-    if (AnswerHelpOrVersion(argc, argv, "make-music", kUsage)) return WithStandardOutputChecked("make-music", 0);
-    if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (const int error = WriteMusic(MusicTrack::Show, argv[1]); error != 0) {
-        std::fprintf(stderr, "make-music: cannot write %s: %s\n", argv[1], std::strerror(error));
-        return 1;
-    }
-    return 0;
+    return WriteOneOutputMain(argc, argv, "make-music", kUsage, [](const char* output, std::string& error) {
+        const int code = WriteMusic(MusicTrack::Show, output);
+        if (code != 0) error = std::string("cannot write ") + output + ": " + std::strerror(code);
+        return code == 0;
+    });
 }

@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+
+#if defined(SHOW_STREAMS_VORBIS)
 #include <vorbis/vorbisfile.h>
+#endif
 
 #if defined(SHOW_STREAMS_MP3_AND_FLAC)
 #include <FLAC/stream_decoder.h>
@@ -29,6 +32,7 @@ bool Fail(std::string& problem, std::string text) {
     return false;
 }
 
+#if defined(SHOW_STREAMS_VORBIS)
 // --- Ogg Vorbis, streamed by libvorbisfile -----------------------------------
 
 size_t ReadFromFile(void* into, size_t size, size_t count, void* file) {
@@ -76,6 +80,7 @@ bool DecodeVorbis(const char* path, std::FILE* file, SoundSink& sink, std::strin
     ov_clear(&vorbis);
     return decoded;
 }
+#endif
 
 // --- 16-bit PCM WAV, streamed ---------------------------------------------------
 
@@ -297,6 +302,7 @@ bool SdlSoundDecoder::DecodeFile(const char* path, SoundSink& sink, std::string&
     uint8_t start[4] = {};
     const size_t got = std::fread(start, 1, sizeof start, file.get());
     std::rewind(file.get());
+#if defined(SHOW_STREAMS_VORBIS)
     if (got == sizeof start && std::memcmp(start, "OggS", 4) == 0) {
         // An Ogg stream of another codec (Opus, FLAC) is SDL_mixer's.
         OggVorbis_File probe;
@@ -306,6 +312,7 @@ bool SdlSoundDecoder::DecodeFile(const char* path, SoundSink& sink, std::string&
         std::rewind(file.get());
         if (vorbis) return DecodeVorbis(path, file.get(), sink, problem);
     }
+#endif
 #if defined(SHOW_STREAMS_MP3_AND_FLAC)
     if (got == sizeof start && std::memcmp(start, "fLaC", 4) == 0) return DecodeFlac(path, file.get(), sink, problem);
     if (LooksLikeMp3(start, got)) return DecodeMp3(path, file.get(), sink, problem);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "capture/CaptureOptions.h"
-#include "capture/FrameSchedule.h"
 #include "capture/ScriptSurvey.h"
 #include "support/Doubles.h"
+#include "time/FrameSchedule.h"
 
 namespace {
 
@@ -74,14 +74,14 @@ TEST(FrameSchedule, TakesTheGridsFramesInTheRangeInWholeMilliseconds) {
     // frame before the first.
     uint32_t time = 15350;
     for (uint64_t frame = 0; frame < sixty.FrameCount(); ++frame) {
-        const uint32_t step = sixty.StepTo(frame);
+        const uint32_t step = sixty.Grid().StepTo(sixty.FirstFrame() + frame);
         EXPECT_EQ(step, frame % 3 == 0 ? 16u : 17u) << frame;
         time += step;
         EXPECT_EQ(sixty.TimeOf(frame), time);
     }
     // Frame 0 is drawn where the show starts, also for a range from before.
     const FrameSchedule fromStart(grid, 0, 1001);
-    EXPECT_EQ(fromStart.StepTo(0), 0u);
+    EXPECT_EQ(fromStart.Grid().StepTo(fromStart.FirstFrame()), 0u);
     EXPECT_EQ(fromStart.From(), 1000u);
     EXPECT_EQ(fromStart.FrameCount(), 1u);
     EXPECT_EQ(FrameSchedule(FrameGrid(0, 60), 0, 1001).FrameCount(), 61u);

@@ -26,8 +26,9 @@
 #           each keeping the earlier video
 #   errors  failures exit non-zero and say why on stderr
 #   signals SIGTERM and a terminal's Ctrl-C stop a capture within a frame or
-#           so, keeping frames written and an earlier video; the partial
-#           file of a killed capture goes with the next capture; a second
+#           so, also while it replays the show before its first frame,
+#           keeping frames written and an earlier video; the partial file
+#           of a killed capture goes with the next capture; a second
 #           capture into a folder that one is writing frames to is refused
 #
 #   capture_case.sh CASE DEMO_CAPTURE DEMO_CHECK PNG_PROBE REPOSITORY SPLIT
@@ -589,6 +590,14 @@ case_signals() {
   wait "$job" 2>/dev/null
   run_capture --fps 5 --from '#16.0' --to '=30920' "$work/take.mp4" || { show_stderr; fail "capture after a killed one"; }
   [[ -n $(compgen -G "$work/take.partial-*") ]] && fail "the killed capture's partial file was not removed"
+
+  # Far into a long show, the capture first replays millions of frames
+  # without drawing (a minute or more): a stop is noticed there too.
+  sed 's/^End .*/End =2147483000/' data/script.txt > "$work/far.txt"
+  start_job --script "$work/far.txt" --from '=2147000000' --to '=2147001000' --frames "$work/far"
+  sleep 5
+  kill -INT -- "-$job"
+  expect_stopped 15 130 SIGINT
 }
 
 case "$case_name" in

@@ -1,7 +1,7 @@
 // libFuzzer target for the script reader and the timeline player:
 // arbitrary bytes are read as a show script, and its timeline is then played
 // through frames of every length, a wrap of the clock included, and played
-// once more after a Restart at a position taken from the input.
+// once more after a Start at a position taken from the input.
 //
 // Besides sanitizer reports, a finding is an event whose scene, slot index
 // or pattern number would reach past the records or patterns when it acts:
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // bytes), as the preview does after an edit.
     uint32_t position = 0;
     for (size_t i = 0; i < size && i < 4; ++i) position = position << 8 | data[i];
-    player.Restart(position);
+    player.Start(position);
     PlayFrames(player);
     return 0;
 }

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "gl/GlTestContext.h"
-#include "demo/FrameGrid.h"
 #include "gl/PreviewStack.h"
 #include "render/TextOverlay.h"
 #include "support/AllocationCounter.h"
+#include "time/FrameGrid.h"
 
 namespace {
 
@@ -172,7 +172,7 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt)
     const TimelineMark* mark = strip.Hovered();
     ASSERT_NE(mark, nullptr);
     EXPECT_EQ(mark->start, 32u * 1920u);
-    EXPECT_EQ(strip.Model().LineText(mark->line), "#32.0 Set scene.1.bool.1 true");
+    EXPECT_EQ(mark->text, "#32.0 Set scene.1.bool.1 true");
     stack.Frame(true);
     int tooltipInk = 0;
     for (int y = kHeight - stripTop; y < kHeight - stripTop + 22; ++y) {

@@ -11,18 +11,26 @@ bool ToneDecoder::DecodeFile(const char*, SoundSink& sink, std::string&) {
     return true;
 }
 
-PreviewStack::PreviewStack(GlWindow& window) : toolkit(window), held(window) {
-    HostServices services{frameClock, music, messages, textureFactory, loadingViews, frameHooks};
-    services.toolkit = &toolkit;
-    services.stopOnScriptErrors = false;
-    host = std::make_unique<DemoHost>(services);
-    effects.RegisterWith(*host);
+namespace {
+
+ShowSetup PreviewSetup(GlWindow& window, MusicPlayer& music, MessageBoxes& boxes, LoadingViewFactory& loadingViews) {
+    ShowSetup setup{window, window, music, boxes};
+    setup.stopOnScriptErrors = false;
+    setup.loadingViews = &loadingViews;
+    return setup;
+}
+
+}  // namespace
+
+PreviewStack::PreviewStack(GlWindow& window)
+    : assembly(PreviewSetup(window, music, messages, loadingViews)), held(window) {
+    host = &assembly.Host();
     reloader = std::make_unique<ScriptReloader>("data/script.txt", host->Textures());
     session = std::make_unique<PreviewSession>(
-        PreviewServices{*host, previewMusic, systemClock, frameClock, *reloader});
+        PreviewServices{*host, previewMusic, systemClock, *reloader});
     show = std::make_unique<PreviewShow>(*host, *session, held);
     hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);
-    timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder, "data/script.txt");
+    timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder);
     overlays = std::make_unique<OverlayStack>(*timeline, *hud);
 }
 

@@ -11,11 +11,7 @@
 #include <vector>
 
 #include "app/GlWindow.h"
-#include "demo/DemoHost.h"
-#include "demo/FrameHooks.h"
 #include "demo/NullLoadingView.h"
-#include "demo/SteppedClock.h"
-#include "effects/ShowEffects.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "preview/HudOverlay.h"
 #include "preview/OverlayStack.h"
@@ -25,9 +21,8 @@
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
 #include "render/HeldPicture.h"
-#include "render/RenderToolkit.h"
+#include "show/ShowAssembly.h"
 #include "support/Doubles.h"
-#include "textures/gl/GlTextures.h"
 
 class SilentMusic : public PreviewMusic {
 public:
@@ -56,17 +51,13 @@ public:
     void Frame(bool withOverlays);
 
     ManualClock systemClock;
-    SteppedClock frameClock;
     RecordingMusicPlayer music;
     SilentMusic previewMusic;
     ConsoleMessageBoxes messages{nullptr};
-    GlTextureFactory textureFactory;
     NullLoadingViewFactory loadingViews;
-    GlFrameHooks frameHooks;
-    RenderToolkit toolkit;
     ToneDecoder decoder;
-    std::unique_ptr<DemoHost> host;
-    ShowEffects effects;  // after the host: destroyed before it
+    ShowAssembly assembly;
+    DemoHost* host;
     std::unique_ptr<ScriptReloader> reloader;
     std::unique_ptr<PreviewSession> session;
     HeldPicture held;

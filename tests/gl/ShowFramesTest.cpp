@@ -21,12 +21,12 @@
 
 #include "app/GlWindow.h"
 #include "capture/OfflineShow.h"
-#include "demo/FrameGrid.h"
 #include "gl/GlTestContext.h"
 #include "gl/PreviewStack.h"
 #include "platform/Messages.h"
 #include "support/Doubles.h"
 #include "support/RgbPicture.h"
+#include "time/PlayHead.h"
 
 namespace {
 
@@ -71,25 +71,23 @@ protected:
     std::unique_ptr<OfflineShow> ShowAt(uint32_t time, const char* script = "data/script.txt") {
         auto show = std::make_unique<OfflineShow>(Window(), Window(), music, boxes, script);
         EXPECT_TRUE(show->Init()) << ::testing::PrintToString(boxes.Texts());
-        grid = FrameGrid(show->Host().Script().StartPosition(), kFps);
-        frame = grid.FirstAtOrAfter(time);
-        show->PlayUpTo(grid, frame);
+        head = std::make_unique<PlayHead>(show->Host(), kFps);
+        head->SeekTo(head->Grid().FirstAtOrAfter(time));
         return show;
     }
 
-    void NextFrame(OfflineShow& show) { show.Frame(grid.StepTo(frame++)); }
+    void NextFrame() { head->DrawFrame(); }
 
     Picture FrameAt(uint32_t showTime) {
         auto show = ShowAt(showTime);
-        NextFrame(*show);
-        EXPECT_EQ(show->Now(), showTime) << "not a time of the 60 fps grid";
+        NextFrame();
+        EXPECT_EQ(show->Host().Now(), showTime) << "not a time of the 60 fps grid";
         return ReadWindow(kWidth, kHeight);
     }
 
     RecordingMusicPlayer music;
     RecordingMessageBoxes boxes;
-    FrameGrid grid{0, kFps};
-    uint64_t frame = 0;
+    std::unique_ptr<PlayHead> head;
 };
 
 struct Golden {
@@ -163,15 +161,15 @@ TEST_F(ShowFrames, PulseShrinksTheImageForUnderOneHundredMilliseconds) {
     uint32_t pulseStart = 0;
     bool pulsing = false;
     uint32_t longest = 0;
-    while (show->Now() < 30720 + 1500) {
-        NextFrame(*show);
+    while (show->Host().Now() < 30720 + 1500) {
+        NextFrame();
         const float zoom = show->Effects().glow.zoom;
         if (zoom < 0 && !pulsing) {
             pulsing = true;
-            pulseStart = show->Now();
+            pulseStart = show->Host().Now();
         } else if (zoom >= 0 && pulsing) {
             pulsing = false;
-            longest = std::max(longest, show->Now() - pulseStart);
+            longest = std::max(longest, show->Host().Now() - pulseStart);
         }
     }
     EXPECT_GT(longest, 0u);
@@ -181,9 +179,9 @@ TEST_F(ShowFrames, PulseShrinksTheImageForUnderOneHundredMilliseconds) {
 TEST_F(ShowFrames, NoiseMovesEveryFrameButTheSameWayEveryRun) {
     auto firstRun = [&] {
         auto show = ShowAt(40000);
-        NextFrame(*show);
+        NextFrame();
         Picture one = ReadWindow(kWidth, kHeight);
-        NextFrame(*show);
+        NextFrame();
         Picture two = ReadWindow(kWidth, kHeight);
         return std::make_pair(one, two);
     };
@@ -202,7 +200,7 @@ TEST_F(ShowFrames, WithoutTheGlowNothingIsComposed) {
     // the repository, like the original.
     TempScript script(text.str());
     auto show = ShowAt(9600, script.Path());
-    for (int i = 0; i < 5; ++i) NextFrame(*show);
+    for (int i = 0; i < 5; ++i) NextFrame();
     const Picture picture = ReadWindow(kWidth, kHeight);
     // The main pass stays unscaled in the lower-left 512 x 512 square; the
     // rest of the window keeps the loading screen's last, black frame.

@@ -21,9 +21,10 @@ namespace {
 
 // A Goto past running and finished fades and a trigger, chained fades, a
 // fade of no length, one whose negative length wraps its end round below
-// its start, a flag raised through a dbl word, and lines out of time order
-// (a frame apart at least, where the player's frames would act on them in
-// line order).
+// its start, a flag raised through a dbl word, lines of one time writing
+// one slot (a trigger and a Set, a Set and a fade), and lines out of time
+// order (a frame apart at least, where the player's frames would act on
+// them in line order).
 constexpr char kAwkwardScript[] = R"(Goto #2.0
 End #12.0
 DefinePattern 0 *...
@@ -42,6 +43,10 @@ DefinePattern 0 *...
 #9.0 Set scene.0.STOP
 #9.2 Set scene.2.bool.3 true
 #10.0 Fade scene.1.dbl.3 from 1 to 2 time =-5
+#10.0 Trig scene.2.bool.4
+#10.0 Set scene.2.bool.4 true
+#10.2 Set scene.1.dbl.3 5
+#10.2 Fade scene.1.dbl.3 from 0 to 1 time #0.2
 )";
 
 using Slot = std::tuple<int, std::string, int>;  // scene, kind, index
@@ -87,7 +92,7 @@ std::vector<Played> PlayWithChecker(const std::string& script, uint32_t dt, uint
 
 ParamKind KindNamed(const std::string& word) {
     for (const ParamKind kind : {ParamKind::Dbl, ParamKind::Lng, ParamKind::Bool}) {
-        if (word == ParamKindName(kind)) return kind;
+        if (word == KindWord(kind)) return kind;
     }
     ADD_FAILURE() << "no parameter kind " << word;
     return ParamKind::Dbl;
@@ -101,7 +106,7 @@ void ExpectModelAgreesWithPlayer(const std::string& path, uint32_t dt, uint32_t 
     std::string problem;
     const ParsedScript script = ReadScript(path.c_str(), problem);
     ASSERT_TRUE(problem.empty()) << problem;
-    const TimelineModel model(script, {});
+    const TimelineModel model(script);
     const std::vector<Played> played = PlayWithChecker(path, dt, frames, script.startPosition);
     ASSERT_FALSE(played.empty());
 
@@ -115,7 +120,7 @@ void ExpectModelAgreesWithPlayer(const std::string& path, uint32_t dt, uint32_t 
         }
         for (int32_t lane = 0; lane < static_cast<int32_t>(model.Lanes().size()); ++lane) {
             const ParameterId& id = model.Lanes()[static_cast<size_t>(lane)].id;
-            const auto printed = frame.values.find(Slot{id.scene, ParamKindName(id.kind), id.index});
+            const auto printed = frame.values.find(Slot{id.scene, KindWord(id.kind), id.index});
             const double expected = printed == frame.values.end() ? 0.0 : printed->second;
             const double value = model.TriggeredBetween(lane, previous, frame.now)
                                      ? 1.0

@@ -7,6 +7,7 @@
 
 #include "demo/DemoHost.h"
 #include "support/Doubles.h"
+#include "time/PlayHead.h"
 
 using Log = std::vector<std::string>;
 
@@ -269,7 +270,7 @@ TEST_F(DemoHostTest, WithoutPassesOnlyTheTimelineAdvances) {
     EXPECT_EQ(host->Script().Now(), 120u);
 }
 
-TEST_F(DemoHostTest, PlayUpToReplaysEveryFrameBeforeAndDrawsOnlyWhatTheNextOneShows) {
+TEST_F(DemoHostTest, ASeekReplaysEveryFrameBeforeAndDrawsOnlyWhatTheNextOneShows) {
     // 100 frames a second from the Goto; frames 50 to 99 show earlier
     // frames. A pattern switched on before the Goto plays from the start
     // of the show as it did the first time.
@@ -295,12 +296,13 @@ TEST_F(DemoHostTest, PlayUpToReplaysEveryFrameBeforeAndDrawsOnlyWhatTheNextOneSh
         uint64_t frame;
         int drawnBefore;  // frames drawn, not shown, before it
     };
-    const int most = static_cast<int>(DemoHost::MostLeadInFrames(grid));  // 25
+    const int most = static_cast<int>(PlayHead::MostWarmUpFrames(100));  // 25
+    PlayHead head(*host, 100);
     for (const Case c : {Case{0, 0}, {5, 1}, {53, 4}, {80, most}, {101, 1}}) {
         SCOPED_TRACE(c.frame);
         frameHooks.begins = 0;
-        host->PlayUpTo(grid, c.frame);
-        FrameAfter(grid.StepTo(c.frame));
+        head.SeekTo(c.frame);
+        head.DrawFrame();
         EXPECT_EQ(frameHooks.begins, 2 * (c.drawnBefore + 1));
         EXPECT_EQ(host->Script().Now(), grid.TimeOf(c.frame));
         EXPECT_EQ(updates(), Log(played.begin(), played.begin() + 2 * static_cast<ptrdiff_t>(c.frame + 1)));

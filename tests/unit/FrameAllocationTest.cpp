@@ -10,6 +10,7 @@
 #include "demo/DemoHost.h"
 #include "support/AllocationCounter.h"
 #include "support/Doubles.h"
+#include "time/PlayHead.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST(FrameAllocation, AFrameOfTheShowAndReplayingAllocateNothing) {
             ++frames;
         }
         // Bringing the show back to a frame, as a seek does.
-        host->PlayUpTo(FrameGrid(0, 60), 300);
+        PlayHead(*host, 60).SeekTo(300);
         allocations = counter.Count();
     }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "preview/HudText.h"
-#include "preview/ShowTimeKeeper.h"
+#include "time/ShowTimeKeeper.h"
 
 namespace {
 

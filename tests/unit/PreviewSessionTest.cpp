@@ -16,9 +16,7 @@
 
 #include "app/RunLoop.h"
 #include "demo/DemoHost.h"
-#include "demo/FrameGrid.h"
 #include "demo/NullLoadingView.h"
-#include "demo/SteppedClock.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/Messages.h"
 #include "preview/PreviewLoop.h"
@@ -27,6 +25,8 @@
 #include "preview/ScriptReloader.h"
 #include "support/Doubles.h"
 #include "textures/TextureRegistry.h"
+#include "time/FrameGrid.h"
+#include "time/InstantClock.h"
 
 namespace {
 
@@ -99,13 +99,13 @@ protected:
     void Build(const std::string& script) {
         folder.Write("script.txt", script);
         scriptPath = folder.Path("script.txt");
-        HostServices services{frameClock, hostMusic, messages, factory, loadingViews, hooks};
+        HostServices services{showClock, hostMusic, messages, factory, loadingViews, hooks};
         services.scriptPath = scriptPath.c_str();
         services.stopOnScriptErrors = false;
         host = std::make_unique<DemoHost>(services);
         host->SetPassCount(2);
         reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures());
-        PreviewServices previewServices{*host, music, systemClock, frameClock, *reloader};
+        PreviewServices previewServices{*host, music, systemClock, *reloader};
         previewServices.startupProblems = &messages.Texts();
         session = std::make_unique<PreviewSession>(previewServices);
     }
@@ -115,7 +115,7 @@ protected:
         systemClock.now += elapsed;
         music.Run(elapsed);
         session->PrepareFrame();
-        host->Frame();
+        host->FrameTo(session->FrameTime());
     }
     void Frames(int count, uint32_t elapsed = 16) {
         for (int i = 0; i < count; ++i) Frame(elapsed);
@@ -140,7 +140,7 @@ protected:
     Folder folder;
     std::string scriptPath;
     ManualClock systemClock;
-    SteppedClock frameClock;
+    InstantClock showClock;
     RecordingMusicPlayer hostMusic;
     ConsoleMessageBoxes messages{nullptr};
     RecordingTextureFactory factory;
@@ -518,6 +518,20 @@ public:
     int frames = 0;
 };
 
+// The host played at the times the session works out, as the preview's
+// show plays it, without holding a paused frame (which takes GL).
+class SessionTimedHost : public Application {
+public:
+    SessionTimedHost(DemoHost& host, const PreviewSession& session) : host(host), session(session) {}
+    int32_t Init() override { return host.Init(); }
+    int32_t Frame() override { return host.FrameTo(session.FrameTime()); }
+    int32_t Uninit() override { return host.Uninit(); }
+
+private:
+    DemoHost& host;
+    const PreviewSession& session;
+};
+
 class PreviewLoopTest : public PreviewSessionTest {
 protected:
     // Runs the preview's loop over the host, which reads `script`.
@@ -525,7 +539,8 @@ protected:
         Build(script);
         PreviewHooks previewHooks(*session, overlay);
         RunLoopServices loop{queue, procedure, keyboard, window, &previewHooks};
-        return ::Run(*host, kPreviewRunFlags, loop);
+        SessionTimedHost show(*host, *session);
+        return ::Run(show, kPreviewRunFlags, loop);
     }
 
     std::vector<std::string> log;

@@ -10,7 +10,7 @@ target_compile_definitions(show_webgl PRIVATE WEBGL_LAYER_ITSELF)
 show_folder_library(platform/web USES platform)
 
 add_executable(demo-web tools/demo_web.cpp)
-target_link_libraries(demo-web PRIVATE show_app show_effects show_platform_sdl show_platform_web
+target_link_libraries(demo-web PRIVATE show_app show_show show_platform_sdl show_platform_web
   show_webgl)
 set_target_properties(demo-web PROPERTIES OUTPUT_NAME demo SUFFIX .js)
 target_link_options(demo-web PRIVATE

@@ -1,4 +1,4 @@
-#include "preview/ShowTimeKeeper.h"
+#include "time/ShowTimeKeeper.h"
 
 void ShowTimeKeeper::Reset(uint32_t showTime, uint32_t systemNow) {
     time = showTime;

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "demo/FrameGrid.h"
+#include "time/FrameGrid.h"
 
 class FrameSchedule {
 public:
@@ -35,10 +35,6 @@ public:
     uint32_t TimeOf(uint64_t frame) const { return grid.TimeOf(first + frame); }
     // The time of the first frame.
     uint32_t From() const { return TimeOf(0); }
-    // The clock step that brings the show from the frame before `frame`
-    // to it.
-    uint32_t StepTo(uint64_t frame) const { return grid.StepTo(first + frame); }
-
     const FrameGrid& Grid() const { return grid; }
     uint32_t Fps() const { return grid.Fps(); }
 
