@@ -300,7 +300,7 @@ bool SdlSoundDecoder::DecodeFile(const char* path, SoundSink& sink, std::string&
     FileHandle file = OpenRegularFile(path, UINT64_MAX, size, problem);
     if (!file) return false;
     uint8_t start[4] = {};
-    const size_t got = std::fread(start, 1, sizeof start, file.get());
+    [[maybe_unused]] const size_t got = std::fread(start, 1, sizeof start, file.get());
     std::rewind(file.get());
 #if defined(SHOW_STREAMS_VORBIS)
     if (got == sizeof start && std::memcmp(start, "OggS", 4) == 0) {
