@@ -32,8 +32,6 @@ public:
 
     // The music's loudness, to be read only once Poll has said Ready.
     const LoudnessEnvelope& Envelope() const { return envelope; }
-    // Why it failed, to be read only once Poll has said Failed.
-    const std::string& Problem() const { return problem; }
 
 private:
     void Measure(SoundDecoder& decoder, std::string path);
@@ -45,5 +43,4 @@ private:
     State state = State::NotStarted;
     // The worker's until `done` is set, the drawing thread's after.
     LoudnessEnvelope envelope;
-    std::string problem;
 };
