@@ -16,7 +16,12 @@ float LoudnessEnvelope::LoudestBetween(double fromMs, double toMs) const {
     return loudest;
 }
 
-LoudnessMeter::LoudnessMeter(double windowMs, LoudnessEnvelope& envelope) : windowMs(windowMs), envelope(envelope) {
+float LoudnessEnvelope::Loudest() const {
+    return levels.empty() ? 0.0f : *std::max_element(levels.begin(), levels.end());
+}
+
+LoudnessMeter::LoudnessMeter(double windowMs, LoudnessEnvelope& envelope, const std::atomic<bool>* stop)
+    : windowMs(windowMs), envelope(envelope), stop(stop) {
     envelope = LoudnessEnvelope{};
     envelope.windowMs = windowMs;
 }
@@ -65,9 +70,13 @@ void LoudnessMeter::EndWindow() {
 }
 
 bool MeasureMusicLoudness(SoundDecoder& decoder, const char* path, double windowMs,
-                          LoudnessEnvelope& envelope, std::string& problem) {
-    LoudnessMeter meter(windowMs, envelope);
+                          LoudnessEnvelope& envelope, std::string& problem, const std::atomic<bool>* stop) {
+    LoudnessMeter meter(windowMs, envelope, stop);
     if (!decoder.DecodeFile(path, meter, problem)) return false;
+    if (meter.StopWanted()) {
+        problem = std::string(path) + ": stopped before its end";
+        return false;
+    }
     meter.Finish();
     return true;
 }

@@ -6,6 +6,7 @@
 // louder of each pair, and the window doubles.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,15 +28,21 @@ struct LoudnessEnvelope {
     double DurationMs() const { return windowMs * static_cast<double>(levels.size()); }
     // The loudest window that overlaps [fromMs, toMs); 0 outside the music.
     float LoudestBetween(double fromMs, double toMs) const;
+    // The loudest window of all; 0 for no music.
+    float Loudest() const;
+    // A level in decibels below full scale: from kFloorDecibels to 0.
+    static double Decibels(float level) { return (1.0 - level) * kFloorDecibels; }
 };
 
 // Measures the samples that a decoder gives it into an envelope of windows
 // of `windowMs` (more when the music is long, see above).
 class LoudnessMeter : public SoundSink {
 public:
-    LoudnessMeter(double windowMs, LoudnessEnvelope& envelope);
+    // Decoding stops early once `stop`, when given, is set.
+    LoudnessMeter(double windowMs, LoudnessEnvelope& envelope, const std::atomic<bool>* stop = nullptr);
     void Begin(uint32_t framesPerSecond, int32_t channels) override;
     void Take(const int16_t* samples, size_t frames) override;
+    bool StopWanted() const override { return stop && stop->load(std::memory_order_relaxed); }
     // Measures the last, partial window.
     void Finish();
 
@@ -44,6 +51,7 @@ private:
 
     double windowMs;
     LoudnessEnvelope& envelope;
+    const std::atomic<bool>* stop;
     size_t channels = 0;
     size_t windowFrames = 0;  // frames in a window
     size_t framesIn = 0;      // frames in the window being measured
@@ -51,6 +59,8 @@ private:
 };
 
 // Decodes the music file at `path` with `decoder` and measures it; false,
-// with `problem` saying why, when it cannot be decoded.
+// with `problem` saying why, when it cannot be decoded or `stop` (when
+// given) was set before it was done.
 bool MeasureMusicLoudness(SoundDecoder& decoder, const char* path, double windowMs,
-                          LoudnessEnvelope& envelope, std::string& problem);
+                          LoudnessEnvelope& envelope, std::string& problem,
+                          const std::atomic<bool>* stop = nullptr);

@@ -3,7 +3,7 @@
 // as they are decoded, so nothing holds the whole sound, however long it
 // is. The platform layer implements it with the audio library's decoders;
 // tests use doubles. A decoder keeps no state between files, so a worker
-// thread may decode with its own.
+// thread may decode with its own, and a sink may ask it to stop early.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +17,9 @@ public:
     virtual void Begin(uint32_t framesPerSecond, int32_t channels) = 0;
     // The next `frames` frames, the channels of a frame side by side.
     virtual void Take(const int16_t* samples, size_t frames) = 0;
+    // True when the rest of the sound is no longer wanted: the decoder then
+    // stops after the piece in hand and fails, saying it was stopped.
+    virtual bool StopWanted() const { return false; }
 };
 
 class SoundDecoder {
@@ -24,6 +27,7 @@ public:
     virtual ~SoundDecoder() = default;
     // Decodes the file at `path` into `sink`, from its first sample to its
     // last; false, with `problem` saying why, when it cannot be read or
-    // decoded (the sink may have had part of it).
+    // decoded or the sink asked it to stop (the sink may have had part of
+    // it).
     virtual bool DecodeFile(const char* path, SoundSink& sink, std::string& problem) = 0;
 };

@@ -156,7 +156,8 @@ ShowCheck CheckShow(const char* scriptPath, AudioLibrary* audio) {
             CheckFinding{script, finding.line, finding.severity, finding.ReportText(), finding.kind});
     }
     for (const FileProblem& problem : engine->FileProblems()) {
-        check.findings.push_back(CheckFinding{script, problem.line, FindingSeverity::Error, problem.text});
+        check.findings.push_back(
+            CheckFinding{script, problem.line, FindingSeverity::Error, problem.text, WarningKind::None, problem.path});
     }
     // The effects start in scene order, each making its render targets
     // before the next looks for them.

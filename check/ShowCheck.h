@@ -35,6 +35,9 @@ struct CheckFinding {
     FindingSeverity severity = FindingSeverity::Error;
     std::string text;
     WarningKind kind = WarningKind::None;
+    // The picture or music file that a line names and that could not be
+    // loaded, for a finding about that; empty for every other finding.
+    std::string namedFile = {};
 
     // "FILE:LINE: error: TEXT", as editors read it.
     std::string EditorText() const { return EditorLine(file, line, severity, text); }

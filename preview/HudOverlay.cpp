@@ -6,10 +6,14 @@
 #include "render/ViewportSize.h"
 
 void HudOverlay::Draw() {
-    ComposeHud(GatherHudFacts(session, script, reloader.Problems()), text);
+    HudFacts facts = GatherHudFacts(session, script, reloader);
+    const int32_t free = viewport.GetViewportHeight() - (below ? below->CoveredBottom() : 0) - TextOverlay::kMargin;
+    facts.maxLines = free / TextOverlay::kLineHeight;
+    ComposeHud(facts, text);
     TextOverlay::Line lines[HudText::kMaxLines];
     for (int32_t i = 0; i < text.count; ++i) {
-        const Ink& ink = text.lines[i].tone == HudText::Tone::Error ? kErrorInk : kInfoInk;
+        const HudText::Tone tone = text.lines[i].tone;
+        const Ink& ink = tone == HudText::Tone::Error ? kErrorInk : tone == HudText::Tone::Warning ? kWarningInk : kInfoInk;
         lines[i] = TextOverlay::Line{text.lines[i].text, ink.red, ink.green, ink.blue};
     }
     TextOverlay::Draw(lines, text.count, viewport.GetViewportWidth(), viewport.GetViewportHeight());

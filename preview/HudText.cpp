@@ -1,11 +1,13 @@
 #include "preview/HudText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "preview/PreviewSession.h"
+#include "preview/ScriptReloader.h"
 #include "script/ScriptEngine.h"
 
 // The formats that vsnprintf takes: on MinGW, whose "printf" means
@@ -18,12 +20,20 @@
 
 namespace {
 
-// Writes lines into a HudText, wrapping words that do not fit.
+// Writes lines into a HudText, wrapping words that do not fit, up to a
+// number of lines.
 class HudWriter {
 public:
-    explicit HudWriter(HudText& out) : out(out) { out.count = 0; }
+    HudWriter(HudText& out, int32_t maxLines)
+        : out(out), limit(maxLines < HudText::kMaxLines ? maxLines : HudText::kMaxLines) {
+        out.count = 0;
+    }
 
-    bool Full() const { return out.count >= HudText::kMaxLines; }
+    bool Full() const { return out.count >= limit; }
+    int32_t Count() const { return out.count; }
+    // Takes back every line after the first `count`.
+    void CutTo(int32_t count) { out.count = count; }
+    void SetLimit(int32_t lines) { limit = lines < HudText::kMaxLines ? lines : HudText::kMaxLines; }
 
     // Starts a new line with `tone`; false when there is no room.
     bool NewLine(HudText::Tone tone) {
@@ -58,17 +68,47 @@ public:
         Append(column > 0 && out.lines[out.count - 1].text[column - 1] != ' ' ? " %s" : "%s", word);
     }
 
-    // Appends `text` up to its end or a line feed, cut at the line's width.
-    // Returns where the rest starts, or null at the end.
-    const char* AppendUpToLineFeed(const char* text) {
-        const char* feed = std::strchr(text, '\n');
-        const size_t length = feed ? static_cast<size_t>(feed - text) : std::strlen(text);
-        Append("%.*s", static_cast<int>(length), text);
-        return feed ? feed + 1 : nullptr;
+    // Writes `text` on lines of its own, wrapped at spaces, each line feed
+    // starting a new line; the lines after the first are indented. At most
+    // kMaxLinesPerFinding lines: the rest is cut. False, with some of it
+    // written, when the lines run out.
+    bool WriteWrapped(const char* text, HudText::Tone tone) {
+        const char* rest = text;
+        for (int32_t lines = 0; lines < HudText::kMaxLinesPerFinding; ++lines) {
+            if (!NewLine(tone)) return false;
+            size_t room = HudText::kColumns;
+            if (lines > 0) {
+                Append("  ");
+                room -= 2;
+            }
+            const char* feed = std::strchr(rest, '\n');
+            const size_t length = feed ? static_cast<size_t>(feed - rest) : std::strlen(rest);
+            size_t taken = length;
+            if (taken > room) {
+                // At the last space that leaves at least half a line.
+                taken = room;
+                for (size_t at = room; at > room / 2; --at) {
+                    if (rest[at] == ' ') {
+                        taken = at;
+                        break;
+                    }
+                }
+            }
+            Append("%.*s", static_cast<int>(taken), rest);
+            rest += taken;
+            if (taken == length && feed) {
+                rest = feed + 1;
+            } else {
+                while (*rest == ' ') ++rest;
+            }
+            if (*rest == '\0') break;
+        }
+        return true;
     }
 
 private:
     HudText& out;
+    int32_t limit;
     size_t column = 0;
 };
 
@@ -141,29 +181,42 @@ void ComposeStatus(const HudFacts& facts, HudWriter& writer) {
     if (!any) writer.AppendWord("all zero", info);
 }
 
-void ComposeProblems(const std::vector<std::string>& problems, HudWriter& writer) {
-    const HudText::Tone error = HudText::Tone::Error;
-    if (problems.empty()) return;
-    if (!writer.NewLine(error)) return;
-    writer.Append("%zu error%s - playing the last good script:", problems.size(),
-                  problems.size() == 1 ? "" : "s");
-    for (const std::string& problem : problems) {
-        // Each text may hold several lines: the message and the script line.
-        const char* rest = problem.c_str();
-        bool first = true;
-        while (rest) {
-            if (!writer.NewLine(error)) return;
-            if (!first) writer.Append("  ");
-            rest = writer.AppendUpToLineFeed(rest);
-            first = false;
-        }
+HudText::Tone ToneOf(const std::string& finding) {
+    const size_t error = finding.find(": error: ");
+    const size_t warning = finding.find(": warning: ");
+    return warning < error ? HudText::Tone::Warning : HudText::Tone::Error;
+}
+
+void ComposeProblems(const HudFacts& facts, int32_t maxLines, HudWriter& writer) {
+    static const std::vector<std::string> kNone;
+    const std::vector<std::string>& script = facts.problems ? *facts.problems : kNone;
+    const std::vector<std::string>& pictures = facts.pictureProblems ? *facts.pictureProblems : kNone;
+    const size_t total = script.size() + pictures.size();
+    if (total == 0) return;
+    const auto errors = std::count_if(script.begin(), script.end(),
+                                      [](const std::string& finding) { return ToneOf(finding) == HudText::Tone::Error; });
+    if (facts.saveRefused && errors > 0) {
+        if (!writer.NewLine(HudText::Tone::Error)) return;
+        writer.Append("%ld error%s - playing the last good script:", static_cast<long>(errors), errors == 1 ? "" : "s");
+    }
+    for (size_t i = 0; i < total; ++i) {
+        const std::string& finding = i < script.size() ? script[i] : pictures[i - script.size()];
+        const HudText::Tone tone = ToneOf(finding);
+        // Every finding but the last leaves a line for the count of those
+        // that do not fit.
+        const int32_t before = writer.Count();
+        writer.SetLimit(i + 1 < total ? maxLines - 1 : maxLines);
+        if (writer.WriteWrapped(finding.c_str(), tone)) continue;
+        writer.CutTo(before);
+        writer.SetLimit(maxLines);
+        if (writer.NewLine(tone)) writer.Append("... and %zu more", total - i);
+        return;
     }
 }
 
 }  // namespace
 
-HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script,
-                        const std::vector<std::string>& problems) {
+HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script, const ScriptReloader& reloader) {
     HudFacts facts;
     facts.visible = session.HudVisible();
     facts.now = script.Now();
@@ -190,12 +243,15 @@ HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script,
     facts.dblParams = record.dblParams;
     facts.lngParams = record.lngParams;
     facts.boolParams = record.boolParams;
-    facts.problems = &problems;
+    facts.problems = &reloader.Problems();
+    facts.pictureProblems = &reloader.PictureProblems();
+    facts.saveRefused = reloader.SaveRefused();
     return facts;
 }
 
 void ComposeHud(const HudFacts& facts, HudText& out) {
-    HudWriter writer(out);
+    const int32_t maxLines = facts.maxLines < HudText::kMaxLines ? facts.maxLines : HudText::kMaxLines;
+    HudWriter writer(out, maxLines);
     if (facts.visible) ComposeStatus(facts, writer);
-    if (facts.problems) ComposeProblems(*facts.problems, writer);
+    ComposeProblems(facts, maxLines, writer);
 }

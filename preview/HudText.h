@@ -5,8 +5,11 @@
 // With the HUD on: the show time as #bar.beat and in ms with the frame
 // rate and the play state, the current pattern with its last step and that
 // step's character, the loop, a bar number being typed, and the non-zero
-// parameters of the selected scene. Whatever went wrong with the script is
-// listed below, HUD on or off, each error with its line.
+// parameters of the selected scene. Below them, HUD on or off, every
+// finding about the show as it plays: what is wrong with its script (or
+// with a save that was refused) and with its pictures, each in the
+// checker's form, FILE:LINE: error|warning: TEXT, wrapped at whole words to
+// a few lines; what does not fit is counted in a last "... and N more".
 #pragma once
 
 #include <cstdint>
@@ -15,12 +18,15 @@
 
 class PreviewSession;
 class ScriptEngine;
+class ScriptReloader;
 
 struct HudText {
     static constexpr int kColumns = 64;
     static constexpr int kMaxLines = 24;
+    // The most lines one finding takes; the rest of it is cut.
+    static constexpr int kMaxLinesPerFinding = 4;
 
-    enum class Tone { Info, Error };
+    enum class Tone { Info, Error, Warning };
     struct Line {
         char text[kColumns + 1];
         Tone tone;
@@ -50,12 +56,16 @@ struct HudFacts {
     const double* dblParams = nullptr;  // the scene's record
     const int32_t* lngParams = nullptr;
     const bool* boolParams = nullptr;
+    // The findings: the script's (or a refused save's), then the pictures'.
+    // A text that holds ": warning: " before any ": error: " is a warning.
     const std::vector<std::string>* problems = nullptr;
+    const std::vector<std::string>* pictureProblems = nullptr;
+    bool saveRefused = false;  // `problems` are about a save that does not play
+    int32_t maxLines = HudText::kMaxLines;  // the lines that fit on screen
 };
 
 // Gathers the facts for this frame.
-HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script,
-                        const std::vector<std::string>& problems);
+HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script, const ScriptReloader& reloader);
 
 // Lays the facts out as lines into `out`, replacing what it held.
 void ComposeHud(const HudFacts& facts, HudText& out);

@@ -2,6 +2,8 @@
 // first: the preview's timeline strip under its HUD.
 #pragma once
 
+#include <algorithm>
+
 #include "preview/PreviewLoop.h"
 
 class OverlayStack : public FrameOverlay {
@@ -15,6 +17,11 @@ public:
         lower.MessageTaken(message);
         upper.MessageTaken(message);
     }
+    bool Changed() override {
+        const bool lowerChanged = lower.Changed();
+        return upper.Changed() || lowerChanged;
+    }
+    int32_t CoveredBottom() const override { return std::max(lower.CoveredBottom(), upper.CoveredBottom()); }
 
 private:
     FrameOverlay& lower;

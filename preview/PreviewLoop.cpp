@@ -15,7 +15,10 @@ void PreviewHooks::MessageTaken(const Message& message) {
 
 bool PreviewHooks::StopRequested() { return session.QuitRequested(); }
 
-uint32_t PreviewHooks::IdleMilliseconds() { return session.IdleMilliseconds(); }
+uint32_t PreviewHooks::IdleMilliseconds() {
+    if (overlay.Changed()) return 0;
+    return session.IdleMilliseconds();
+}
 
 void PreviewHooks::PrepareFrame() { session.PrepareFrame(); }
 

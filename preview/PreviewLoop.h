@@ -3,8 +3,8 @@
 // prepares each frame, the overlay is drawn over each finished frame before
 // the swap, and the show's end does not end the run. It ends on a quit
 // message (the window closed) or when the session asks to quit. While the
-// session is paused with nothing to show anew, the loop waits for input
-// instead of drawing.
+// session is paused with nothing to show anew (the overlay included), the
+// loop waits for input instead of drawing.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,11 @@ public:
     // Every message the loop takes, before the window procedure sees it:
     // the mouse for an overlay that the user points at.
     virtual void MessageTaken(const Message&) {}
+    // True when what it shows has changed since it was last drawn, for
+    // something that came from elsewhere (work done on another thread).
+    virtual bool Changed() { return false; }
+    // How far up from the viewport's bottom edge it draws, in pixels.
+    virtual int32_t CoveredBottom() const { return 0; }
 };
 
 // Run's flags for the preview.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/ConsoleText.h"
+#include "script/ScriptLoader.h"
 #include "script/ScriptReader.h"
 #include "textures/TextureRegistry.h"
 
@@ -12,6 +13,7 @@ ScriptReloader::ScriptReloader(std::string scriptPath, TextureRegistry& textures
 void ScriptReloader::Watch(const ScriptEngine& script, const std::vector<std::string>& problems) {
     scriptStamp = SettlingStamp(StampOf(scriptPath.c_str()));
     this->problems = problems;
+    saveRefused = false;
     pictures.clear();
     TakePictures(script.Pictures(), false);
 }
@@ -25,6 +27,7 @@ int32_t ScriptReloader::TakePictures(const std::vector<PictureLine>& lines, bool
         picture.handle = line.handle;
         picture.fileName = line.fileName;
         picture.wrapMode = line.wrapMode;
+        picture.line = line.line;
         picture.stamp = SettlingStamp(StampOf(picture.path.c_str()));
         // A later line for the same handle replaces the earlier picture.
         bool replaced = false;
@@ -38,24 +41,47 @@ int32_t ScriptReloader::TakePictures(const std::vector<PictureLine>& lines, bool
     }
 
     int32_t reloaded = 0;
-    if (reloadChanged) {
-        for (const WatchedPicture& picture : taken) {
-            bool same = false;
-            for (const WatchedPicture& loaded : pictures) {
-                if (loaded.handle == picture.handle) {
-                    same = loaded.fileName == picture.fileName &&
-                           loaded.wrapMode == picture.wrapMode &&
-                           loaded.stamp.Taken() == picture.stamp.Taken();
-                }
+    const auto loadedAsBefore = [this](const WatchedPicture& picture) {
+        for (const WatchedPicture& loaded : pictures) {
+            if (loaded.handle == picture.handle) {
+                return loaded.fileName == picture.fileName && loaded.wrapMode == picture.wrapMode &&
+                       loaded.stamp.Taken() == picture.stamp.Taken();
             }
-            if (!same) {
-                textures.Reload(picture.handle, picture.fileName, picture.wrapMode);
-                ++reloaded;
-            }
+        }
+        return false;
+    };
+    for (WatchedPicture& picture : taken) {
+        if (reloadChanged && !loadedAsBefore(picture)) {
+            ReloadPicture(picture);
+            ++reloaded;
+        } else {
+            NotePicture(picture, false);
         }
     }
     pictures = std::move(taken);
+    ListPictureProblems();
     return reloaded;
+}
+
+void ScriptReloader::ReloadPicture(WatchedPicture& picture) {
+    textures.Reload(picture.handle, picture.fileName, picture.wrapMode);
+    NotePicture(picture, true);
+}
+
+void ScriptReloader::NotePicture(WatchedPicture& picture, bool tell) {
+    const Texture* texture = textures.Find(picture.handle);
+    picture.problem.clear();
+    if (!texture || texture->loadProblem.empty()) return;
+    picture.problem = EditorLine(scriptPath, picture.line, FindingSeverity::Error,
+                                 UnreadablePictureText(picture.handle, texture->loadProblem));
+    if (tell && echo) WriteForTerminal(echo, picture.problem);
+}
+
+void ScriptReloader::ListPictureProblems() {
+    pictureProblems.clear();
+    for (const WatchedPicture& picture : pictures) {
+        if (!picture.problem.empty()) pictureProblems.push_back(picture.problem);
+    }
 }
 
 bool ScriptReloader::ReloadScript(ScriptEngine& script) {
@@ -86,7 +112,8 @@ bool ScriptReloader::ReloadScript(ScriptEngine& script) {
 ScriptReloader::Result ScriptReloader::Check(ScriptEngine& script) {
     Result result;
     if (scriptStamp.Settled(StampOf(scriptPath.c_str()))) {
-        if (ReloadScript(script)) {
+        saveRefused = !ReloadScript(script);
+        if (!saveRefused) {
             result.scriptReloaded = true;
             result.picturesReloaded = TakePictures(script.Pictures(), true);
             return result;
@@ -95,8 +122,9 @@ ScriptReloader::Result ScriptReloader::Check(ScriptEngine& script) {
     }
     for (WatchedPicture& picture : pictures) {
         if (!picture.stamp.Settled(StampOf(picture.path.c_str()))) continue;
-        textures.Reload(picture.handle, picture.fileName, picture.wrapMode);
+        ReloadPicture(picture);
         ++result.picturesReloaded;
     }
+    if (result.picturesReloaded > 0) ListPictureProblems();
     return result;
 }

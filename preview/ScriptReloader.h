@@ -8,7 +8,10 @@
 // a slip while editing leaves the last good script on screen together with
 // the errors. Pictures are read again into the textures that the effects
 // already hold, whenever their files change or the script gives a handle a
-// new file.
+// new file. A picture that cannot be read is said, on `echo` and in the
+// list of picture problems, in the checker's form
+// (`FILE:LINE: error: cannot read the picture ...`); the effects then show
+// it as they show any picture without its image.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +49,12 @@ public:
     // The texts of what went wrong with the script playing or with the last
     // attempt to replace it; empty when the last reload was clean.
     const std::vector<std::string>& Problems() const { return problems; }
+    // True when the script's last change was refused: Problems() are then
+    // about a script that does not play.
+    bool SaveRefused() const { return saveRefused; }
+    // One line for each watched picture that the show holds without its
+    // image, as it stands now, in the script's order.
+    const std::vector<std::string>& PictureProblems() const { return pictureProblems; }
     const std::string& ScriptPath() const { return scriptPath; }
 
 private:
@@ -54,13 +63,21 @@ private:
         std::string fileName;  // as the script gives it
         std::string path;      // the file that serves it
         int32_t wrapMode = 0;
+        int32_t line = 0;
         SettlingStamp stamp;
+        std::string problem;   // the line in PictureProblems(); empty when it loaded
     };
 
     // Watches the pictures of `lines`; with `reloadChanged`, reads again
     // those whose file, wrap mode or file stamp differ from what was loaded.
     int32_t TakePictures(const std::vector<PictureLine>& lines, bool reloadChanged);
     bool ReloadScript(ScriptEngine& script);
+    // Reads `picture` again, saying so on `echo` when it cannot be read.
+    void ReloadPicture(WatchedPicture& picture);
+    // Takes `picture`'s problem from its texture; with `tell`, a problem is
+    // also written to `echo`.
+    void NotePicture(WatchedPicture& picture, bool tell);
+    void ListPictureProblems();
 
     std::string scriptPath;
     TextureRegistry& textures;
@@ -68,4 +85,6 @@ private:
     SettlingStamp scriptStamp;
     std::vector<WatchedPicture> pictures;
     std::vector<std::string> problems;
+    bool saveRefused = false;
+    std::vector<std::string> pictureProblems;
 };

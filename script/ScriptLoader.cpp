@@ -3,6 +3,14 @@
 #include "audio/MusicPlayer.h"
 #include "textures/TextureRegistry.h"
 
+std::string UnreadablePictureText(std::string_view handle, std::string_view loadProblem) {
+    std::string text = "cannot read the picture '";
+    text += handle;
+    text += "': ";
+    text += loadProblem;
+    return text;
+}
+
 void ScriptLoader::LoadPicture(const PictureLine& picture) {
     if (!textures) return;
     const std::string quotedHandle = "'" + picture.handle + "'";
@@ -18,9 +26,7 @@ void ScriptLoader::LoadPicture(const PictureLine& picture) {
     if (texture && !texture->loadProblem.empty()) {
         std::string path;
         TextureRegistry::PictureFilePath(picture.fileName, path);
-        problems.push_back(FileProblem{picture.line, path,
-                                       "cannot read the picture " + quotedHandle + ": " +
-                                           texture->loadProblem});
+        problems.push_back(FileProblem{picture.line, path, UnreadablePictureText(picture.handle, texture->loadProblem)});
     }
 }
 

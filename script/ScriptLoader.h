@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "script/ParsedScript.h"
@@ -21,6 +22,10 @@ struct FileProblem {
     std::string path;
     std::string text;  // what went wrong, naming the file, for the show's author
 };
+
+// What a picture that loaded without its image says about it: "cannot read
+// the picture 'HANDLE': " and the texture's loadProblem.
+std::string UnreadablePictureText(std::string_view handle, std::string_view loadProblem);
 
 class ScriptLoader {
 public:

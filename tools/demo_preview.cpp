@@ -7,13 +7,16 @@
 //
 // FILE is the script, data/script.txt by default; everything else comes
 // from data/ in the working directory, as for the show. It always opens a
-// window, full screen with --fullscreen. What the show would put in message
-// boxes goes to standard error, and script errors also to the HUD. Exit
-// status: 0 after the user quits, 1 when the preview cannot start, 2 for
-// wrong arguments.
+// window, full screen with --fullscreen. At its start it checks the show as
+// demo-check does and writes every finding to standard error and to the
+// HUD; later findings (a save refused, a picture that cannot be read) go to
+// both as well. Exit status: 0 after the user quits, 1 when the preview
+// cannot start, 2 for wrong arguments.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/GlWindow.h"
 #include "app/Keyboard.h"
@@ -21,8 +24,10 @@
 #include "app/RunLoop.h"
 #include "app/WindowProcedure.h"
 #include "audio/KaSounds.h"
+#include "check/ShowCheck.h"
 #include "platform/CommandLine.h"
 #include "platform/ConsoleMessageBoxes.h"
+#include "platform/ConsoleText.h"
 #include "platform/RegularFile.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -39,6 +44,7 @@
 #include "render/HeldPicture.h"
 #include "script/ScriptReader.h"
 #include "show/ShowAssembly.h"
+#include "textures/TextureRegistry.h"
 
 namespace {
 
@@ -56,6 +62,34 @@ constexpr const char* kUsage =
 int Usage() {
     std::fputs(kUsage, stderr);
     return 2;
+}
+
+// Checks the show as demo-check does, before the show's own audio opens
+// (the check opens the silent device and closes it again), and writes the
+// findings to standard error. Returns them as the HUD lists them at the
+// start: those about pictures that cannot be read are left out, for the
+// reloader follows the pictures as their files change and lists them.
+std::vector<std::string> CheckAtStart(const char* scriptPath) {
+    SdlMixerAudio silent(SoundOutput::Off);
+    const ShowCheck check = CheckShow(scriptPath, &silent);
+    std::vector<std::string> findings;
+    if (!check.readProblem.empty()) {
+        findings.push_back(EditorLine(scriptPath, 0, FindingSeverity::Error, "cannot read it: " + check.readProblem));
+        WriteForTerminal(stderr, findings.back());
+        return findings;
+    }
+    WriteFindings(stderr, check);
+    std::vector<std::string> pictureFiles;
+    for (const PictureLine& picture : check.script.pictures) {
+        std::string path;
+        if (TextureRegistry::PictureFilePath(picture.fileName, path)) pictureFiles.push_back(path);
+    }
+    for (const CheckFinding& finding : check.findings) {
+        const bool followed = !finding.namedFile.empty() &&
+                              std::find(pictureFiles.begin(), pictureFiles.end(), finding.namedFile) != pictureFiles.end();
+        if (!followed) findings.push_back(finding.EditorText());
+    }
+    return findings;
 }
 
 }  // namespace
@@ -89,9 +123,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-preview: %s\n", sdl.Problem().c_str());
         return 1;
     }
+    const std::vector<std::string> startupFindings = CheckAtStart(scriptPath);
     // Nothing waits for a click: what the show would say in a box goes to
-    // standard error, and the script's errors to the HUD as well.
+    // standard error; the script's boxes are kept quiet, for the check has
+    // said all of that, with hints.
     ConsoleMessageBoxes messages(stderr);
+    ConsoleMessageBoxes scriptBoxes(nullptr);
     SdlWindowSystem windowSystem;
     GlWindow window(windowSystem, messages);
     SdlMixerAudio audio;
@@ -108,11 +145,10 @@ int main(int argc, char** argv) {
     SdlClock systemClock;
     // The loading screen fades by the system clock; the host is told each
     // frame's time.
-    ShowSetup setup{window, window, music, messages};
+    ShowSetup setup{window, window, music, scriptBoxes};
     setup.systemClock = &systemClock;
     setup.scriptPath = scriptPath;
     setup.stopOnScriptErrors = false;
-    setup.problems = stderr;
 
     int32_t result = 0;
     {
@@ -122,11 +158,12 @@ int main(int argc, char** argv) {
         KaSoundsPreviewMusic previewMusic(music);
         ScriptReloader reloader(scriptPath, host.Textures(), stderr);
         PreviewServices previewServices{host, previewMusic, systemClock, reloader};
-        previewServices.startupProblems = &messages.Texts();
+        previewServices.startupProblems = &startupFindings;
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);
         SdlSoundDecoder soundDecoder;
         TimelineStrip timeline(session, host.Script(), window, &soundDecoder);
+        hud.KeepAbove(timeline);
         OverlayStack overlays(timeline, hud);
 
         SdlMessageQueue queue;
@@ -137,6 +174,9 @@ int main(int argc, char** argv) {
         HeldPicture held(window);
         PreviewShow show(host, session, held);
         result = Run(show, kPreviewRunFlags, loop);
+        if (result == run_result::kInitFailed && !host.InitProblem().empty()) {
+            WriteForTerminal(stderr, "demo-preview: " + host.InitProblem());
+        }
         ReportRunResult(messages, result);
     }
     const bool failed = result == run_result::kInitFailed || result == run_result::kUninitFailed ||

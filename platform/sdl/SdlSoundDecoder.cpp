@@ -76,6 +76,7 @@ bool DecodeVorbis(const char* path, std::FILE* file, SoundSink& sink, std::strin
         const vorbis_info* now = ov_info(&vorbis, section);
         if (!now || now->channels != channels) break;
         sink.Take(piece.data(), static_cast<size_t>(got) / (sizeof(int16_t) * static_cast<size_t>(channels)));
+        if (sink.StopWanted()) break;
     }
     ov_clear(&vorbis);
     return decoded;
@@ -138,6 +139,7 @@ bool DecodePcm16(std::FILE* file, uint32_t rate, int32_t channels, uint64_t data
         for (size_t i = 0; i < got / 2; ++i) piece[i] = static_cast<int16_t>(Little16(raw.data() + 2 * i));
         sink.Take(piece.data(), got / frameBytes);
         dataBytes -= got;
+        if (sink.StopWanted()) break;
     }
     return std::ferror(file) == 0;
 }
@@ -175,7 +177,7 @@ bool DecodeMp3(const char* path, std::FILE* file, SoundSink& sink, std::string& 
             channels = formatChannels;
         }
         if (got > 0 && channels > 0) sink.Take(piece.data(), got / (sizeof(int16_t) * static_cast<size_t>(channels)));
-        if (result == MPG123_DONE) break;
+        if (result == MPG123_DONE || sink.StopWanted()) break;
         decoded = result == MPG123_OK || result == MPG123_NEW_FORMAT;
     }
     if (!decoded || channels == 0) {
@@ -205,7 +207,9 @@ FLAC__StreamDecoderWriteStatus TakeFlacFrame(const FLAC__StreamDecoder*, const F
         stream.begun = true;
         stream.channels = channels;
     }
-    if (channels != stream.channels || bits == 0 || bits > 32) return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+    if (channels != stream.channels || bits == 0 || bits > 32 || stream.sink.StopWanted()) {
+        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+    }
     const size_t framesPerPiece = stream.piece.size() / channels;
     for (uint32_t first = 0; first < frame->header.blocksize; first += static_cast<uint32_t>(framesPerPiece)) {
         const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(framesPerPiece), frame->header.blocksize - first);
@@ -246,6 +250,45 @@ bool DecodeFlac(const char* path, std::FILE* file, SoundSink& sink, std::string&
 
 // --- Everything else, decoded whole by SDL_mixer ----------------------------
 
+// The file's bytes as SDL_mixer reads them: they end at once when the sink
+// no longer wants the sound, so that a long decode stops early.
+struct StoppableBytes {
+    const std::string& bytes;
+    const SoundSink& sink;
+    size_t at = 0;
+};
+
+StoppableBytes& BytesOf(SDL_RWops* source) { return *static_cast<StoppableBytes*>(source->hidden.unknown.data1); }
+
+Sint64 BytesSize(SDL_RWops* source) { return static_cast<Sint64>(BytesOf(source).bytes.size()); }
+
+Sint64 SeekInBytes(SDL_RWops* source, Sint64 offset, int whence) {
+    StoppableBytes& bytes = BytesOf(source);
+    const Sint64 base = whence == RW_SEEK_SET ? 0 : whence == RW_SEEK_CUR ? static_cast<Sint64>(bytes.at)
+                                                                          : static_cast<Sint64>(bytes.bytes.size());
+    const Sint64 to = base + offset;
+    if (to < 0 || to > static_cast<Sint64>(bytes.bytes.size())) return SDL_SetError("seek outside the file");
+    bytes.at = static_cast<size_t>(to);
+    return to;
+}
+
+size_t ReadBytes(SDL_RWops* source, void* into, size_t size, size_t count) {
+    StoppableBytes& bytes = BytesOf(source);
+    if (size == 0 || bytes.sink.StopWanted()) return 0;
+    const size_t whole = std::min(count, (bytes.bytes.size() - bytes.at) / size);
+    std::memcpy(into, bytes.bytes.data() + bytes.at, whole * size);
+    bytes.at += whole * size;
+    return whole;
+}
+
+size_t WriteNoBytes(SDL_RWops*, const void*, size_t, size_t) { return 0; }
+
+int CloseBytes(SDL_RWops* source) {
+    SDL_FreeRW(source);
+    return 0;
+}
+
+
 bool DecodeWithMixer(const char* path, SoundSink& sink, std::string& problem) {
     int frequency = 0;
     Uint16 format = 0;
@@ -255,7 +298,17 @@ bool DecodeWithMixer(const char* path, SoundSink& sink, std::string& problem) {
     }
     std::string bytes;
     if (!ReadRegularFile(path, SdlSoundDecoder::kMaxFileBytes, bytes, problem)) return false;
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    StoppableBytes stoppable{bytes, sink};
+    SDL_RWops* source = SDL_AllocRW();
+    if (source) {
+        source->size = BytesSize;
+        source->seek = SeekInBytes;
+        source->read = ReadBytes;
+        source->write = WriteNoBytes;
+        source->close = CloseBytes;
+        source->type = SDL_RWOPS_UNKNOWN;
+        source->hidden.unknown.data1 = &stoppable;
+    }
     // The mixer closes the source, also when no decoder takes the file.
     Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
     std::string().swap(bytes);
@@ -274,7 +327,7 @@ bool DecodeWithMixer(const char* path, SoundSink& sink, std::string& problem) {
     const size_t pieceBytes = 4096 * frameBytes;
     std::vector<Uint8> piece(pieceBytes * static_cast<size_t>(std::max(convert.len_mult, 1)));
     bool converted = true;
-    for (size_t at = 0; at + frameBytes <= chunk->alen && converted; at += pieceBytes) {
+    for (size_t at = 0; at + frameBytes <= chunk->alen && converted && !sink.StopWanted(); at += pieceBytes) {
         const size_t length = std::min<size_t>(pieceBytes, chunk->alen - at) / frameBytes * frameBytes;
         std::memcpy(piece.data(), chunk->abuf + at, length);
         size_t outBytes = length;
@@ -296,6 +349,12 @@ bool DecodeWithMixer(const char* path, SoundSink& sink, std::string& problem) {
 }  // namespace
 
 bool SdlSoundDecoder::DecodeFile(const char* path, SoundSink& sink, std::string& problem) {
+    const bool decoded = DecodeAnyFormat(path, sink, problem);
+    if (sink.StopWanted()) return Fail(problem, std::string(path) + ": decoding stopped before its end");
+    return decoded;
+}
+
+bool SdlSoundDecoder::DecodeAnyFormat(const char* path, SoundSink& sink, std::string& problem) {
     uint64_t size = 0;
     FileHandle file = OpenRegularFile(path, UINT64_MAX, size, problem);
     if (!file) return false;

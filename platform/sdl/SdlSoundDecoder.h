@@ -16,5 +16,9 @@ public:
     // The largest file that SDL_mixer decodes whole.
     static constexpr uint64_t kMaxFileBytes = uint64_t{256} << 20;
 
+    // Stops within a piece of the sound once the sink asks it to.
     bool DecodeFile(const char* path, SoundSink& sink, std::string& problem) override;
+
+private:
+    static bool DecodeAnyFormat(const char* path, SoundSink& sink, std::string& problem);
 };

@@ -43,7 +43,8 @@ SCRIPT
   mv "$show/data/script.tmp" "$show/data/script.txt"
 }
 
-# The HUD's lines as the window shows them; error lines start with "! ".
+# The HUD's lines as the window shows them; error lines start with "! ",
+# warnings with "? ".
 hud_text() {
   "$probe" "$window" text 2>/dev/null
 }

@@ -5,8 +5,9 @@
 # keys pause, seek (bar number and Return, Home), toggle the HUD and set and
 # clear a loop, that an edited script shows and keeps the show time, that a
 # script with errors leaves the last good one playing with the errors on
-# screen, that an edited picture shows, and that Escape clears a loop before
-# it quits.
+# screen, that an edited picture shows and a broken one is reported on
+# screen and on standard error, and that Escape clears a loop before it
+# quits.
 #
 # Every step waits for what a user would see: the HUD's text, read back
 # from the window's pixels, and the brightness of the frame below it. Each
@@ -115,6 +116,18 @@ picture_changed() {
 }
 poll_until "$step_deadline" picture_changed ||
   fail "the edited picture did not show (brightness $(brightness), was $lit)"
+
+# The picture is overwritten with something that is no picture: the HUD
+# and standard error say so, at its line; put right, the line goes.
+cp "$show/data/png/pic1.png" "$work/pic1.png"
+echo "not a picture" > "$show/data/png/pic1.tmp"
+mv "$show/data/png/pic1.tmp" "$show/data/png/pic1.png"
+wait_hud "^! data/script.txt:6: error: cannot read the picture 'pic1'" "the broken picture is not on screen"
+grep -q "^data/script.txt:6: error: cannot read the picture 'pic1'" "$work/out" ||
+  fail "the broken picture was not reported on standard error"
+cp "$work/pic1.png" "$show/data/png/pic1.tmp"
+mv "$show/data/png/pic1.tmp" "$show/data/png/pic1.png"
+wait_hud_lacks "^! data/script.txt:6: error" "the mended picture is still reported"
 
 # A loop over bar 4: Escape clears it and the preview stays; the next
 # Escape quits.

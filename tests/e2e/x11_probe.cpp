@@ -5,7 +5,8 @@
 // the window's top left, followed by its mean red, green and blue.
 // x11-probe WINDOW text: prints the lines of overlay text that the window
 // shows (the preview's HUD), read back from its pixels, one per line and
-// top first; lines in the error colour start with "! ". End-to-end scripts
+// top first; lines in the error colour start with "! ", lines in the
+// warning colour with "? ". End-to-end scripts
 // wait on what the HUD says instead of on how long things usually take.
 // x11-probe WINDOW cursor: prints "hidden" when the pointer is over the
 // window and the cursor there has no visible pixel (the show hides it in
@@ -39,8 +40,9 @@ constexpr TextColour ColourOf(const HudOverlay::Ink& ink) {
 }
 constexpr TextColour kInfoColour = ColourOf(HudOverlay::kInfoInk);
 constexpr TextColour kErrorColour = ColourOf(HudOverlay::kErrorInk);
+constexpr TextColour kWarningColour = ColourOf(HudOverlay::kWarningInk);
 
-enum class Ink { Blank, Info, Error };
+enum class Ink { Blank, Info, Error, Warning };
 
 Ink InkAt(XImage* image, int x, int y) {
     const unsigned long pixel = XGetPixel(image, x, y);
@@ -53,6 +55,7 @@ Ink InkAt(XImage* image, int x, int y) {
     };
     if (near(kInfoColour)) return Ink::Info;
     if (near(kErrorColour)) return Ink::Error;
+    if (near(kWarningColour)) return Ink::Warning;
     return Ink::Blank;
 }
 
@@ -88,7 +91,7 @@ char ReadCell(XImage* image, int left, int top, Ink& ink) {
 }
 
 // The text of the overlay line at `index`, without trailing spaces; error
-// lines start with "! ".
+// lines start with "! ", warnings with "? ".
 std::string ReadLine(XImage* image, int width, int index) {
     const int top = TextOverlay::kMargin + index * TextOverlay::kLineHeight;
     std::string text;
@@ -107,6 +110,7 @@ std::string ReadLine(XImage* image, int width, int index) {
     }
     text.erase(text.find_last_not_of(' ') + 1);
     if (!text.empty() && lineInk == Ink::Error) text.insert(0, "! ");
+    if (!text.empty() && lineInk == Ink::Warning) text.insert(0, "? ");
     return text;
 }
 

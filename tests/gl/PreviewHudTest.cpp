@@ -2,12 +2,17 @@
 // lands where the font puts it, drawing either leaves the GL state as it
 // was, and the show under them draws exactly as without them, in the
 // window outside them and in its render targets. The strip scrubs, zooms
-// around the pointer and names the line of the mark under it. A preview
-// frame, HUD and strip included, allocates nothing.
+// around the pointer, scrolls and names its lanes, lists the lines of the
+// marks under the pointer, draws the music's loudness in decibels and
+// keeps its ruler readable under the play head. A preview frame, HUD and
+// strip included, allocates nothing.
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,7 +118,7 @@ TEST_F(PreviewHud, TheShowUnderTheHudAndTheTimelineDrawsAsWithoutThem) {
             if (std::equal(&overlaidWindow[at], &overlaidWindow[at] + 3, &plainWindow[at])) continue;
             if (x < width && kHeight - 1 - y < height) {
                 ++differentInHud;
-            } else if (y < TimelineStrip::kHeight) {
+            } else if (y < overlaid.timeline->Height()) {
                 ++differentInStrip;
             } else {
                 ++differentOutside;
@@ -125,7 +130,7 @@ TEST_F(PreviewHud, TheShowUnderTheHudAndTheTimelineDrawsAsWithoutThem) {
     EXPECT_GT(differentInStrip, 20000u);
 }
 
-TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt) {
+TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerScrollsItsLanesAndNamesTheLineUnderIt) {
     PreviewStack stack(Window());
     ASSERT_TRUE(stack.Start(0));
     stack.session->KeyPressed(vk::kSpace);
@@ -133,7 +138,7 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt)
     stack.Frame(true);
     TimelineStrip& strip = *stack.timeline;
     ASSERT_EQ(strip.ViewSpan(), 66 * 1920.0);
-    const int stripTop = kHeight - TimelineStrip::kHeight;
+    const int stripTop = kHeight - strip.Height();
     const auto mouse = [&](uint32_t id, int x, int y, uintptr_t wParam = 0) {
         return strip.HandleMessage(Message{id, wParam, msg::PackPoint(x, y)});
     };
@@ -161,26 +166,36 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt)
     EXPECT_NEAR(strip.ViewSpan(), 66 * 1920.0 / (1.25 * 1.25), 1e-6);
     EXPECT_NEAR(strip.TimeAt(500), under, 1e-6);
 
-    // Pointing at the first Set of bar 32 in scene 1's lane names its line,
-    // above the strip, in the tooltip's near-white.
-    const int x = static_cast<int>(std::lround(TimelineStrip::kLabelWidth +
-                                               (32 * 1920.0 - strip.ViewStart()) / strip.ViewSpan() *
-                                                   (kWidth - TimelineStrip::kLabelWidth - TimelineStrip::kRightMargin)));
-    const int sceneOneY = stripTop + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight +
-                          TimelineStrip::kLaneHeight + TimelineStrip::kLaneHeight / 2;
-    mouse(msg::kMouseMove, x + 2, sceneOneY);
+    // Pointing at the first Set of bar 32 in the lane of scene.1.bool.1
+    // names its line, above the strip, in the tooltip's near-white; the
+    // lane's name is drawn beside it, glyph for glyph.
+    const int32_t lane = strip.Model().FindLane(ParameterId{1, ParamKind::Bool, 1});
+    ASSERT_GE(lane, strip.FirstLane());
+    ASSERT_LT(lane, strip.FirstLane() + strip.LanesShown());
+    const int laneTop = stripTop + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight +
+                        (lane - strip.FirstLane()) * TimelineStrip::kLaneHeight;
+    const int x = static_cast<int>(std::lround(strip.XOf(32 * 1920.0)));
+    mouse(msg::kMouseMove, x + 2, laneTop + TimelineStrip::kLaneHeight / 2);
     const TimelineMark* mark = strip.Hovered();
     ASSERT_NE(mark, nullptr);
     EXPECT_EQ(mark->start, 32u * 1920u);
     EXPECT_EQ(mark->text, "#32.0 Set scene.1.bool.1 true");
     stack.Frame(true);
-    int tooltipInk = 0;
-    for (int y = kHeight - stripTop; y < kHeight - stripTop + 22; ++y) {
-        for (int column = 0; column < kWidth; ++column) {
-            tooltipInk += PixelAt(column, y) == std::array<uint8_t, 4>{242, 242, 242, 255};
+    const auto inkWithin = [&](int left, int top, int right, int bottom, const std::array<uint8_t, 4>& ink) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y) {
+            for (int column = left; column < right; ++column) count += PixelAt(column, kHeight - 1 - y) == ink;
         }
+        return count;
+    };
+    EXPECT_GT(inkWithin(0, stripTop - 30, kWidth, stripTop, {242, 242, 242, 255}), 100);
+    int glyphPixels = 0;
+    for (const char c : strip.Model().LaneLabel(lane)) {
+        for (int row = 0; row < bitmap_font::kGlyphHeight; ++row) glyphPixels += std::popcount(bitmap_font::GlyphRows(c)[row]);
     }
-    EXPECT_GT(tooltipInk, 100);
+    EXPECT_EQ(inkWithin(0, laneTop, TimelineStrip::kLabelWidth, laneTop + TimelineStrip::kLaneHeight,
+                        {199, 196, 184, 255}),
+              glyphPixels);
 
     // Drawing the strip, tooltip and all, leaves the GL state as it was.
     SetUnusualGlState();
@@ -188,17 +203,124 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt)
     strip.Draw();
     EXPECT_EQ(GlStateSnapshot(), before);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // In a low window the strip keeps to the lower half, and the wheel over
+    // the lanes' names scrolls through them, no further than the last.
+    Window().Resize(kWidth, 300);
+    stack.Frame(true);
+    const int32_t lanes = static_cast<int32_t>(strip.Model().Lanes().size());
+    ASSERT_LT(strip.LanesShown(), lanes);
+    EXPECT_LE(strip.Height(), 150);
+    const int lanesY = 300 - strip.Height() + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight + 2;
+    EXPECT_TRUE(mouse(msg::kMouseWheel, 20, lanesY, msg::PackWheel(-3 * msg::kWheelNotch)));
+    EXPECT_EQ(strip.FirstLane(), 3);
+    EXPECT_NEAR(strip.ViewSpan(), 66 * 1920.0 / (1.25 * 1.25), 1e-6) << "scrolling zoomed";
+    mouse(msg::kMouseWheel, 20, lanesY, msg::PackWheel(-100 * msg::kWheelNotch));
+    EXPECT_EQ(strip.FirstLane() + strip.LanesShown(), lanes);
+}
+
+TEST_F(PreviewHud, TheStripListsMarksThatShareAPlaceDrawsLoudnessInDecibelsAndKeepsTheRulerReadable) {
+    // Eight lines on one parameter at bar 4.
+    const std::string script = testing::TempDir() + "preview-hud-" + std::to_string(getpid()) + ".txt";
+    {
+        std::ofstream out(script);
+        out << "Define _IMG_DIR=data/png/\nDefine _MUSIC_DIR=data/music/\nLoadMusic show.ogg 125 4\n"
+               "LoadImage mallow mallow.png\nLoadImage noise noise.png repeat\n";
+        for (int i = 1; i <= 6; ++i) out << "LoadImage pic" << i << " pic" << i << ".png\n";
+        out << "#0.0 Set scene.0.RUN\n#0.0 Set scene.4.RUN\nEnd #16.0\n";
+        for (int i = 0; i < 8; ++i) out << "#4.0 Set scene.3.dbl.0 " << i << "\n";
+    }
+    PreviewStack stack(Window(), script.c_str());
+    const bool started = stack.Start(0);
+    std::remove(script.c_str());
+    ASSERT_TRUE(started);
+    stack.session->KeyPressed(vk::kSpace);
+    stack.session->KeyPressed('T');
+    TimelineStrip& strip = *stack.timeline;
+    stack.Frame(true);
+    for (int i = 0; i < 500 && strip.LoudnessState() == MusicLoudness::State::Measuring; ++i) stack.Frame(true);
+    ASSERT_EQ(strip.LoudnessState(), MusicLoudness::State::Ready);
+    stack.Frame(true);
+    const int stripTop = kHeight - strip.Height();
+
+    // The loudness: the tone's second half, 6 dB quieter, stands plainly
+    // lower; a line marks every 6 dB.
+    const int loudnessBottom = stripTop + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight - 1;
+    const auto barHeight = [&](double ms) {
+        const int column = static_cast<int>(std::lround(strip.XOf(ms)));
+        int height = 0;
+        for (int y = loudnessBottom - 1; y > loudnessBottom - TimelineStrip::kLoudnessHeight; --y) {
+            const auto pixel = PixelAt(column, kHeight - 1 - y);
+            if (pixel[2] > pixel[0] + 40) height = loudnessBottom - y;  // the band's blue
+        }
+        return height;
+    };
+    const int loud = barHeight(5000.0);
+    const int quieter = barHeight(15000.0);
+    EXPECT_GE(loud, 18);
+    EXPECT_GE(loud - quieter, 4);
+    EXPECT_EQ(barHeight(25000.0), 0);
+
+    // Pointing at bar 4 in the lane: every line there is listed, the first
+    // six and a count of the rest.
+    const int32_t lane = strip.Model().FindLane(ParameterId{3, ParamKind::Dbl, 0});
+    ASSERT_GE(lane, 0);
+    const int laneY = stripTop + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight +
+                      (lane - strip.FirstLane()) * TimelineStrip::kLaneHeight + 5;
+    strip.HandleMessage(Message{msg::kMouseMove, 0, msg::PackPoint(static_cast<int>(strip.XOf(4 * 1920.0)), laneY)});
+    const TimelineStrip::PointedMarks pointed = strip.Pointed();
+    ASSERT_EQ(pointed.count, 8);
+    ASSERT_EQ(pointed.listed, TimelineStrip::kMaxListedMarks);
+    for (int32_t i = 0; i < pointed.listed; ++i) EXPECT_EQ(pointed.marks[i]->text, "#4.0 Set scene.3.dbl.0 " + std::to_string(i));
+    stack.Frame(true);
+    int inkRows = 0;
+    for (int y = 0; y < stripTop; ++y) {
+        bool ink = false;
+        for (int column = 0; column < kWidth && !ink; ++column) {
+            ink = PixelAt(column, kHeight - 1 - y) == std::array<uint8_t, 4>{242, 242, 242, 255};
+        }
+        inkRows += ink;
+    }
+    EXPECT_EQ(inkRows, 7 * bitmap_font::kGlyphHeight * 2) << "six lines and the count, in glyphs twice the size";
+    strip.HandleMessage(Message{msg::kMouseLeave, 0, 0});
+
+    // The play head on a bar number of the ruler hides none of it.
+    const int labelLeft = static_cast<int>(strip.XOf(8 * 1920.0)) + 2;
+    const auto labelInk = [&] {
+        int count = 0;
+        for (int y = stripTop + 4; y < stripTop + 4 + bitmap_font::kGlyphHeight; ++y) {
+            for (int column = labelLeft; column < labelLeft + 12; ++column) {
+                count += PixelAt(column, kHeight - 1 - y) == std::array<uint8_t, 4>{199, 196, 184, 255};
+            }
+        }
+        return count;
+    };
+    const int alone = labelInk();
+    ASSERT_GT(alone, 10);
+    stack.session->SeekTo(static_cast<uint32_t>(strip.TimeAt(labelLeft + 6)));
+    stack.Frame(true);
+    ASSERT_NEAR(strip.XOf(stack.host->Script().Now()), labelLeft + 6, 1.0);
+    EXPECT_EQ(labelInk(), alone);
 }
 
 TEST_F(PreviewHud, APreviewFrameWithItsHudAndTimelineAllocatesNothing) {
     PreviewStack stack(Window());
+    // More findings than fit, long ones among them.
+    stack.startupFindings.assign(40, "data/script.txt:9: warning: " + std::string(100, 'w') + " and more words");
     ASSERT_TRUE(stack.Start(16 * 1920));
     stack.session->KeyPressed('T');
     stack.session->KeyPressed('2');  // the model's scene, with parameters set
-    // The pointer on the marks of bar 32 in scene 1's lane: a tooltip.
-    stack.timeline->HandleMessage(Message{msg::kMouseMove, 0, msg::PackPoint(397, kHeight - 64)});
-    for (int i = 0; i < 10; ++i) stack.Frame(true);
-    ASSERT_NE(stack.timeline->Hovered(), nullptr);
+    stack.Frame(true);
+    // The pointer on the marks of bar 32 in the lane of scene.1.bool.1: a
+    // tooltip.
+    TimelineStrip& strip = *stack.timeline;
+    const int32_t lane = strip.Model().FindLane(ParameterId{1, ParamKind::Bool, 1});
+    const int laneY = kHeight - strip.Height() + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight +
+                      (lane - strip.FirstLane()) * TimelineStrip::kLaneHeight + 5;
+    strip.HandleMessage(Message{msg::kMouseMove, 0, msg::PackPoint(static_cast<int>(strip.XOf(32 * 1920.0)), laneY)});
+    // The music's loudness comes from a worker, which may allocate.
+    for (int i = 0; i < 500 && strip.LoudnessState() == MusicLoudness::State::Measuring; ++i) stack.Frame(true);
+    ASSERT_NE(strip.Hovered(), nullptr);
 
     // A second of frames: the files are looked at four times.
     size_t allocations = 0;
@@ -208,5 +330,13 @@ TEST_F(PreviewHud, APreviewFrameWithItsHudAndTimelineAllocatesNothing) {
         allocations = counter.Count();
     }
     EXPECT_EQ(allocations, 0u);
-    EXPECT_GE(stack.hud->Text().count, 4);
+    // The findings are counted where they would run into the strip.
+    const HudText& text = stack.hud->Text();
+    ASSERT_GE(text.count, 6);
+    EXPECT_EQ(std::string(text.lines[text.count - 1].text).rfind("... and ", 0), 0u);
+    std::vector<TextOverlay::Line> lines;
+    for (int32_t i = 0; i < text.count; ++i) lines.push_back({text.lines[i].text, 1, 1, 1});
+    int32_t width = 0, height = 0;
+    TextOverlay::Extent(lines.data(), text.count, width, height);
+    EXPECT_LE(height, kHeight - stack.timeline->Height());
 }

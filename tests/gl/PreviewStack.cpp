@@ -5,16 +5,21 @@
 
 bool ToneDecoder::DecodeFile(const char*, SoundSink& sink, std::string&) {
     sink.Begin(1000, 1);
-    std::vector<int16_t> samples(20000, 0);
-    for (size_t i = 0; i < 10000; ++i) samples[i] = static_cast<int16_t>(i % 2 == 0 ? 16000 : -16000);
+    std::vector<int16_t> samples(30000, 0);
+    for (size_t i = 0; i < 20000; ++i) {
+        const int16_t level = i < 10000 ? 16000 : 8000;
+        samples[i] = static_cast<int16_t>(i % 2 == 0 ? level : -level);
+    }
     sink.Take(samples.data(), samples.size());
     return true;
 }
 
 namespace {
 
-ShowSetup PreviewSetup(GlWindow& window, MusicPlayer& music, MessageBoxes& boxes, LoadingViewFactory& loadingViews) {
+ShowSetup PreviewSetup(GlWindow& window, MusicPlayer& music, MessageBoxes& boxes, LoadingViewFactory& loadingViews,
+                       const char* scriptPath) {
     ShowSetup setup{window, window, music, boxes};
+    setup.scriptPath = scriptPath;
     setup.stopOnScriptErrors = false;
     setup.loadingViews = &loadingViews;
     return setup;
@@ -22,15 +27,17 @@ ShowSetup PreviewSetup(GlWindow& window, MusicPlayer& music, MessageBoxes& boxes
 
 }  // namespace
 
-PreviewStack::PreviewStack(GlWindow& window)
-    : assembly(PreviewSetup(window, music, messages, loadingViews)), held(window) {
+PreviewStack::PreviewStack(GlWindow& window, const char* scriptPath)
+    : assembly(PreviewSetup(window, music, messages, loadingViews, scriptPath)), held(window) {
     host = &assembly.Host();
-    reloader = std::make_unique<ScriptReloader>("data/script.txt", host->Textures());
-    session = std::make_unique<PreviewSession>(
-        PreviewServices{*host, previewMusic, systemClock, *reloader});
+    reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures());
+    PreviewServices services{*host, previewMusic, systemClock, *reloader};
+    services.startupProblems = &startupFindings;
+    session = std::make_unique<PreviewSession>(services);
     show = std::make_unique<PreviewShow>(*host, *session, held);
     hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);
     timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder);
+    hud->KeepAbove(*timeline);
     overlays = std::make_unique<OverlayStack>(*timeline, *hud);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/GlWindow.h"
@@ -32,16 +33,18 @@ public:
     void PlayFrom(uint32_t) override {}
 };
 
-// Music that is a steady tone for its first ten seconds, then silence.
+// Music that is a steady tone for its first ten seconds, the same tone 6 dB
+// quieter for the next ten, then silence.
 class ToneDecoder : public SoundDecoder {
 public:
     bool DecodeFile(const char* path, SoundSink& sink, std::string& problem) override;
 };
 
-// The preview of data/script.txt, from the working folder.
+// The preview of a script (data/script.txt by default), from the working
+// folder.
 class PreviewStack {
 public:
-    explicit PreviewStack(GlWindow& window);
+    explicit PreviewStack(GlWindow& window, const char* scriptPath = "data/script.txt");
     ~PreviewStack();
 
     bool Start(uint32_t at);
@@ -56,6 +59,8 @@ public:
     ConsoleMessageBoxes messages{nullptr};
     NullLoadingViewFactory loadingViews;
     ToneDecoder decoder;
+    // What the preview found wrong at its start; shown until a reload.
+    std::vector<std::string> startupFindings;
     ShowAssembly assembly;
     DemoHost* host;
     std::unique_ptr<ScriptReloader> reloader;

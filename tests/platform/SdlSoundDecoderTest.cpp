@@ -1,7 +1,8 @@
 // Sound files decoded a piece at a time and measured as they come: a tone
 // of a known level comes out at that level for its whole length, whichever
-// way its format is decoded; what cannot be decoded says why; and music of
-// any length is measured in bounded memory.
+// way its format is decoded, and decoding stops when the sink asks; what
+// cannot be decoded says why; and music of any length is measured in
+// bounded memory.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,7 +15,20 @@
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlSoundDecoder.h"
 
-TEST(SdlSoundDecoder, MeasuresAToneAtItsLoudnessInEveryFormat) {
+namespace {
+
+// A sink that wants nothing of the sound: the decoder stops at once.
+class UnwantedSound : public SoundSink {
+public:
+    void Begin(uint32_t, int32_t) override {}
+    void Take(const int16_t*, size_t) override { ++pieces; }
+    bool StopWanted() const override { return true; }
+    int pieces = 0;
+};
+
+}  // namespace
+
+TEST(SdlSoundDecoder, MeasuresAToneAtItsLoudnessInEveryFormatAndStopsWhenAsked) {
     SoundFileFolder files;
     SdlSoundDecoder decoder;
     LoudnessEnvelope loudness;
@@ -46,6 +60,11 @@ TEST(SdlSoundDecoder, MeasuresAToneAtItsLoudnessInEveryFormat) {
         EXPECT_NEAR(loudness.DurationMs(), 2000.0, 30.0);
         EXPECT_NEAR(loudness.LoudestBetween(100.0, 1900.0), 1.0 - 13.5 / 60.0, 0.02);
         EXPECT_EQ(loudness.LoudestBetween(2100.0, 3000.0), 0.0f);
+
+        UnwantedSound unwanted;
+        EXPECT_FALSE(decoder.DecodeFile(path.c_str(), unwanted, problem));
+        EXPECT_NE(problem.find("stopped"), std::string::npos) << problem;
+        EXPECT_LE(unwanted.pieces, 1);
     }
 
     for (const std::string& path : {files.WriteBytes("text.ogg", "not music at all"), files.Path("missing.ogg")}) {

@@ -2,6 +2,7 @@
 // under test asked of them and answer as the test tells them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -79,6 +80,9 @@ public:
             file = fileName;
             wrap = wrapMode;
             owner.loads.push_back(fileName);
+            const bool unreadable = std::find(owner.unreadable.begin(), owner.unreadable.end(), file) !=
+                                    owner.unreadable.end();
+            loadProblem = unreadable ? file + ": unreadable" : "";
             return true;
         }
         void Bind() override {}
@@ -97,6 +101,8 @@ public:
         return texture;
     }
     std::vector<std::string> loads;
+    // Pictures whose loads leave the texture without its image.
+    std::vector<std::string> unreadable;
     int destroyed = 0;
 };
 

@@ -1,5 +1,5 @@
 // The HUD's text as data: what each line says, how the parameters of a
-// scene wrap, and how script errors are listed and cut to fit.
+// scene wrap, and how findings are listed, wrapped and cut to fit.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -114,37 +114,80 @@ TEST(HudText, ParametersWrapAtWholeWordsWithinTheWidth) {
     }
 }
 
-TEST(HudText, ErrorsShowWithTheirLinesHudOnOrOffAndAreCutToFit) {
-    const std::string longLine(255, 'x');
-    std::vector<std::string> problems = {"Syntax error on line 2:\nBogus words",
-                                         "Line too long on line 9:\n" + longLine};
+TEST(HudText, FindingsShowInTheirToneWrappedAtWordsAndWhatDoesNotFitIsCounted) {
+    using Tone = HudText::Tone;
+    const std::string hint =
+        "data/script.txt:3: error: Syntax error: write a command such as Set, Fade or Trig after the time, "
+        "or a comment after //";
+    const std::string unbroken = "data/png/" + std::string(300, 'x') + ".png: cannot be read";
+    struct Case {
+        const char* what;
+        std::vector<std::string> script;
+        std::vector<std::string> pictures;
+        bool refused;
+        int32_t maxLines;
+        std::vector<std::string> lines;
+        std::vector<Tone> tones;
+    };
+    const std::vector<Case> cases = {
+        {"a refused save, its errors counted",
+         {"Syntax error on line 2:\nBogus words", "s.txt:5: warning: never"}, {}, true, HudText::kMaxLines,
+         {"1 error - playing the last good script:", "Syntax error on line 2:", "  Bogus words",
+          "s.txt:5: warning: never"},
+         {Tone::Error, Tone::Error, Tone::Error, Tone::Warning}},
+        {"errors and warnings, the pictures' after the script's",
+         {"s.txt:4: warning: never happens", "s.txt:9: error: Invalid time"}, {"s.txt:2: error: cannot read"},
+         false, HudText::kMaxLines,
+         {"s.txt:4: warning: never happens", "s.txt:9: error: Invalid time", "s.txt:2: error: cannot read"},
+         {Tone::Warning, Tone::Error, Tone::Error}},
+        {"a long finding wraps at spaces",
+         {hint}, {}, false, HudText::kMaxLines,
+         {"data/script.txt:3: error: Syntax error: write a command such as",
+          "  Set, Fade or Trig after the time, or a comment after //"},
+         {Tone::Error, Tone::Error}},
+        {"a word longer than a line is cut into lines, and so is the finding",
+         {"f: warning: " + unbroken}, {}, false, HudText::kMaxLines,
+         {"f: warning: " + unbroken.substr(0, 52), "  " + unbroken.substr(52, 62), "  " + unbroken.substr(114, 62),
+          "  " + unbroken.substr(176, 62)},
+         {Tone::Warning, Tone::Warning, Tone::Warning, Tone::Warning}},
+        {"more findings than lines: the last line counts the rest",
+         std::vector<std::string>(9, "s.txt:1: error: Invalid scene"), {"s.txt:2: error: cannot read"}, false, 4,
+         {"s.txt:1: error: Invalid scene", "s.txt:1: error: Invalid scene", "s.txt:1: error: Invalid scene",
+          "... and 7 more"},
+         {Tone::Error, Tone::Error, Tone::Error, Tone::Error}},
+        {"a finding that fits only without the count line is the last",
+         {"a: error: one", "b: warning: two"}, {}, false, 2,
+         {"a: error: one", "b: warning: two"}, {Tone::Error, Tone::Warning}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SceneRecord record;
+        HudFacts facts = FactsFor(record);
+        facts.visible = false;
+        facts.problems = &c.script;
+        facts.pictureProblems = &c.pictures;
+        facts.saveRefused = c.refused;
+        facts.maxLines = c.maxLines;
+        HudText text;
+        ComposeHud(facts, text);
+        EXPECT_EQ(Lines(text), c.lines);
+        std::vector<Tone> tones;
+        for (int32_t i = 0; i < text.count; ++i) tones.push_back(text.lines[i].tone);
+        EXPECT_EQ(tones, c.tones);
+    }
+
+    // With the HUD on, the findings follow its lines, within the lines that
+    // fit.
     SceneRecord record;
     HudFacts facts = FactsFor(record);
-    facts.visible = false;
-    facts.problems = &problems;
+    const std::vector<std::string> many(100, "s.txt:1: error: Invalid scene");
+    facts.problems = &many;
+    facts.maxLines = 6;
     HudText text;
     ComposeHud(facts, text);
-    EXPECT_EQ(Lines(text), (std::vector<std::string>{
-                               "2 errors - playing the last good script:",
-                               "Syntax error on line 2:",
-                               "  Bogus words",
-                               "Line too long on line 9:",
-                               "  " + longLine.substr(0, HudText::kColumns - 2),
-                           }));
-    for (int32_t i = 0; i < text.count; ++i) EXPECT_EQ(text.lines[i].tone, HudText::Tone::Error);
-
-    // With the HUD on, the errors follow its lines.
-    facts.visible = true;
-    ComposeHud(facts, text);
-    HudText::Tone error = HudText::Tone::Error;
-    EXPECT_EQ(Lines(text, &error).size(), 5u);
-    EXPECT_EQ(text.lines[0].tone, HudText::Tone::Info);
-
-    // More errors than lines: the HUD ends at its last line.
-    problems.assign(100, "Invalid scene on line 1:\n=0 Set scene.99.dbl.0 1");
-    ComposeHud(facts, text);
-    EXPECT_EQ(text.count, HudText::kMaxLines);
-    EXPECT_EQ(Lines(text).back().substr(0, 2), "  ");
+    ASSERT_EQ(text.count, 6);
+    EXPECT_EQ(text.lines[0].tone, Tone::Info);
+    EXPECT_EQ(Lines(text).back(), "... and 98 more");
 }
 
 TEST(ShowTimeKeeper, NeverRunsBackAndCountsRightAcrossTheSystemClocksWrap) {

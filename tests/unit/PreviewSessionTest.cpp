@@ -104,7 +104,7 @@ protected:
         services.stopOnScriptErrors = false;
         host = std::make_unique<DemoHost>(services);
         host->SetPassCount(2);
-        reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures());
+        reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures(), echo);
         PreviewServices previewServices{*host, music, systemClock, *reloader};
         previewServices.startupProblems = &messages.Texts();
         session = std::make_unique<PreviewSession>(previewServices);
@@ -139,6 +139,7 @@ protected:
 
     Folder folder;
     std::string scriptPath;
+    std::FILE* echo = nullptr;  // where the reloader says what went wrong
     ManualClock systemClock;
     InstantClock showClock;
     RecordingMusicPlayer hostMusic;
@@ -483,6 +484,45 @@ TEST_F(PreviewSessionTest, PicturesAreReadAgainWhenTheirFilesOrLinesChange) {
     // Nothing changes: nothing is read.
     Frames(40);
     EXPECT_EQ(factory.loads.size(), loadsAtStart + 2);
+}
+
+TEST_F(PreviewSessionTest, APictureThatCannotBeReadIsSaidAndListedUntilItIsMended) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> said(std::tmpfile(), std::fclose);
+    echo = said.get();
+    folder.Write("a.png", "first");
+    folder.Write("b.png", "second");
+    factory.unreadable = {folder.Path("b.png")};
+    const std::string images = "Define _IMG_DIR=" + folder.Path("") + "\n";
+    const std::string script = images + "LoadImage pic1 a.png\nLoadImage pic2 b.png\n";
+    const auto line = [&](int number, const char* handle, const char* file) {
+        return scriptPath + ":" + std::to_string(number) + ": error: cannot read the picture '" + handle +
+               "': " + folder.Path(file) + ": unreadable";
+    };
+    // Broken at the start: listed as the show holds it (the start's check
+    // has said so).
+    Start(script);
+    EXPECT_EQ(reloader->PictureProblems(), std::vector<std::string>{line(3, "pic2", "b.png")});
+
+    // Mended, then the other one removed while the show plays.
+    factory.unreadable.clear();
+    folder.Write("b.png", "mended");
+    Settle();
+    EXPECT_TRUE(reloader->PictureProblems().empty());
+    factory.unreadable = {folder.Path("a.png")};
+    std::remove(folder.Path("a.png").c_str());
+    Settle();
+    EXPECT_EQ(reloader->PictureProblems(), std::vector<std::string>{line(2, "pic1", "a.png")});
+
+    // A script edit that keeps the picture keeps it listed.
+    folder.Write("script.txt", script + "=0 Set scene.0.dbl.0 1\n");
+    Settle();
+    ASSERT_EQ(session->ReloadCount(), 1);
+    EXPECT_EQ(reloader->PictureProblems(), std::vector<std::string>{line(2, "pic1", "a.png")});
+
+    // Standard error heard of the break once.
+    std::rewind(echo);
+    char text[512] = {};
+    EXPECT_EQ(std::string(text, std::fread(text, 1, sizeof text - 1, echo)), line(2, "pic1", "a.png") + "\n");
 }
 
 // --- The run loop ---------------------------------------------------------------------
