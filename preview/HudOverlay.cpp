@@ -6,7 +6,9 @@
 #include "render/ViewportSize.h"
 
 void HudOverlay::Draw() {
-    ComposeHud(GatherHudFacts(session, script, reloader.Problems()), text);
+    HudFacts facts = GatherHudFacts(session, script, reloader.Problems());
+    facts.saveRefused = reloader.SaveRefused();
+    ComposeHud(facts, text);
     TextOverlay::Line lines[HudText::kMaxLines];
     for (int32_t i = 0; i < text.count; ++i) {
         const Ink& ink = text.lines[i].tone == HudText::Tone::Error ? kErrorInk : kInfoInk;

@@ -72,15 +72,22 @@ private:
     size_t column = 0;
 };
 
+// The bar and beat that `time` falls in.
+void BarAndBeat(const HudFacts& facts, uint32_t time, uint32_t& bar, uint32_t& beat) {
+    bar = 0;
+    beat = 0;
+    if (facts.barLength > 0.0 && facts.beatLength > 0.0) {
+        const double bars = std::floor(time / facts.barLength);
+        bar = static_cast<uint32_t>(bars);
+        beat = static_cast<uint32_t>(std::floor((time - bars * facts.barLength) / facts.beatLength));
+    }
+}
+
 void ComposeStatus(const HudFacts& facts, HudWriter& writer) {
     const HudText::Tone info = HudText::Tone::Info;
     uint32_t bar = 0;
     uint32_t beat = 0;
-    if (facts.barLength > 0.0 && facts.beatLength > 0.0) {
-        const double bars = std::floor(facts.now / facts.barLength);
-        bar = static_cast<uint32_t>(bars);
-        beat = static_cast<uint32_t>(std::floor((facts.now - bars * facts.barLength) / facts.beatLength));
-    }
+    BarAndBeat(facts, facts.now, bar, beat);
     writer.NewLine(info);
     writer.Append("#%u.%u  %u ms  %d fps", bar, beat, facts.now, facts.framesPerSecond);
     if (facts.atEnd) {
@@ -141,12 +148,16 @@ void ComposeStatus(const HudFacts& facts, HudWriter& writer) {
     if (!any) writer.AppendWord("all zero", info);
 }
 
-void ComposeProblems(const std::vector<std::string>& problems, HudWriter& writer) {
+void ComposeProblems(const std::vector<std::string>& problems, bool saveRefused, HudWriter& writer) {
     const HudText::Tone error = HudText::Tone::Error;
     if (problems.empty()) return;
     if (!writer.NewLine(error)) return;
-    writer.Append("%zu error%s - playing the last good script:", problems.size(),
-                  problems.size() == 1 ? "" : "s");
+    if (saveRefused) {
+        writer.Append("%zu finding%s - playing the last good script:", problems.size(),
+                      problems.size() == 1 ? "" : "s");
+    } else {
+        writer.Append("%zu finding%s:", problems.size(), problems.size() == 1 ? "" : "s");
+    }
     for (const std::string& problem : problems) {
         // Each text may hold several lines: the message and the script line.
         const char* rest = problem.c_str();
@@ -166,7 +177,7 @@ HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script,
                         const std::vector<std::string>& problems) {
     HudFacts facts;
     facts.visible = session.HudVisible();
-    facts.now = script.Now();
+    facts.now = session.ShowTime();
     facts.beatLength = script.BeatLength();
     facts.barLength = script.BarLength();
     facts.framesPerSecond = session.FramesPerSecond();
@@ -191,11 +202,23 @@ HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script,
     facts.lngParams = record.lngParams;
     facts.boolParams = record.boolParams;
     facts.problems = &problems;
+    facts.work = static_cast<int32_t>(session.Work());
+    facts.seekTime = session.ShowTime();
     return facts;
 }
 
 void ComposeHud(const HudFacts& facts, HudText& out) {
     HudWriter writer(out);
     if (facts.visible) ComposeStatus(facts, writer);
-    if (facts.problems) ComposeProblems(*facts.problems, writer);
+    if (facts.work != 0 && writer.NewLine(HudText::Tone::Info)) {
+        uint32_t bar = 0;
+        uint32_t beat = 0;
+        BarAndBeat(facts, facts.seekTime, bar, beat);
+        if (facts.work == 1) {
+            writer.Append("seeking to #%u.%u...", bar, beat);
+        } else {
+            writer.Append("reloading...");
+        }
+    }
+    if (facts.problems) ComposeProblems(*facts.problems, facts.saveRefused, writer);
 }

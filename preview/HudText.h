@@ -5,8 +5,10 @@
 // With the HUD on: the show time as #bar.beat and in ms with the frame
 // rate and the play state, the current pattern with its last step and that
 // step's character, the loop, a bar number being typed, and the non-zero
-// parameters of the selected scene. Whatever went wrong with the script is
-// listed below, HUD on or off, each error with its line.
+// parameters of the selected scene. HUD on or off, a seek or a save being
+// taken says so on the frame before the work ("seeking to #17.0..."), and
+// whatever went wrong with the script is listed below, each finding with
+// its line.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +53,9 @@ struct HudFacts {
     const int32_t* lngParams = nullptr;
     const bool* boolParams = nullptr;
     const std::vector<std::string>* problems = nullptr;
+    bool saveRefused = false;  // `problems` are about a save that does not play
+    int32_t work = 0;          // 0 none, 1 a seek, 2 a save to take
+    uint32_t seekTime = 0;     // where the seek goes
 };
 
 // Gathers the facts for this frame.

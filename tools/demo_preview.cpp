@@ -13,6 +13,7 @@
 // wrong arguments.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/GlWindow.h"
@@ -23,6 +24,7 @@
 #include "audio/KaSounds.h"
 #include "platform/CommandLine.h"
 #include "platform/ConsoleMessageBoxes.h"
+#include "platform/FileWatcher.h"
 #include "platform/RegularFile.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -37,6 +39,7 @@
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
 #include "render/HeldPicture.h"
+#include "render/Multisampling.h"
 #include "script/ScriptReader.h"
 #include "show/ShowAssembly.h"
 
@@ -120,9 +123,14 @@ int main(int argc, char** argv) {
         DemoHost& host = assembly.Host();
 
         KaSoundsPreviewMusic previewMusic(music);
-        ScriptReloader reloader(scriptPath, host.Textures(), stderr);
+        // Saves are noticed as the system reports them; where it cannot,
+        // the files are looked at.
+        const std::unique_ptr<FileWatcher> watcher = MakeSystemFileWatcher();
+        ScriptReloader reloader(scriptPath, host.Textures(), stderr, watcher.get());
+        GlMultisampling multisampling(window.IsMultisampleReady());
         PreviewServices previewServices{host, previewMusic, systemClock, reloader};
         previewServices.startupProblems = &messages.Texts();
+        previewServices.multisampling = &multisampling;
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);
         SdlSoundDecoder soundDecoder;

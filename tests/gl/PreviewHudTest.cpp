@@ -150,6 +150,7 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerAndNamesTheLineUnderIt)
     EXPECT_EQ(stack.host->Script().Now(), frameAt(strip.TimeAt(400)));
     EXPECT_TRUE(mouse(msg::kMouseMove, 500, stripTop - 50));
     EXPECT_TRUE(mouse(msg::kLeftButtonUp, 500, stripTop - 50));
+    stack.Frame(true);  // the seek's notice
     stack.Frame(true);
     EXPECT_EQ(stack.host->Script().Now(), frameAt(strip.TimeAt(500)));
     EXPECT_TRUE(stack.session->Paused());

@@ -23,11 +23,14 @@ ShowSetup PreviewSetup(GlWindow& window, MusicPlayer& music, MessageBoxes& boxes
 }  // namespace
 
 PreviewStack::PreviewStack(GlWindow& window)
-    : assembly(PreviewSetup(window, music, messages, loadingViews)), held(window) {
+    : assembly(PreviewSetup(window, music, messages, loadingViews)),
+      held(window),
+      multisampling(window.IsMultisampleReady()) {
     host = &assembly.Host();
     reloader = std::make_unique<ScriptReloader>("data/script.txt", host->Textures());
-    session = std::make_unique<PreviewSession>(
-        PreviewServices{*host, previewMusic, systemClock, *reloader});
+    PreviewServices services{*host, previewMusic, systemClock, *reloader};
+    services.multisampling = &multisampling;
+    session = std::make_unique<PreviewSession>(services);
     show = std::make_unique<PreviewShow>(*host, *session, held);
     hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);
     timeline = std::make_unique<TimelineStrip>(*session, host->Script(), window, &decoder);

@@ -122,10 +122,11 @@ TEST(HudText, ErrorsShowWithTheirLinesHudOnOrOffAndAreCutToFit) {
     HudFacts facts = FactsFor(record);
     facts.visible = false;
     facts.problems = &problems;
+    facts.saveRefused = true;
     HudText text;
     ComposeHud(facts, text);
     EXPECT_EQ(Lines(text), (std::vector<std::string>{
-                               "2 errors - playing the last good script:",
+                               "2 findings - playing the last good script:",
                                "Syntax error on line 2:",
                                "  Bogus words",
                                "Line too long on line 9:",
