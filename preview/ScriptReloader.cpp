@@ -150,6 +150,8 @@ bool ScriptReloader::ReloadScript(ScriptEngine& engine) {
     }
     saveRefused = refused;
     if (refused) return false;
+    // A script that plays leaves no list: its warnings went to the echo.
+    problems.clear();
     engine.AdoptScript(std::move(checked.script));
     return true;
 }

@@ -75,8 +75,8 @@ public:
 
     // What is wrong with the script playing or with the last save of it,
     // one finding a text: at the start, the texts of the show's boxes;
-    // after a save, every finding of its check in the checker's form, the
-    // warnings included. Empty when there is nothing to say.
+    // after a refused save, every finding of its check in the checker's
+    // form, the warnings included. Empty when there is nothing to say.
     const std::vector<std::string>& Problems() const { return problems; }
     // True when the script's last save was refused: Problems() are then
     // about a script that does not play.
