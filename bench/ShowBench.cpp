@@ -17,6 +17,9 @@
 //   beside RawGlFrame, the same GL work written straight against GL 1.1,
 //   their frames drawn in turn. Wall time, and the process's CPU time,
 //   since llvmpipe draws on threads of its own.
+// - Preview latency: from a seek, or a saved script, to the new frame
+//   finished on screen in the paused preview, at bar 0 and in the swarm
+//   (bar 20), beside one drawn frame of the same run.
 // - Start-up: the show's process started anew, up to its first frame, less
 //   the start-up's fixed waits (StartupBench.cpp, with startup_probe).
 //
@@ -45,6 +48,7 @@
 #include "RawGlFrame.h"
 #include "app/GlWindow.h"
 #include "capture/OfflineShow.h"
+#include "check/ShowCheck.h"
 #include "demo/DemoHost.h"
 #include "effects/ShowEffects.h"
 #include "platform/ConsoleMessageBoxes.h"
@@ -55,6 +59,7 @@
 #include "support/Doubles.h"
 #include "textures/TextureRegistry.h"
 #include "textures/gl/PngUpload.h"
+#include "preview/PreviewSession.h"
 #include "time/PlayHead.h"
 
 namespace {
@@ -454,6 +459,77 @@ void WholeShowFrames(benchmark::State& state) {
 }
 BENCHMARK(WholeShowFrames)->Iterations(kShowTimedFrames)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// --- Preview latency -----------------------------------------------------------------
+
+// What the paused preview does between a seek (second argument 0) or a
+// saved script (1) and the new frame finished on screen at the time of the
+// first argument, in wall time: for a save the show check of the script
+// and the script taken, then the replay, at most
+// PreviewSession::kQuickWarmUpFrames warm-up frames and the frame sought.
+// The frame before, which shows the notice over the picture held, comes
+// first and is not counted. "frame_ms_..." is one show frame drawn there
+// in the same iterations, the unit of the goal.
+void PreviewLatency(benchmark::State& state) {
+    if (!uploadWindow) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    const auto time = static_cast<uint32_t>(state.range(0));
+    const bool save = state.range(1) != 0;
+    RecordingMusicPlayer music;
+    RecordingMessageBoxes boxes;
+    OfflineShow show(*uploadWindow, *uploadWindow, music, boxes);
+    if (!show.Init() || !boxes.Texts().empty()) {
+        state.SkipWithError("the show did not start (run from the repository root)");
+        return;
+    }
+    DemoHost& host = show.Host();
+    PlayHead head(host, PreviewSession::kGridFps);
+    const uint64_t sought = head.Grid().FirstAtOrAfter(time);
+    const uint64_t elsewhere = head.Grid().FirstAtOrAfter(time + 5000);
+    const auto since = [](std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    double frameSeconds = 0.0;
+    for (auto _ : state) {
+        // The show stands elsewhere, as after playing a while.
+        bool exact = true;
+        head.SeekTo(elsewhere, 0, exact);
+        glFinish();
+
+        const auto frameStart = std::chrono::steady_clock::now();
+        head.DrawFrame();
+        glFinish();
+        frameSeconds += since(frameStart);
+
+        const auto start = std::chrono::steady_clock::now();
+        if (save) {
+            ShowCheck check = CheckShow("data/script.txt", nullptr);
+            if (check.Count(FindingSeverity::Error) > 0) {
+                state.SkipWithError("the show check found errors");
+                return;
+            }
+            host.Script().AdoptScript(std::move(check.script));
+        }
+        head.SeekTo(sought, PreviewSession::kQuickWarmUpFrames, exact);
+        head.DrawFrame();
+        glFinish();
+        state.SetIterationTime(since(start));
+    }
+    // Named by the arguments, since the reporter keeps counters by name.
+    state.counters["frame_ms_" + std::to_string(time) + (save ? "_save" : "_seek")] =
+        frameSeconds / static_cast<double>(state.iterations()) * 1e3;
+}
+BENCHMARK(PreviewLatency)
+    ->ArgNames({"at_ms", "save"})
+    ->Args({0, 0})
+    ->Args({38400, 0})
+    ->Args({0, 1})
+    ->Args({38400, 1})
+    ->Iterations(8)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 // --- Report -----------------------------------------------------------------------
 
 void PrintGoal(const char* what, double value, const char* unit, double goal) {
@@ -536,6 +612,20 @@ int main(int argc, char** argv) {
     }
     PrintGoalAtLeast("Show fps / raw GL loop fps", showFps > 0 && rawFps > 0 ? showFps / rawFps : -1.0,
                      "x ", 0.9);
+
+    std::printf("\nPaused preview, to the new frame finished (wall time, same run; goal: 3 frames + 50 ms):\n");
+    for (const char* at : {"0", "38400"}) {
+        for (const char* save : {"0", "1"}) {
+            const std::string name = std::string("PreviewLatency/at_ms:") + at + "/save:" + save;
+            const double latency = MicrosOf(reporter.realMicros, name) / 1000.0;
+            const double frame =
+                reporter.Counter(std::string("frame_ms_") + at + (save[0] == '1' ? "_save" : "_seek"));
+            if (latency < 0 || frame <= 0) continue;
+            std::printf("  %-5s to #%-4s %8.1f ms = %5.1f frames of %5.1f ms  goal <= %6.1f ms  %s\n",
+                        save[0] == '1' ? "save" : "seek", at[0] == '0' ? "0.0" : "20.0", latency,
+                        latency / frame, frame, 3 * frame + 50, latency <= 3 * frame + 50 ? "met" : "MISSED");
+        }
+    }
 
     std::printf("\nStart-up, process start to the first frame finished, less the waits (wall time):\n");
     const double startup = MicrosOf(reporter.realMicros, "StartupToFirstFrame");

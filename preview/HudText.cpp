@@ -112,15 +112,22 @@ private:
     size_t column = 0;
 };
 
+// The bar and beat that `time` falls in.
+void BarAndBeat(const HudFacts& facts, uint32_t time, uint32_t& bar, uint32_t& beat) {
+    bar = 0;
+    beat = 0;
+    if (facts.barLength > 0.0 && facts.beatLength > 0.0) {
+        const double bars = std::floor(time / facts.barLength);
+        bar = static_cast<uint32_t>(bars);
+        beat = static_cast<uint32_t>(std::floor((time - bars * facts.barLength) / facts.beatLength));
+    }
+}
+
 void ComposeStatus(const HudFacts& facts, HudWriter& writer) {
     const HudText::Tone info = HudText::Tone::Info;
     uint32_t bar = 0;
     uint32_t beat = 0;
-    if (facts.barLength > 0.0 && facts.beatLength > 0.0) {
-        const double bars = std::floor(facts.now / facts.barLength);
-        bar = static_cast<uint32_t>(bars);
-        beat = static_cast<uint32_t>(std::floor((facts.now - bars * facts.barLength) / facts.beatLength));
-    }
+    BarAndBeat(facts, facts.now, bar, beat);
     writer.NewLine(info);
     writer.Append("#%u.%u  %u ms  %d fps", bar, beat, facts.now, facts.framesPerSecond);
     if (facts.atEnd) {
@@ -219,7 +226,7 @@ void ComposeProblems(const HudFacts& facts, int32_t maxLines, HudWriter& writer)
 HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script, const ScriptReloader& reloader) {
     HudFacts facts;
     facts.visible = session.HudVisible();
-    facts.now = script.Now();
+    facts.now = session.ShowTime();
     facts.beatLength = script.BeatLength();
     facts.barLength = script.BarLength();
     facts.framesPerSecond = session.FramesPerSecond();
@@ -246,6 +253,8 @@ HudFacts GatherHudFacts(const PreviewSession& session, ScriptEngine& script, con
     facts.problems = &reloader.Problems();
     facts.pictureProblems = &reloader.PictureProblems();
     facts.saveRefused = reloader.SaveRefused();
+    facts.work = static_cast<int32_t>(session.Work());
+    facts.seekTime = session.ShowTime();
     return facts;
 }
 
@@ -253,5 +262,15 @@ void ComposeHud(const HudFacts& facts, HudText& out) {
     const int32_t maxLines = facts.maxLines < HudText::kMaxLines ? facts.maxLines : HudText::kMaxLines;
     HudWriter writer(out, maxLines);
     if (facts.visible) ComposeStatus(facts, writer);
+    if (facts.work != 0 && writer.NewLine(HudText::Tone::Info)) {
+        uint32_t bar = 0;
+        uint32_t beat = 0;
+        BarAndBeat(facts, facts.seekTime, bar, beat);
+        if (facts.work == 1) {
+            writer.Append("seeking to #%u.%u...", bar, beat);
+        } else {
+            writer.Append("reloading...");
+        }
+    }
     ComposeProblems(facts, maxLines, writer);
 }

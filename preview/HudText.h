@@ -5,11 +5,13 @@
 // With the HUD on: the show time as #bar.beat and in ms with the frame
 // rate and the play state, the current pattern with its last step and that
 // step's character, the loop, a bar number being typed, and the non-zero
-// parameters of the selected scene. Below them, HUD on or off, every
-// finding about the show as it plays: what is wrong with its script (or
-// with a save that was refused) and with its pictures, each in the
-// checker's form, FILE:LINE: error|warning: TEXT, wrapped at whole words to
-// a few lines; what does not fit is counted in a last "... and N more".
+// parameters of the selected scene. HUD on or off, a seek or a save being
+// taken says so on the frame before the work ("seeking to #17.0..."). Below
+// them, HUD on or off, every finding about the show as it plays: what is
+// wrong with its script (or with a save that was refused) and with its
+// pictures, each in the checker's form, FILE:LINE: error|warning: TEXT,
+// wrapped at whole words to a few lines; what does not fit is counted in a
+// last "... and N more".
 #pragma once
 
 #include <cstdint>
@@ -62,6 +64,8 @@ struct HudFacts {
     const std::vector<std::string>* pictureProblems = nullptr;
     bool saveRefused = false;  // `problems` are about a save that does not play
     int32_t maxLines = HudText::kMaxLines;  // the lines that fit on screen
+    int32_t work = 0;          // 0 none, 1 a seek, 2 a save to take
+    uint32_t seekTime = 0;     // where the seek goes
 };
 
 // Gathers the facts for this frame.

@@ -8,6 +8,7 @@
 #include "platform/Messages.h"
 #include "preview/PreviewMusic.h"
 #include "preview/ScriptReloader.h"
+#include "render/Multisampling.h"
 #include "scenes/ShowScenes.h"
 #include "script/ScriptEngine.h"
 
@@ -17,7 +18,12 @@ PreviewSession::PreviewSession(const PreviewServices& services)
 ScriptEngine& PreviewSession::Script() const { return services.host.Script(); }
 
 uint32_t PreviewSession::ShowTime() const {
-    return seekPending ? playHead.Grid().TimeOf(seekFrame) : Script().Now();
+    return seekPending || refining ? playHead.Grid().TimeOf(seekFrame) : Script().Now();
+}
+
+PreviewWork PreviewSession::Work() const {
+    if (changesWaiting) return PreviewWork::Reload;
+    return seekPending ? PreviewWork::Seek : PreviewWork::None;
 }
 
 void PreviewSession::Begin() {
@@ -116,6 +122,7 @@ void PreviewSession::SeekTo(uint32_t milliseconds) {
     if (seekFrame > 0 && grid.TimeOf(seekFrame) > LastTime()) --seekFrame;
     seekPending = true;
     seekMovesMusic = true;
+    refining = false;
 }
 
 void PreviewSession::SeekAgain() {
@@ -126,7 +133,12 @@ void PreviewSession::SeekAgain() {
 
 uint32_t PreviewSession::FinishSeek() {
     seekPending = false;
-    playHead.SeekTo(seekFrame);
+    bool exact = true;
+    playHead.SeekTo(seekFrame, kQuickWarmUpFrames, exact);
+    // While it plays the frames go on anyway; paused, the frame held is
+    // made exact in the frames that follow.
+    refining = paused && !exact;
+    refineStarted = false;
     const uint32_t time = playHead.Grid().TimeOf(seekFrame);
     // From the system clock after the replay, which may have taken a while.
     keeper.Reset(time, services.systemClock.Milliseconds());
@@ -171,11 +183,38 @@ void PreviewSession::Pause() {
 }
 
 void PreviewSession::Resume() {
+    const uint32_t time = ShowTime();
     paused = false;
+    keeper.Reset(time, services.systemClock.Milliseconds());
+    if (refining && refineStarted) {
+        // The show stands in the frames before the one held: it is brought
+        // back there, the music with it.
+        SeekTo(time);
+        return;
+    }
+    refining = false;
     // The music starts again exactly at the show time, whatever it drifted
     // to while it stood.
-    keeper.Reset(ShowTime(), services.systemClock.Milliseconds());
-    services.music.PlayFrom(ShowTime());
+    services.music.PlayFrom(time);
+}
+
+void PreviewSession::HeldPictureLost() {
+    if (paused) SeekAgain();
+}
+
+void PreviewSession::Refine(uint32_t& target) {
+    if (!refineStarted) {
+        uint64_t warmUpStart = 0;
+        playHead.ReplayToWarmUp(seekFrame, warmUpStart);
+        refineStarted = true;
+    }
+    if (playHead.NextFrame() < seekFrame) {
+        playHead.DrawFrame();
+        return;
+    }
+    refining = false;
+    target = playHead.Grid().TimeOf(seekFrame);
+    drawsShow = true;
 }
 
 void PreviewSession::CountFrame(uint32_t systemNow) {
@@ -188,8 +227,16 @@ void PreviewSession::CountFrame(uint32_t systemNow) {
     }
 }
 
-bool PreviewSession::Poll() {
-    const ScriptReloader::Result result = services.reloader.Check(Script());
+bool PreviewSession::LookAtFiles(uint32_t systemNow) {
+    const bool due = services.reloader.LooksAtFiles() && systemNow - lastPoll >= kPollInterval;
+    if (due) lastPoll = systemNow;
+    if (services.reloader.FindChanges(due)) changesWaiting = true;
+    return changesWaiting;
+}
+
+void PreviewSession::TakeChanges() {
+    changesWaiting = false;
+    const ScriptReloader::Result result = services.reloader.TakeChanges(Script());
     if (result.scriptReloaded) {
         ++reloadCount;
         // The new script plays from the show time it replaced, as if it had
@@ -198,17 +245,15 @@ bool PreviewSession::Poll() {
     } else if (result.picturesReloaded > 0 && paused) {
         SeekAgain();  // the frame held, drawn with the new pictures
     }
-    return result.scriptReloaded || result.scriptRefused || result.picturesReloaded > 0;
 }
 
 uint32_t PreviewSession::IdleMilliseconds() {
-    if (!paused || frameRequested || seekPending) return 0;
+    if (!paused || frameRequested || seekPending || changesWaiting || refining) return 0;
     const uint32_t system = services.systemClock.Milliseconds();
-    if (system - lastPoll >= kPollInterval) {
-        lastPoll = system;
-        if (Poll()) return 0;
-    }
-    uint32_t idle = kPollInterval - (system - lastPoll);
+    if (LookAtFiles(system)) return 0;
+    uint32_t idle = kIdleHudInterval;
+    if (services.reloader.LooksAtFiles()) idle = kPollInterval - (system - lastPoll);
+    if (services.reloader.HasWatcher() && kNoticeInterval < idle) idle = kNoticeInterval;
     if (hudVisible) {
         const uint32_t sinceFrame = system - lastFrame;
         if (sinceFrame >= kIdleHudInterval) return 0;
@@ -222,15 +267,31 @@ void PreviewSession::PrepareFrame() {
     frameRequested = false;
     lastFrame = system;
     CountFrame(system);
-    if (system - lastPoll >= kPollInterval) {
-        lastPoll = system;
-        Poll();
-    }
+    // Paused, the frames are drawn as the capture draws them.
+    if (services.multisampling) services.multisampling->Use(!paused);
+    LookAtFiles(system);
 
     ScriptEngine& script = Script();
     drawsShow = !paused;
     uint32_t target = script.Now();
-    if (!paused && !seekPending) {
+    bool sought = false;
+    if (announced) {
+        // The frame before showed that the work was under way: now it is done.
+        announced = false;
+        if (changesWaiting) TakeChanges();
+        if (seekPending) {
+            target = FinishSeek();
+            drawsShow = true;
+            sought = true;
+        }
+    }
+    if (!sought) {
+        // This frame shows the picture as it was, with the notice.
+        if (Work() != PreviewWork::None) announced = true;
+        if (paused && refining && !announced) Refine(target);
+    }
+    // A seek waiting for the next frame leaves the show where it stands.
+    if (!sought && !paused && !seekPending) {
         const int64_t musicPosition =
             services.music.IsPlaying() ? services.music.PositionMilliseconds() : -1;
         target = keeper.Advance(system, musicPosition);
@@ -239,7 +300,9 @@ void PreviewSession::PrepareFrame() {
         if (end != NO_TIME && end < wrapAt) wrapAt = end;
         if (loop == LoopState::On && script.Now() >= loopStart && script.Now() < wrapAt &&
             target >= wrapAt) {
+            // Back to the loop's start in the next frame, with no notice.
             SeekTo(loopStart);
+            announced = true;
             target = loopStart;
         } else if (end != NO_TIME && target >= end) {
             // The show stops at its end and waits there, on a frame drawn
@@ -248,10 +311,6 @@ void PreviewSession::PrepareFrame() {
             paused = true;
             services.music.Pause();
         }
-    }
-    if (seekPending) {
-        target = FinishSeek();
-        drawsShow = true;
     }
     frameTime = target < script.Now() ? script.Now() : target;
 }

@@ -2,7 +2,9 @@
 // the times the session works out, except that a paused preview shows the
 // frame it stopped on again instead of drawing a new one, so that it stays
 // the very frame a capture makes there (the noise would move and the swarm
-// reflect itself otherwise).
+// reflect itself otherwise). When that frame cannot be shown again (the
+// window's size changed, or none is held yet), the session brings it back
+// with a seek.
 #pragma once
 
 #include "demo/Application.h"
@@ -12,20 +14,26 @@
 
 class PreviewShow : public Application {
 public:
-    PreviewShow(DemoHost& host, const PreviewSession& session, HeldPicture& held)
+    PreviewShow(DemoHost& host, PreviewSession& session, HeldPicture& held)
         : host(host), session(session), held(held) {}
 
     int32_t Init() override { return host.Init(); }
     int32_t Uninit() override { return host.Uninit(); }
     int32_t Frame() override {
-        if (!session.DrawsShow() && held.Draw()) return frame_result::kGoOn;
+        if (!session.DrawsShow()) {
+            if (holding && held.Draw()) return frame_result::kGoOn;
+            session.HeldPictureLost();
+        }
         const int32_t result = host.FrameTo(session.FrameTime());
-        if (session.Paused()) held.Keep();
+        // A picture kept while playing would be of another time.
+        holding = session.Paused();
+        if (holding) held.Keep();
         return result;
     }
 
 private:
     DemoHost& host;
-    const PreviewSession& session;
+    PreviewSession& session;
     HeldPicture& held;
+    bool holding = false;
 };

@@ -37,8 +37,16 @@ bool PlayHead::ReplayToWarmUp(uint64_t frame, uint64_t& warmUpStart) {
 }
 
 bool PlayHead::SeekTo(uint64_t frame) {
+    bool exact = true;
+    return SeekTo(frame, frame, exact);
+}
+
+bool PlayHead::SeekTo(uint64_t frame, uint64_t most, bool& exact) {
     uint64_t warmUp = 0;
-    if (!ReplayToWarmUp(frame, warmUp)) return false;
+    if (!FindWarmUpStart(frame, warmUp)) return false;
+    const uint64_t nearest = frame < most ? 0 : frame - most;
+    exact = warmUp >= nearest;
+    if (!ReplayTo(exact ? warmUp : nearest)) return false;
     while (next < frame) DrawFrame();
     return true;
 }

@@ -53,6 +53,11 @@ public:
     // False when a stop was asked for during the replay; the show then
     // stands at some frame before.
     bool SeekTo(uint64_t frame);
+    // SeekTo drawing no more than `most` warm-up frames, for a frame that is
+    // to be seen soon. `exact` tells whether that was every frame SeekTo
+    // draws; if not, the frame drawn next may differ from the one SeekTo
+    // gives where the swarm's copies reflect what came before.
+    bool SeekTo(uint64_t frame, uint64_t most, bool& exact);
 
     // SeekTo without its drawing: finds the first warm-up frame of `frame`
     // and leaves the show just before it, in `warmUpStart`. False when

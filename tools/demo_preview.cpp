@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "platform/CommandLine.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/ConsoleText.h"
+#include "platform/FileWatcher.h"
 #include "platform/RegularFile.h"
 #include "platform/sdl/SdlMixerAudio.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -42,6 +44,7 @@
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
 #include "render/HeldPicture.h"
+#include "render/Multisampling.h"
 #include "script/ScriptReader.h"
 #include "show/ShowAssembly.h"
 #include "textures/TextureRegistry.h"
@@ -156,9 +159,14 @@ int main(int argc, char** argv) {
         DemoHost& host = assembly.Host();
 
         KaSoundsPreviewMusic previewMusic(music);
-        ScriptReloader reloader(scriptPath, host.Textures(), stderr);
+        // Saves are noticed as the system reports them; where it cannot,
+        // the files are looked at.
+        const std::unique_ptr<FileWatcher> watcher = MakeSystemFileWatcher();
+        ScriptReloader reloader(scriptPath, host.Textures(), stderr, watcher.get());
+        GlMultisampling multisampling(window.IsMultisampleReady());
         PreviewServices previewServices{host, previewMusic, systemClock, reloader};
         previewServices.startupProblems = &startupFindings;
+        previewServices.multisampling = &multisampling;
         PreviewSession session(previewServices);
         HudOverlay hud(session, host.Script(), reloader, window);
         SdlSoundDecoder soundDecoder;

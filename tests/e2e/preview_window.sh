@@ -95,10 +95,12 @@ hud_shows '^#4\.0  7683 ms .* paused$' || fail "the reload did not keep the show
 # A script with errors: the last good one stays, the errors show in red
 # with their line.
 write_script 2 "Bogus line"
-wait_hud '^! .*error.*last good script' "no errors on screen"
-wait_hud '^! Syntax error on line 18' "the error on screen does not give its line"
-brightness_is -le 5 || fail "a script with errors replaced the last good one"
-grep -q "Syntax error on line 18" "$work/out" || fail "the error was not reported with its line"
+wait_hud '^! .* - playing the last good script' "no errors on screen"
+wait_hud '^! data/script\.txt:18: error: Syntax error' "the error on screen does not give its line"
+# The findings fill the window's upper half: the frame is read below them.
+read -r _ _ below _ < <("$probe" "$window" 0 340 800 200)
+(( ${below%.*} <= 5 )) || fail "a script with errors replaced the last good one"
+grep -q "data/script.txt:18: error: Syntax error" "$work/out" || fail "the error was not reported with its line"
 
 # Fixed: the card is there from bar 2, so at bar 4 it shows, the errors go.
 write_script 2 ""

@@ -155,6 +155,7 @@ TEST_F(PreviewHud, TheTimelineScrubsZoomsAroundThePointerScrollsItsLanesAndNames
     EXPECT_EQ(stack.host->Script().Now(), frameAt(strip.TimeAt(400)));
     EXPECT_TRUE(mouse(msg::kMouseMove, 500, stripTop - 50));
     EXPECT_TRUE(mouse(msg::kLeftButtonUp, 500, stripTop - 50));
+    stack.Frame(true);  // the seek's notice
     stack.Frame(true);
     EXPECT_EQ(stack.host->Script().Now(), frameAt(strip.TimeAt(500)));
     EXPECT_TRUE(stack.session->Paused());
@@ -298,6 +299,7 @@ TEST_F(PreviewHud, TheStripListsMarksThatShareAPlaceDrawsLoudnessInDecibelsAndKe
     const int alone = labelInk();
     ASSERT_GT(alone, 10);
     stack.session->SeekTo(static_cast<uint32_t>(strip.TimeAt(labelLeft + 6)));
+    stack.Frame(true);  // the seek's notice
     stack.Frame(true);
     ASSERT_NEAR(strip.XOf(stack.host->Script().Now()), labelLeft + 6, 1.0);
     EXPECT_EQ(labelInk(), alone);
@@ -318,8 +320,13 @@ TEST_F(PreviewHud, APreviewFrameWithItsHudAndTimelineAllocatesNothing) {
     const int laneY = kHeight - strip.Height() + TimelineStrip::kRulerHeight + TimelineStrip::kLoudnessHeight +
                       (lane - strip.FirstLane()) * TimelineStrip::kLaneHeight + 5;
     strip.HandleMessage(Message{msg::kMouseMove, 0, msg::PackPoint(static_cast<int>(strip.XOf(32 * 1920.0)), laneY)});
-    // The music's loudness comes from a worker, which may allocate.
-    for (int i = 0; i < 500 && strip.LoudnessState() == MusicLoudness::State::Measuring; ++i) stack.Frame(true);
+    // The music's loudness comes from a worker, which may allocate; the
+    // seek to the start time is done.
+    for (int i = 0; i < 500 && (strip.LoudnessState() == MusicLoudness::State::Measuring ||
+                                stack.session->Work() != PreviewWork::None);
+         ++i) {
+        stack.Frame(true);
+    }
     ASSERT_NE(strip.Hovered(), nullptr);
 
     // A second of frames: the files are looked at four times.

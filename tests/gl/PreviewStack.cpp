@@ -28,11 +28,14 @@ ShowSetup PreviewSetup(GlWindow& window, MusicPlayer& music, MessageBoxes& boxes
 }  // namespace
 
 PreviewStack::PreviewStack(GlWindow& window, const char* scriptPath)
-    : assembly(PreviewSetup(window, music, messages, loadingViews, scriptPath)), held(window) {
+    : assembly(PreviewSetup(window, music, messages, loadingViews, scriptPath)),
+      held(window),
+      multisampling(window.IsMultisampleReady()) {
     host = &assembly.Host();
     reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures());
     PreviewServices services{*host, previewMusic, systemClock, *reloader};
     services.startupProblems = &startupFindings;
+    services.multisampling = &multisampling;
     session = std::make_unique<PreviewSession>(services);
     show = std::make_unique<PreviewShow>(*host, *session, held);
     hud = std::make_unique<HudOverlay>(*session, host->Script(), *reloader, window);

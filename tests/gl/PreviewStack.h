@@ -22,6 +22,7 @@
 #include "preview/ScriptReloader.h"
 #include "preview/TimelineStrip.h"
 #include "render/HeldPicture.h"
+#include "render/Multisampling.h"
 #include "show/ShowAssembly.h"
 #include "support/Doubles.h"
 
@@ -66,6 +67,7 @@ public:
     std::unique_ptr<ScriptReloader> reloader;
     std::unique_ptr<PreviewSession> session;
     HeldPicture held;
+    GlMultisampling multisampling;
     std::unique_ptr<PreviewShow> show;  // the host as the preview's loop draws it
     std::unique_ptr<HudOverlay> hud;
     std::unique_ptr<TimelineStrip> timeline;

@@ -130,23 +130,36 @@ TEST_F(ShowFrames, MatchTheReferencePictures) {
 }
 
 TEST_F(ShowFrames, APausedPreviewShowsTheFrameACaptureMakesAfterASeek) {
-    // Bar 20, 38400 ms, a time of the 60 fps grid: the swarm, which
-    // reflects the frames before, and the noise, which moves every frame.
-    const Picture captured = FrameAt(38400);
+    // Times of the 60 fps grid: the swarm, which reflects the frames
+    // before, and the noise, which moves every frame, at bar 20; the glow's
+    // streaks over the swarm at #17.0.
+    for (const uint32_t time : {38400u, 32650u}) {
+        SCOPED_TRACE(time);
+        const Picture captured = FrameAt(time);
 
-    // The preview plays a while from bar 24 first, in real time: its
-    // effects are off the grid when it pauses and seeks.
-    PreviewStack preview(Window());
-    ASSERT_TRUE(preview.Start(46080));
-    for (int i = 0; i < 8; ++i) preview.Frame(false);
-    for (const int32_t key : {vk::kSpace, int32_t{'2'}, int32_t{'0'}, vk::kReturn}) {
-        preview.session->KeyPressed(key);
-    }
-    // The frame sought, then the same frame held.
-    for (int i = 0; i < 3; ++i) {
-        preview.Frame(false);
-        EXPECT_EQ(preview.host->Script().Now(), 38400u);
-        EXPECT_TRUE(ReadWindow(kWidth, kHeight).rgb == captured.rgb) << "preview frame " << i;
+        // The preview plays a while from bar 24 first, in real time: its
+        // effects are off the grid when it pauses and seeks.
+        PreviewStack preview(Window());
+        ASSERT_TRUE(preview.Start(46080));
+        for (int i = 0; i < 8; ++i) preview.Frame(false);
+        preview.session->KeyPressed(vk::kSpace);
+        preview.session->SeekTo(time);
+        // The frames that show the seek under way and the frame sought
+        // being made exact.
+        int frames = 0;
+        do {
+            preview.Frame(false);
+        } while ((!preview.session->FrameIsExact() || preview.session->Work() != PreviewWork::None) &&
+                 ++frames < 60);
+        // Then the frame held, again and again.
+        for (int i = 0; i < 3; ++i) {
+            preview.Frame(false);
+            EXPECT_EQ(preview.host->Script().Now(), time);
+            const Picture shown = ReadWindow(kWidth, kHeight);
+            size_t differ = 0;
+            for (size_t at = 0; at < shown.rgb.size(); ++at) differ += shown.rgb[at] != captured.rgb[at];
+            EXPECT_EQ(differ, 0u) << "preview frame " << i;
+        }
     }
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/RunLoop.h"
+#include "check/ShowCheck.h"
 #include "demo/DemoHost.h"
 #include "demo/NullLoadingView.h"
 #include "platform/ConsoleMessageBoxes.h"
@@ -23,6 +24,7 @@
 #include "preview/PreviewMusic.h"
 #include "preview/PreviewSession.h"
 #include "preview/ScriptReloader.h"
+#include "script/ScriptReader.h"
 #include "support/Doubles.h"
 #include "textures/TextureRegistry.h"
 #include "time/FrameGrid.h"
@@ -86,6 +88,20 @@ private:
     long writes = 0;
 };
 
+// The show check as far as a host without effects goes: the script as read,
+// and the errors a test adds (a picture that an effect would miss).
+ShowCheck ScriptOnlyCheck(const char* path, const std::vector<std::string>& addedErrors) {
+    ShowCheck check;
+    check.script = ReadScript(path, check.readProblem);
+    for (const ScriptFinding& finding : check.script.findings) {
+        check.findings.push_back(CheckFinding{path, finding.line, finding.severity, finding.ReportText()});
+    }
+    for (const std::string& error : addedErrors) {
+        check.findings.push_back(CheckFinding{path, 0, FindingSeverity::Error, error});
+    }
+    return check;
+}
+
 class PreviewSessionTest : public ::testing::Test {
 protected:
     // Writes the script, starts the host and begins the session.
@@ -104,7 +120,9 @@ protected:
         services.stopOnScriptErrors = false;
         host = std::make_unique<DemoHost>(services);
         host->SetPassCount(2);
-        reloader = std::make_unique<ScriptReloader>(scriptPath, host->Textures(), echo);
+        reloader = std::make_unique<ScriptReloader>(
+            scriptPath, host->Textures(), echo, nullptr,
+            [this](const char* path) { return ScriptOnlyCheck(path, checkErrors); });
         PreviewServices previewServices{*host, music, systemClock, *reloader};
         previewServices.startupProblems = &messages.Texts();
         session = std::make_unique<PreviewSession>(previewServices);
@@ -119,6 +137,12 @@ protected:
     }
     void Frames(int count, uint32_t elapsed = 16) {
         for (int i = 0; i < count; ++i) Frame(elapsed);
+    }
+    // The frame that shows the work waiting (a seek), drawn at once, then
+    // the frame after the work, `elapsed` ms on.
+    void WorkFrames(uint32_t elapsed) {
+        Frame(0);
+        Frame(elapsed);
     }
     // 800 ms of frames: the files are looked at, and a change is taken once
     // it has held still for two looks more.
@@ -151,6 +175,7 @@ protected:
     std::unique_ptr<DemoHost> host;
     std::unique_ptr<ScriptReloader> reloader;
     std::unique_ptr<PreviewSession> session;
+    std::vector<std::string> checkErrors;  // what the show check adds to a saved script's findings
 };
 
 // 125 beats per minute, four to the bar: a beat is 480 ms, a bar 1920 ms.
@@ -189,21 +214,21 @@ TEST_F(PreviewSessionTest, SeekKeysMoveByBeatAndBarFromTheGridAndStayInTheShow) 
     for (const Step& step : steps) {
         for (const int32_t key : step.keys) session->KeyPressed(key);
         EXPECT_EQ(Now(), OnGrid(step.expected));
-        Frame(16);  // the show and the music get there
+        WorkFrames(16);  // the show and the music get there
         EXPECT_EQ(host->Script().Now(), OnGrid(step.expected));
         EXPECT_EQ(music.log.back(), "play:" + std::to_string(OnGrid(step.expected)));
     }
 
     // The show goes on from where it was moved to.
     Keys({'3', vk::kReturn});
-    Frames(10);
-    EXPECT_EQ(Now(), OnGrid(5760) + 9 * 16);
+    Frames(10);  // the notice, the seek and eight more
+    EXPECT_EQ(Now(), OnGrid(5760) + 8 * 16);
 }
 
 TEST_F(PreviewSessionTest, SeekingPlaysTheTimelineUpToTheNewTime) {
     Start(kShow);
     Keys({'5', vk::kReturn});
-    Frame(16);
+    WorkFrames(16);
     EXPECT_EQ(Params(0).lngParams[0], 2);
     // The fade is over (summed frame by frame, as the show played it).
     EXPECT_NEAR(Params(1).dblParams[1], 1.0, 1e-9);
@@ -214,7 +239,7 @@ TEST_F(PreviewSessionTest, SeekingPlaysTheTimelineUpToTheNewTime) {
     // Back to #1.2: the lng set of bar 2 is undone, the fade a quarter in.
     Keys({'1', vk::kReturn, vk::kRight, vk::kRight});
     ASSERT_EQ(Now(), OnGrid(2880));
-    Frame(0);
+    WorkFrames(0);
     EXPECT_EQ(Params(0).lngParams[0], 0);
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
     EXPECT_NEAR(Params(1).dblParams[1], (OnGrid(2880) - 1920.0) / 3840.0, 1e-9);
@@ -255,7 +280,7 @@ TEST_F(PreviewSessionTest, SpaceStopsTheClockAndTheMusicAndPlaysOnFromTheSameTim
     Keys({vk::kSpace});
     EXPECT_TRUE(session->Paused());
     EXPECT_EQ(music.log.back(), "pause");
-    Frame(50);
+    WorkFrames(50);
     EXPECT_TRUE(session->DrawsShow());
     Frames(20, 50);
     EXPECT_FALSE(session->DrawsShow());
@@ -263,7 +288,7 @@ TEST_F(PreviewSessionTest, SpaceStopsTheClockAndTheMusicAndPlaysOnFromTheSameTim
     // A seek while paused moves the show but leaves the music for later.
     Keys({vk::kRight});
     EXPECT_EQ(Now(), OnGrid(960));
-    Frame(50);
+    WorkFrames(50);
     EXPECT_TRUE(session->DrawsShow());
     EXPECT_EQ(music.log.back(), "pause");
 
@@ -310,7 +335,7 @@ TEST_F(PreviewSessionTest, AtTheEndThePreviewWaitsAndSpacePlaysFromTheStart) {
     Keys({vk::kSpace});
     EXPECT_EQ(Now(), 0u);
     EXPECT_FALSE(session->Paused());
-    Frame(16);
+    WorkFrames(16);
     EXPECT_EQ(music.log.back(), "play:0");
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 }
@@ -397,9 +422,12 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     Settle();
     EXPECT_EQ(session->ReloadCount(), 0);
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
-    EXPECT_EQ(reloader->Problems(),
-              (std::vector<std::string>{"Syntax error on line 2:\nBogus words",
-                                        "Invalid scene on line 3:\n=0 Set scene.99.dbl.0 1"}));
+    // The check's findings, in the checker's form.
+    ASSERT_EQ(reloader->Problems().size(), 2u);
+    EXPECT_EQ(reloader->Problems()[0].rfind(scriptPath + ":2: error: Syntax error: 'Bogus' is not a command", 0), 0u)
+        << reloader->Problems()[0];
+    EXPECT_EQ(reloader->Problems()[1], scriptPath + ":3: error: Invalid scene");
+    EXPECT_TRUE(reloader->SaveRefused());
     const uint32_t kept = Now();
 
     // A script that is gone for a moment, as some editors save, is no
@@ -407,16 +435,28 @@ TEST_F(PreviewSessionTest, AScriptWithErrorsLeavesTheLastGoodOneAndItsErrorsShow
     std::remove(scriptPath.c_str());
     Settle();
     EXPECT_EQ(reloader->Problems(),
-              std::vector<std::string>{"Cannot read the script: cannot open " + scriptPath +
+              std::vector<std::string>{scriptPath + ": error: cannot read the script: cannot open " + scriptPath +
                                        ": No such file or directory"});
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
 
+    // A script that reads well but that the show would refuse (an effect
+    // misses its picture) is refused too.
+    checkErrors = {"the model effect needs the picture 'mallow', which the script does not load"};
     folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\n");
+    Settle();
+    EXPECT_EQ(session->ReloadCount(), 0);
+    EXPECT_EQ(Params(0).dblParams[0], 1.0);
+    EXPECT_EQ(reloader->Problems(), std::vector<std::string>{scriptPath + ": error: " + checkErrors[0]});
+    EXPECT_TRUE(reloader->SaveRefused());
+
+    checkErrors.clear();
+    folder.Write("script.txt", "=0 Set scene.0.dbl.0 3\n// saved again\n");
     Settle();
     EXPECT_EQ(session->ReloadCount(), 1);
     EXPECT_EQ(Params(0).dblParams[0], 3.0);
     EXPECT_TRUE(reloader->Problems().empty());
-    EXPECT_NEAR(Now(), kept + 2 * 800.0, 17.0);
+    EXPECT_FALSE(reloader->SaveRefused());
+    EXPECT_NEAR(Now(), kept + 3 * 800.0, 17.0);
 }
 
 TEST_F(PreviewSessionTest, AScriptCaughtHalfWayThroughASaveIsNotTaken) {
@@ -428,7 +468,7 @@ TEST_F(PreviewSessionTest, AScriptCaughtHalfWayThroughASaveIsNotTaken) {
     Frames(100);
     EXPECT_EQ(session->ReloadCount(), 0);
     EXPECT_EQ(Params(0).dblParams[0], 1.0);
-    EXPECT_EQ(reloader->Problems(), std::vector<std::string>{"The script is empty"});
+    EXPECT_EQ(reloader->Problems(), std::vector<std::string>{scriptPath + ": error: the script is empty"});
 
     // Written a line every 200 ms: taken only once it holds still.
     std::string text;
