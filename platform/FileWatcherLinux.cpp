@@ -93,6 +93,11 @@ private:
                                             IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF |
                                                 IN_ONLYDIR);
         if (watch < 0) return false;
+        // A file watched again, as each reload of a script does with its
+        // pictures, keeps its one entry.
+        for (const Entry& entry : entries) {
+            if (entry.folder == watch && entry.name == name && entry.path == path) return true;
+        }
         entries.push_back(Entry{path, watch, name});
         return true;
     }

@@ -82,6 +82,11 @@ public:
             if (!opened->Open()) return false;
             folders.push_back(std::move(opened));
         }
+        // A file watched again, as each reload of a script does with its
+        // pictures, keeps its one entry.
+        for (const Entry& entry : entries) {
+            if (entry.folder == folder && entry.name == name && entry.path == path) return true;
+        }
         entries.push_back(Entry{path, folder, name});
         return true;
     }
