@@ -4,6 +4,15 @@
 #include <cstdio>
 #include <cstring>
 
+// The build's id, a hash of its sources (cmake/BuildId.cmake); builds made
+// otherwise than by the project's CMake files have none.
+#if __has_include("BuildId.h")
+#include "BuildId.h"
+#endif
+#ifndef SHOW_BUILD_ID
+#define SHOW_BUILD_ID "unknown"
+#endif
+
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -26,6 +35,8 @@ void ReachTheConsole() {
 
 const char* ShowVersion() { return SHOW_VERSION; }
 
+const char* ShowBuildId() { return SHOW_BUILD_ID; }
+
 bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program,
                          const char* usage) {
     for (int i = 1; i < argc; ++i) {
@@ -36,7 +47,7 @@ bool AnswerHelpOrVersion(int argc, const char* const argv[], const char* program
         }
         if (std::strcmp(argv[i], "--version") == 0) {
             ReachTheConsole();
-            std::printf("%s %s\n", program, ShowVersion());
+            std::printf("%s %s (build %s)\n", program, ShowVersion(), ShowBuildId());
             return true;
         }
     }

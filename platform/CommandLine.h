@@ -1,6 +1,7 @@
 // The options that every program of the show answers alike: --help prints
-// the program's usage on standard output, --version its name and the
-// show's version ("demo-check 1.0.0"). Both end the program with status 0.
+// the program's usage on standard output, --version its name, the show's
+// version and its build ("demo-check 1.0.0 (build 3f2a9c01b7de)"). Both end
+// the program with status 0.
 // And what every program that prints does at its end: make sure that what
 // it printed was written.
 #pragma once
@@ -10,6 +11,9 @@
 
 // The show's version, as CMake's project() gives it.
 const char* ShowVersion();
+// The build's id: 12 hex digits of a hash of the sources it was built
+// from, the same for every build of the same sources.
+const char* ShowBuildId();
 
 // True, after printing the answer, when any argument is --help or
 // --version.

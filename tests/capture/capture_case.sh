@@ -302,9 +302,10 @@ case_ssh() {
   # 24 frames in 4 segments of 6: two machines and this one draw them.
   local range=(--fps 12 --from '#16.0' --to '=32720') split_over=(--sshlogin 1/host1,1/host2,1/: --segments 4)
 
-  # Machines that run another build are refused, each named, before
-  # anything is drawn; --check passes the same build.
-  printf '#!/bin/sh\necho "demo-capture 0.9"\n' > "$machines/bin/other-build"
+  # Machines that run another build, of the same version, are refused, each
+  # named, before anything is drawn; --check passes the same build.
+  printf '#!/bin/sh\necho "%s"\n' "$("$program" --version | sed 's/(build [0-9a-f]*)/(build 000000000000)/')" \
+    > "$machines/bin/other-build"
   chmod 755 "$machines/bin/other-build"
   "$split" --capture "$program" --remote-capture "$machines/bin/other-build" "${split_over[@]}" "${range[@]}" \
     other.mp4 > "$work/out" 2> "$work/err"

@@ -19,7 +19,7 @@ fail() { echo "$*"; failed=1; }
 
 for program in "${programs[@]}"; do
   out=$("$build/$program" --version 2> /dev/null)
-  [[ $? == 0 && $out == "$program $version" ]] || fail "$program --version gave '$out'"
+  [[ $? == 0 && $out =~ ^"$program $version (build "[0-9a-f]{12}")"$ ]] || fail "$program --version gave '$out'"
   out=$("$build/$program" --help 2> /dev/null)
   [[ $? == 0 && $out == usage:* ]] || fail "$program --help does not start with its usage"
   [[ $program == demo ]] && continue
